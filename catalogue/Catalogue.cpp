@@ -1,0 +1,891 @@
+#include "catalogue/Catalogue.h"
+
+#include "catalogue/Invariants.h"
+#include "catalogue/Outils.h"
+#include "catalogue/Sqlite.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <unistd.h>
+
+namespace Catalogue {
+
+namespace Sqlite {
+
+sqlite3* poignee(const QSqlDatabase& db) {
+    if (!db.isValid() || !db.isOpen())
+        return nullptr;
+    const QVariant v = db.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(v.constData());
+    return nullptr;
+}
+
+QString messageMoteur(sqlite3* db) {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("base de donnée fermée");
+}
+
+Requete::Requete(sqlite3* db, const QString& sql) : m_db(db) {
+    if (!db) {
+        m_erreur = messageMoteur(db);
+        return;
+    }
+    const QByteArray texte = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, texte.constData(), int(texte.size()), &m_stmt, nullptr) != SQLITE_OK) {
+        m_erreur = messageMoteur(db);
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+    }
+}
+
+Requete::~Requete() {
+    sqlite3_finalize(m_stmt);
+}
+
+void Requete::lier(int index, const QVariant& valeur) {
+    if (!m_stmt)
+        return;
+    if (valeur.isNull() || !valeur.isValid()) {
+        sqlite3_bind_null(m_stmt, index);
+        return;
+    }
+    switch (valeur.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Bool:
+        sqlite3_bind_int64(m_stmt, index, valeur.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(m_stmt, index, valeur.toDouble());
+        break;
+    default: {
+        const QByteArray t = valeur.toString().toUtf8();
+        sqlite3_bind_text(m_stmt, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+int Requete::pas() {
+    if (!m_stmt)
+        return SQLITE_MISUSE;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        m_erreur = messageMoteur(m_db);
+    return rc;
+}
+
+bool Requete::executer() {
+    int rc;
+    while ((rc = pas()) == SQLITE_ROW) {
+    }
+    return rc == SQLITE_DONE;
+}
+
+int Requete::colonnes() const {
+    return m_stmt ? sqlite3_column_count(m_stmt) : 0;
+}
+
+QString Requete::nomColonne(int i) const {
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, i));
+}
+
+QString Requete::texte(int i) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+    return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i)) : QString();
+}
+
+QVariant Requete::valeur(int i) const {
+    switch (sqlite3_column_type(m_stmt, i)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, i));
+    case SQLITE_NULL:
+        return QVariant();
+    default:
+        return QVariant(texte(i));
+    }
+}
+
+bool executer(sqlite3* db, const QString& sql, QString* erreur) {
+    char* msg = nullptr;
+    if (!db) {
+        if (erreur)
+            *erreur = messageMoteur(db);
+        return false;
+    }
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
+    if (rc != SQLITE_OK && erreur)
+        *erreur = msg ? QString::fromUtf8(msg) : messageMoteur(db);
+    sqlite3_free(msg);
+    return rc == SQLITE_OK;
+}
+
+} // namespace Sqlite
+
+namespace {
+
+using Sqlite::Requete;
+
+const char* const Schema = R"(
+CREATE TABLE Film (
+    IdFilm INTEGER PRIMARY KEY AUTOINCREMENT,
+    Titre TEXT,
+    "Réalisateur" TEXT,
+    Acteurs TEXT,
+    "Durée" TEXT,
+    Date TEXT,
+    Pays TEXT,
+    Genre TEXT,
+    Description TEXT
+);
+CREATE TABLE K7 (
+    IdK7 INTEGER PRIMARY KEY AUTOINCREMENT,
+    "Durée" TEXT,
+    TempsRestant TEXT,
+    NBFilm INTEGER,
+    Status TEXT
+);
+CREATE TABLE FilmK7 (
+    IdFilm INTEGER,
+    IdK7 INTEGER,
+    Position INTEGER
+);
+CREATE INDEX FilmK7_IdFilm ON FilmK7 (IdFilm);
+CREATE INDEX FilmK7_IdK7 ON FilmK7 (IdK7, Position);
+CREATE INDEX K7_TempsRestant ON K7 (TempsRestant);
+)";
+
+struct Table {
+    QString nom;
+    QStringList champs;
+};
+
+const QList<Table>& tables() {
+    static const QList<Table> t = {
+        {QStringLiteral("Film"),
+         {QStringLiteral("IdFilm"), QStringLiteral("Titre"), QStringLiteral("Réalisateur"),
+          QStringLiteral("Acteurs"), QStringLiteral("Durée"), QStringLiteral("Date"), QStringLiteral("Pays"),
+          QStringLiteral("Genre"), QStringLiteral("Description")}},
+        {QStringLiteral("K7"),
+         {QStringLiteral("IdK7"), QStringLiteral("Durée"), QStringLiteral("TempsRestant"),
+          QStringLiteral("NBFilm"), QStringLiteral("Status")}},
+        {QStringLiteral("FilmK7"),
+         {QStringLiteral("IdFilm"), QStringLiteral("IdK7"), QStringLiteral("Position")}},
+    };
+    return t;
+}
+
+// Every table and field name, by its lower-case form, so that "DURÉE" finds "Durée" too
+// (SQLite folds only ASCII letters).
+const QHash<QString, QString>& nomsCanoniques() {
+    static const QHash<QString, QString> noms = [] {
+        QHash<QString, QString> h;
+        for (const Table& t : tables()) {
+            h.insert(t.nom.toLower(), t.nom);
+            for (const QString& c : t.champs)
+                h.insert(c.toLower(), c);
+        }
+        return h;
+    }();
+    return noms;
+}
+
+// Text columns sorted in French order; clock times are zero-padded text and sort as they are.
+bool estColonneTexte(const QString& nom) {
+    static const QSet<QString> texte = {
+        QStringLiteral("titre"), QStringLiteral("réalisateur"), QStringLiteral("acteurs"),
+        QStringLiteral("pays"),  QStringLiteral("genre"),       QStringLiteral("description"),
+        QStringLiteral("date"),
+    };
+    return texte.contains(nom.toLower());
+}
+
+int comparerFrancais(void* contexte, int l1, const void* s1, int l2, const void* s2) {
+    const auto* collateur = static_cast<const QCollator*>(contexte);
+    const QString a = QString::fromUtf8(static_cast<const char*>(s1), l1);
+    const QString b = QString::fromUtf8(static_cast<const char*>(s2), l2);
+    const int r = collateur->compare(a, b);
+    if (r != 0)
+        return r;
+    // Equal for the user ("Alien", "alien"): still a total order, so sorts are repeatable.
+    return QString::compare(a, b);
+}
+
+void detruireCollateur(void* contexte) {
+    delete static_cast<QCollator*>(contexte);
+}
+
+// ---- the shared connection ----
+
+QString g_chemin;
+
+QString nomLisible(const QString& chemin) {
+    return QDir::toNativeSeparators(chemin);
+}
+
+bool estFichierSqlite(const QString& chemin, QString* raison) {
+    QFile f(chemin);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *raison = f.errorString();
+        return false;
+    }
+    const QByteArray entete = f.read(16);
+    if (entete.size() == 0) {
+        *raison = QStringLiteral("le fichier est vide");
+        return false;
+    }
+    if (entete != QByteArray("SQLite format 3\0", 16)) {
+        *raison = QStringLiteral("ce n'est pas un fichier de base de donnée");
+        return false;
+    }
+    return true;
+}
+
+// Checks that the file holds the three tables with all their fields. Returns the open failure.
+Ouverture verifierStructure(sqlite3* db, const QString& chemin) {
+    Ouverture o;
+    for (const Table& t : tables()) {
+        Requete q(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(t.nom));
+        QSet<QString> presents;
+        int rc;
+        while ((rc = q.pas()) == SQLITE_ROW)
+            presents.insert(q.texte(1).toLower());
+        if (rc != SQLITE_DONE) {
+            o.etat = Etat::Endommage;
+            o.message = QStringLiteral("Le catalogue %1 est endommagé et ne peut pas être lu (%2).\n\n"
+                                       "Utilisez la réparation de la base de donnée.")
+                            .arg(nomLisible(chemin), q.erreur());
+            return o;
+        }
+        if (presents.isEmpty()) {
+            o.etat = Etat::Incomplet;
+            o.message =
+                QStringLiteral("Le fichier %1 n'est pas un catalogue complet : la table « %2 » manque.")
+                    .arg(nomLisible(chemin), t.nom);
+            return o;
+        }
+        for (const QString& c : t.champs) {
+            if (!presents.contains(c.toLower())) {
+                o.etat = Etat::Incomplet;
+                o.message =
+                    QStringLiteral("Le fichier %1 n'est pas un catalogue complet : le champ « %2 » de la "
+                                   "table « %3 » manque.")
+                        .arg(nomLisible(chemin), c, t.nom);
+                return o;
+            }
+        }
+    }
+    o.etat = Etat::Ouvert;
+    return o;
+}
+
+bool synchroniser(const QString& chemin) {
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Replaces cible by source in one step: at every moment one of the two whole files is in place.
+bool remplacer(const QString& source, const QString& cible, QString* erreur) {
+    if (!synchroniser(source)) {
+        *erreur = QStringLiteral("impossible d'écrire sur le disque la copie %1").arg(nomLisible(source));
+        return false;
+    }
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(cible).constData()) != 0) {
+        *erreur = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    synchroniser(QFileInfo(cible).absolutePath());
+    return true;
+}
+
+// A raw connection of our own for maintenance, outside the shared one.
+struct Connexion {
+    sqlite3* db = nullptr;
+    explicit Connexion(const QString& chemin, int drapeaux = SQLITE_OPEN_READWRITE) {
+        if (sqlite3_open_v2(QFile::encodeName(chemin).constData(), &db, drapeaux, nullptr) != SQLITE_OK) {
+            // keep db for its message; closed in the destructor
+        }
+    }
+    ~Connexion() { sqlite3_close_v2(db); }
+    Connexion(const Connexion&) = delete;
+    Connexion& operator=(const Connexion&) = delete;
+};
+
+QString texteSauf(const QString& s) {
+    QString r = s;
+    r.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + r + QLatin1Char('\'');
+}
+
+} // namespace
+
+// ---- opening ----
+
+Ouverture ouvrir(const QString& chemin) {
+    const QString absolu = QFileInfo(chemin).absoluteFilePath();
+    if (estOuvert() && g_chemin == absolu)
+        return {Etat::Ouvert, {}};
+    fermer();
+
+    Ouverture o;
+    if (!QFileInfo(absolu).isFile()) {
+        o.etat = Etat::Absent;
+        o.message = QStringLiteral("Le catalogue %1 est introuvable.\n\n"
+                                   "Il doit se trouver dans le dossier de l'application.")
+                        .arg(nomLisible(absolu));
+        return o;
+    }
+    QString raison;
+    if (!estFichierSqlite(absolu, &raison)) {
+        o.etat = Etat::PasUnCatalogue;
+        o.message = QStringLiteral("Le fichier %1 n'est pas un catalogue Cassetron (%2).")
+                        .arg(nomLisible(absolu), raison);
+        return o;
+    }
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), NomConnexion);
+        db.setDatabaseName(absolu);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        if (!db.open()) {
+            o.etat = Etat::Endommage;
+            o.message = QStringLiteral("Le catalogue %1 ne peut pas être ouvert (%2).")
+                            .arg(nomLisible(absolu), db.lastError().text());
+        } else {
+            sqlite3* h = Sqlite::poignee(db);
+            o = verifierStructure(h, absolu);
+            if (o.ok() && !enregistrerCollation(db)) {
+                o.etat = Etat::Endommage;
+                o.message = QStringLiteral("Le catalogue %1 ne peut pas être ouvert (%2).")
+                                .arg(nomLisible(absolu), Sqlite::messageMoteur(h));
+            }
+        }
+        if (!o.ok())
+            db.close();
+    }
+    if (!o.ok()) {
+        QSqlDatabase::removeDatabase(NomConnexion);
+        return o;
+    }
+    g_chemin = absolu;
+    return o;
+}
+
+QSqlDatabase base() {
+    if (!QSqlDatabase::contains(NomConnexion))
+        return {};
+    return QSqlDatabase::database(NomConnexion, false);
+}
+
+QString cheminOuvert() {
+    return estOuvert() ? g_chemin : QString();
+}
+
+bool estOuvert() {
+    return QSqlDatabase::contains(NomConnexion) && base().isOpen();
+}
+
+void fermer() {
+    if (QSqlDatabase::contains(NomConnexion)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(NomConnexion, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(NomConnexion);
+    }
+    g_chemin.clear();
+}
+
+bool enregistrerCollation(QSqlDatabase& db) {
+    sqlite3* h = Sqlite::poignee(db);
+    if (!h)
+        return false;
+    auto* collateur = new QCollator(QLocale(QLocale::French, QLocale::France));
+    collateur->setCaseSensitivity(Qt::CaseInsensitive);
+    collateur->setNumericMode(true);
+    return sqlite3_create_collation_v2(h, NomCollation.toUtf8().constData(), SQLITE_UTF8, collateur,
+                                       comparerFrancais, detruireCollateur) == SQLITE_OK;
+}
+
+// ---- the SQL dialect ----
+
+QString traduireSql(const QString& sql) {
+    enum Genre { Mot, Nombre, Autre };
+    struct Jeton {
+        Genre genre;
+        QString texte;
+    };
+    QList<Jeton> jetons;
+    const int n = int(sql.size());
+    auto estLettre = [](QChar c) { return c.isLetter() || c == QLatin1Char('_'); };
+    for (int i = 0; i < n;) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
+            // Quoted text or name: copied as is, doubled quotes included.
+            const QChar fin = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            int j = i + 1;
+            while (j < n) {
+                if (sql.at(j) == fin) {
+                    if (fin != QLatin1Char(']') && j + 1 < n && sql.at(j + 1) == fin) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            j = qMin(j + 1, n);
+            jetons.append({Autre, sql.mid(i, j - i)});
+            i = j;
+        } else if (c == QLatin1Char('#')) {
+            // A time literal between two "#": a quoted, zero-padded clock time.
+            const int fin = sql.indexOf(QLatin1Char('#'), i + 1);
+            if (fin < 0) {
+                jetons.append({Autre, sql.mid(i)});
+                break;
+            }
+            QString valeur = sql.mid(i + 1, fin - i - 1).trimmed();
+            static const QRegularExpression horloge(QStringLiteral("^\\d{1,2}:\\d{1,2}(:\\d{1,2})?$"));
+            if (horloge.match(valeur).hasMatch()) {
+                if (valeur.count(QLatin1Char(':')) == 1)
+                    valeur += QLatin1String(":00");
+                valeur = Outils::SecondesEnHeure(Outils::HeureEnSecondes(valeur));
+            }
+            jetons.append({Autre, texteSauf(valeur)});
+            i = fin + 1;
+        } else if (c.isDigit()) {
+            int j = i;
+            while (j < n && (sql.at(j).isDigit() || sql.at(j) == QLatin1Char('.')))
+                ++j;
+            jetons.append({Nombre, sql.mid(i, j - i)});
+            i = j;
+        } else if (estLettre(c)) {
+            int j = i;
+            while (j < n && (estLettre(sql.at(j)) || sql.at(j).isDigit()))
+                ++j;
+            const QString mot = sql.mid(i, j - i);
+            jetons.append({Mot, nomsCanoniques().value(mot.toLower(), mot)});
+            i = j;
+        } else {
+            jetons.append({Autre, QString(c)});
+            ++i;
+        }
+    }
+
+    QString sortie;
+    sortie.reserve(n + 32);
+    bool dansOrderBy = false;
+    bool attendTerme = false;
+    auto motSuivant = [&](int k) {
+        for (int m = k + 1; m < jetons.size(); ++m) {
+            if (!jetons[m].texte.trimmed().isEmpty())
+                return m;
+        }
+        return -1;
+    };
+    for (int k = 0; k < jetons.size(); ++k) {
+        const Jeton& j = jetons[k];
+        sortie += j.texte;
+        if (j.genre == Nombre && k + 1 < jetons.size() && jetons[k + 1].genre == Mot)
+            sortie += QLatin1Char(' '); // "=3AND": SQLite wants a blank after the number
+        if (j.genre == Mot) {
+            const QString mot = j.texte.toUpper();
+            if (mot == QLatin1String("BY") && k >= 2) {
+                const int avant = [&] {
+                    for (int m = k - 1; m >= 0; --m)
+                        if (!jetons[m].texte.trimmed().isEmpty())
+                            return m;
+                    return -1;
+                }();
+                if (avant >= 0 && jetons[avant].texte.toUpper() == QLatin1String("ORDER")) {
+                    dansOrderBy = true;
+                    attendTerme = true;
+                    continue;
+                }
+            }
+            if (dansOrderBy && attendTerme) {
+                attendTerme = false;
+                const int suivant = motSuivant(k);
+                const bool dejaCollate =
+                    suivant >= 0 &&
+                    jetons[suivant].texte.compare(QLatin1String("COLLATE"), Qt::CaseInsensitive) == 0;
+                const bool terminal = suivant < 0 || jetons[suivant].genre == Mot ||
+                                      jetons[suivant].texte == QLatin1String(",") ||
+                                      jetons[suivant].texte == QLatin1String(";");
+                if (estColonneTexte(j.texte) && !dejaCollate && terminal)
+                    sortie += QLatin1String(" COLLATE ") + NomCollation;
+            } else if (dansOrderBy && (mot == QLatin1String("LIMIT") || mot == QLatin1String("UNION"))) {
+                dansOrderBy = false;
+            }
+        } else if (dansOrderBy && j.texte == QLatin1String(",")) {
+            attendTerme = true;
+        }
+    }
+    return sortie;
+}
+
+// ---- schema ----
+
+bool creerSchema(QSqlDatabase& db, QString* erreur) {
+    return Sqlite::executer(Sqlite::poignee(db), QString::fromUtf8(Schema), erreur);
+}
+
+namespace {
+bool creerSchemaBrut(sqlite3* db, QString* erreur) {
+    return Sqlite::executer(
+        db, QStringLiteral("BEGIN;") + QString::fromUtf8(Schema) + QStringLiteral("COMMIT;"), erreur);
+}
+} // namespace
+
+bool creerCatalogueVide(const QString& chemin, QString* erreur) {
+    if (QFileInfo::exists(chemin)) {
+        if (erreur)
+            *erreur = QStringLiteral("le fichier %1 existe déjà").arg(nomLisible(chemin));
+        return false;
+    }
+    bool ok;
+    {
+        Connexion c(chemin, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        ok = c.db && creerSchemaBrut(c.db, erreur);
+        if (!ok && erreur && erreur->isEmpty())
+            *erreur = Sqlite::messageMoteur(c.db);
+    }
+    if (!ok)
+        QFile::remove(chemin);
+    return ok;
+}
+
+// ---- transactions ----
+
+Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)) {
+    static int compteur = 0;
+    m_nom = QStringLiteral("commande%1").arg(++compteur);
+    m_actif = Sqlite::executer(Sqlite::poignee(m_db), QStringLiteral("SAVEPOINT ") + m_nom, &m_erreur);
+}
+
+Transaction::~Transaction() {
+    if (m_actif)
+        annuler();
+}
+
+bool Transaction::valider() {
+    if (!m_actif)
+        return false;
+    if (!Sqlite::executer(Sqlite::poignee(m_db), QStringLiteral("RELEASE ") + m_nom, &m_erreur)) {
+        annuler();
+        return false;
+    }
+    m_actif = false;
+    return true;
+}
+
+void Transaction::annuler() {
+    if (!m_actif)
+        return;
+    sqlite3* h = Sqlite::poignee(m_db);
+    Sqlite::executer(h, QStringLiteral("ROLLBACK TO ") + m_nom);
+    Sqlite::executer(h, QStringLiteral("RELEASE ") + m_nom);
+    m_actif = false;
+}
+
+// ---- maintenance ----
+
+namespace {
+
+QString messageCopie(const QString& raison) {
+    return QStringLiteral("La copie compactée du catalogue n'a pas pu être écrite : %1").arg(raison);
+}
+
+// The copy must be a whole catalogue before it may take the catalogue's place.
+bool copieSaine(const QString& chemin, QString* raison) {
+    Connexion c(chemin, SQLITE_OPEN_READONLY);
+    Requete q(c.db, QStringLiteral("PRAGMA quick_check"));
+    if (q.pas() != SQLITE_ROW || q.texte(0) != QLatin1String("ok")) {
+        *raison = q.erreur().isEmpty() ? q.texte(0) : q.erreur();
+        return false;
+    }
+    const Ouverture o = verifierStructure(c.db, chemin);
+    if (!o.ok())
+        *raison = o.message;
+    return o.ok();
+}
+
+} // namespace
+
+Resultat compacter(const QString& dossier) {
+    const QDir d(dossier);
+    const QString source = d.filePath(NomCatalogue);
+    const QString copie = d.filePath(NomCompact);
+    Resultat r;
+    if (!QFileInfo(source).isFile()) {
+        r.message = QStringLiteral("Le catalogue %1 est introuvable.").arg(nomLisible(source));
+        return r;
+    }
+    if (QFileInfo::exists(copie) && !QFile::remove(copie)) {
+        r.message = messageCopie(
+            QStringLiteral("l'ancienne copie %1 ne peut pas être supprimée").arg(nomLisible(copie)));
+        return r;
+    }
+    QString raison;
+    {
+        Connexion c(source);
+        Requete q(c.db, QStringLiteral("VACUUM INTO ?"));
+        q.lier(1, copie);
+        if (!q.executer())
+            raison = q.erreur();
+    }
+    if (raison.isEmpty())
+        copieSaine(copie, &raison);
+    if (raison.isEmpty())
+        remplacer(copie, source, &raison);
+    if (!raison.isEmpty()) {
+        QFile::remove(copie);
+        r.message = messageCopie(raison);
+        return r;
+    }
+    r.ok = true;
+    r.message = QStringLiteral("Le catalogue a été compacté.");
+    return r;
+}
+
+QStringList verifierIntegrite(const QString& chemin) {
+    QStringList problemes;
+    {
+        Connexion c(chemin, SQLITE_OPEN_READONLY);
+        Requete q(c.db, QStringLiteral("PRAGMA integrity_check"));
+        int rc;
+        while ((rc = q.pas()) == SQLITE_ROW) {
+            const QString ligne = q.texte(0);
+            if (ligne != QLatin1String("ok"))
+                problemes << ligne;
+        }
+        if (rc != SQLITE_DONE)
+            return problemes << q.erreur();
+        const Ouverture o = verifierStructure(c.db, chemin);
+        if (!o.ok())
+            return problemes << o.message;
+    }
+    if (!problemes.isEmpty())
+        return problemes;
+    const QString nom = QStringLiteral("cassetron-verification");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nom);
+        db.setDatabaseName(chemin);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open())
+            problemes << verifierInvariants(db);
+        else
+            problemes << db.lastError().text();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nom);
+    return problemes;
+}
+
+namespace {
+
+struct Sauvetage {
+    int lignes = 0;
+    int zonesIllisibles = 0;
+};
+
+// Does a walk from this rowid read at least one row (or reach the end) without an error?
+bool lisibleDepuis(sqlite3* source, const QString& lecture, qint64 depart) {
+    Requete q(source, lecture);
+    q.lier(1, depart);
+    const int rc = q.pas();
+    return rc == SQLITE_ROW || rc == SQLITE_DONE;
+}
+
+// Copies the readable rows of one table, walking by rowid so that a damaged page costs only the
+// rows it held: after a read error the walk seeks past it with growing steps, then narrows back
+// to the first rowid that reads again.
+Sauvetage sauverTable(sqlite3* source, sqlite3* cible, const Table& t, QString* erreur) {
+    Sauvetage s;
+    QStringList presents;
+    {
+        Requete q(source, QStringLiteral("PRAGMA table_info(\"%1\")").arg(t.nom));
+        int rc;
+        while ((rc = q.pas()) == SQLITE_ROW)
+            presents << q.texte(1);
+        // An unreadable schema salvages nothing: that is a failure, not an empty catalogue.
+        if (rc != SQLITE_DONE) {
+            *erreur = q.erreur();
+            return s;
+        }
+    }
+    QStringList lus;
+    QStringList ecrits;
+    QStringList marques;
+    for (const QString& c : t.champs) {
+        for (const QString& p : presents) {
+            if (p.compare(c, Qt::CaseInsensitive) == 0) {
+                lus << QLatin1Char('"') + p + QLatin1Char('"');
+                ecrits << QLatin1Char('"') + c + QLatin1Char('"');
+                marques << QStringLiteral("?");
+            }
+        }
+    }
+    if (lus.isEmpty())
+        return s;
+    Requete insertion(cible, QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (?, %3)")
+                                 .arg(t.nom, ecrits.join(QLatin1Char(',')), marques.join(QLatin1Char(','))));
+    if (!insertion.prete()) {
+        *erreur = insertion.erreur();
+        return s;
+    }
+    const QString lecture = QStringLiteral("SELECT rowid, %1 FROM \"%2\" WHERE rowid >= ? ORDER BY rowid")
+                                .arg(lus.join(QLatin1Char(',')), t.nom);
+    constexpr qint64 limite = qint64(1) << 40;
+    qint64 depart = std::numeric_limits<qint64>::min();
+    while (true) {
+        int rc;
+        {
+            Requete q(source, lecture);
+            q.lier(1, depart);
+            while ((rc = q.pas()) == SQLITE_ROW) {
+                const qint64 rowid = q.entier(0);
+                insertion.reinitialiser();
+                insertion.lier(1, rowid);
+                for (int i = 0; i < lus.size(); ++i)
+                    insertion.lier(i + 2, q.valeur(i + 1));
+                if (insertion.pas() != SQLITE_DONE) {
+                    *erreur = insertion.erreur();
+                    return s;
+                }
+                ++s.lignes;
+                depart = rowid + 1;
+            }
+        }
+        if (rc == SQLITE_DONE)
+            break;
+        ++s.zonesIllisibles;
+        // Leap over the damage, then come back to the first rowid that reads again.
+        qint64 echec = qMax<qint64>(depart, 0);
+        qint64 pas = 1;
+        qint64 essai = echec + pas;
+        while (essai <= limite && !lisibleDepuis(source, lecture, essai)) {
+            echec = essai;
+            pas *= 2;
+            essai = echec + pas;
+        }
+        if (essai > limite)
+            break;
+        while (essai - echec > 1) {
+            const qint64 milieu = echec + (essai - echec) / 2;
+            if (lisibleDepuis(source, lecture, milieu))
+                essai = milieu;
+            else
+                echec = milieu;
+        }
+        depart = essai;
+    }
+    return s;
+}
+
+QString nomLibre(const QDir& d, const QString& base, const QString& extension) {
+    QString nom = base + extension;
+    for (int i = 2; d.exists(nom); ++i)
+        nom = QStringLiteral("%1-%2%3").arg(base).arg(i).arg(extension);
+    return d.filePath(nom);
+}
+
+} // namespace
+
+Reparation reparer(const QString& dossier) {
+    const QDir d(dossier);
+    const QString source = d.filePath(NomCatalogue);
+    const QString neuf = d.filePath(QStringLiteral("R7Ozire.reparation.mdb"));
+    Reparation r;
+    if (!QFileInfo(source).isFile()) {
+        r.message = QStringLiteral("Le catalogue %1 est introuvable.").arg(nomLisible(source));
+        return r;
+    }
+    QString raison;
+    if (!estFichierSqlite(source, &raison)) {
+        r.message =
+            QStringLiteral("Le fichier %1 ne peut pas être réparé : %2.").arg(nomLisible(source), raison);
+        return r;
+    }
+    QFile::remove(neuf);
+    {
+        Connexion src(source);
+        Connexion dst(neuf, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        if (!src.db || !dst.db || !creerSchemaBrut(dst.db, &raison)) {
+            if (raison.isEmpty())
+                raison = Sqlite::messageMoteur(src.db ? dst.db : src.db);
+        } else {
+            Sqlite::executer(dst.db, QStringLiteral("BEGIN"));
+            for (const Table& t : tables()) {
+                const Sauvetage s = sauverTable(src.db, dst.db, t, &raison);
+                r.lignesSauvees += s.lignes;
+                r.zonesIllisibles += s.zonesIllisibles;
+                if (!raison.isEmpty())
+                    break;
+            }
+            // Engine-given keys are never given twice, even those of rows the damage took.
+            if (raison.isEmpty()) {
+                Requete seq(src.db, QStringLiteral("SELECT name, seq FROM sqlite_sequence"));
+                while (seq.pas() == SQLITE_ROW) {
+                    Requete maj(dst.db, QStringLiteral(
+                                            "UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = ?"));
+                    maj.lier(1, seq.entier(1));
+                    maj.lier(2, nomsCanoniques().value(seq.texte(0).toLower(), seq.texte(0)));
+                    maj.executer();
+                }
+            }
+            if (raison.isEmpty() && !Sqlite::executer(dst.db, QStringLiteral("COMMIT"), &raison))
+                Sqlite::executer(dst.db, QStringLiteral("ROLLBACK"));
+        }
+    }
+    if (raison.isEmpty())
+        copieSaine(neuf, &raison);
+    if (raison.isEmpty()) {
+        // The damaged original is kept: the user may want what the salvage could not read.
+        r.copieEndommagee = nomLibre(d, QStringLiteral("R7Ozire.endommage"), QStringLiteral(".mdb"));
+        if (!QFile::copy(source, r.copieEndommagee) || !synchroniser(r.copieEndommagee))
+            raison = QStringLiteral("la copie de sauvegarde %1 n'a pas pu être écrite")
+                         .arg(nomLisible(r.copieEndommagee));
+    }
+    if (raison.isEmpty())
+        remplacer(neuf, source, &raison);
+    if (!raison.isEmpty()) {
+        QFile::remove(neuf);
+        r.message = QStringLiteral("La réparation du catalogue a échoué : %1").arg(raison);
+        return r;
+    }
+    r.ok = true;
+    r.message = QStringLiteral("Le catalogue a été réparé : %1 lignes récupérées.").arg(r.lignesSauvees);
+    if (r.zonesIllisibles > 0)
+        r.message += QStringLiteral(" %1 zone(s) illisible(s) ont été perdues.").arg(r.zonesIllisibles);
+    r.message += QStringLiteral("\n\nLe fichier d'origine est conservé sous le nom %1.")
+                     .arg(QFileInfo(r.copieEndommagee).fileName());
+    return r;
+}
+
+} // namespace Catalogue

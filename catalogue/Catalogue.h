@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// The catalogue file: one SQLite file, R7Ozire.mdb, in the application folder, reached through
+// one shared connection so that every screen works in the same transaction scope.
+namespace Catalogue {
+
+inline const QString NomCatalogue = QStringLiteral("R7Ozire.mdb");
+inline const QString NomCatalogueNeuf = QStringLiteral("R7Ozire.Maj");
+inline const QString NomCompact = QStringLiteral("R7OzireCompact.mdb");
+inline const QString NomConnexion = QStringLiteral("cassetron");
+
+// The collation registered on every connection; used only in ORDER BY, never in the schema.
+inline const QString NomCollation = QStringLiteral("FRANCAIS");
+
+enum class Etat { Ouvert, Absent, PasUnCatalogue, Incomplet, Endommage };
+
+struct Ouverture {
+    Etat etat = Etat::Absent;
+    QString message; // French, ready for a message box; empty when opened
+    bool ok() const { return etat == Etat::Ouvert; }
+};
+
+// Opens (or re-uses, when already open on the same file) the shared connection after probing
+// the file: it must exist, be an SQLite file and hold the three tables with their fields.
+Ouverture ouvrir(const QString& chemin);
+// The shared connection; invalid when nothing is open.
+QSqlDatabase base();
+QString cheminOuvert();
+bool estOuvert();
+// Releases the file (maintenance needs it closed).
+void fermer();
+
+// Rewrites a text of the screens' SQL dialect into SQLite: #HH:MM:SS# literals become quoted
+// texts, a number glued to a keyword gets a blank, ORDER BY on text columns uses French order.
+QString traduireSql(const QString& sql);
+
+// The three tables; used by the tool that writes the empty catalogue and by the repair.
+bool creerSchema(QSqlDatabase& db, QString* erreur = nullptr);
+// Writes a fresh catalogue file (three tables, no rows) at chemin, replacing nothing.
+bool creerCatalogueVide(const QString& chemin, QString* erreur = nullptr);
+
+// Registers French order on a raw connection (the shared one gets it on opening).
+bool enregistrerCollation(QSqlDatabase& db);
+
+// All or nothing for commands that write several rows. Nested guards are savepoints of the
+// outer one. A guard that is neither committed nor rolled back rolls back when destroyed.
+class Transaction {
+public:
+    explicit Transaction(QSqlDatabase db = base());
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool ok() const { return m_actif; }
+    bool valider();
+    void annuler();
+    QString erreur() const { return m_erreur; }
+
+private:
+    QSqlDatabase m_db;
+    QString m_nom;
+    bool m_actif = false;
+    QString m_erreur;
+};
+
+// Maintenance. Every result carries a French message for the user.
+struct Resultat {
+    bool ok = false;
+    QString message;
+};
+
+// Copies dossier/R7Ozire.mdb compacted into R7OzireCompact.mdb (a leftover copy is removed
+// first), then renames the copy over the catalogue: there is always a whole catalogue in place.
+// The catalogue must not be open.
+Resultat compacter(const QString& dossier);
+
+// PRAGMA integrity_check plus the catalogue's own rules; empty when all is well.
+QStringList verifierIntegrite(const QString& chemin);
+
+// Salvages every readable row of dossier/R7Ozire.mdb into a fresh catalogue which takes its
+// place; the damaged original is kept beside it as R7Ozire.endommage.mdb.
+struct Reparation : Resultat {
+    int lignesSauvees = 0;
+    int zonesIllisibles = 0; // damaged stretches of rows that could not be read
+    QString copieEndommagee; // where the damaged original was kept
+};
+Reparation reparer(const QString& dossier);
+
+} // namespace Catalogue

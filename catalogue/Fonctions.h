@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The layout record of a cassette ("Status"): its films ("FILM" + length + title) and free
+// stretches in tape order, joined by "/". Pure functions: each returns a new record.
+namespace Fonctions {
+QString CherchePlageLibre(const QString& DureeFilm, const QString& Status);
+QString InsereFilm(const QString& Status, const QString& Plage, const QString& DureeFilm,
+                   const QString& Titre);
+int CherchePositionFilm(const QString& Status, const QString& Titre);
+QString RetireFilm(const QString& Status, int Position);
+
+// Records the film at the start of field NumeroChamp (counted from 1), which must be a free
+// stretch at least as long as the film; otherwise the record is returned unchanged. Lets a
+// placement honour the very stretch the user chose, even when an earlier one has the same length.
+QString InsereFilmAuChamp(const QString& Status, int NumeroChamp, const QString& DureeFilm,
+                          const QString& Titre);
+// Ordinal a film recorded at field NumeroChamp gets: 1 + the film fields before it.
+int PositionAuChamp(const QString& Status, int NumeroChamp);
+
+// The fields of a record as the walk reads them: up to the first empty field.
+QStringList Champs(const QString& Status);
+bool EstFilm(const QString& Champ);
+// A title as it is written inside a record: "/" would split the field, so it becomes U+2215.
+QString TitreDansStatus(const QString& Titre);
+} // namespace Fonctions

@@ -1,0 +1,187 @@
+#include "catalogue/Outils.h"
+
+#include <QStringView>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kIntMax = std::numeric_limits<int>::max();
+constexpr int kIntMin = std::numeric_limits<int>::min();
+
+// Only ASCII digits: the clock-time reader understands nothing else, so the mask must not let others through.
+bool estChiffre(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool estLettreAscii(QChar c) {
+    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
+}
+
+int borne(double valeur) {
+    if (valeur >= kIntMax)
+        return kIntMax;
+    if (valeur <= kIntMin)
+        return kIntMin;
+    return static_cast<int>(std::nearbyint(valeur));
+}
+
+int borne(qint64 valeur) {
+    return static_cast<int>(std::clamp<qint64>(valeur, kIntMin, kIntMax));
+}
+
+// Reads a part of a clock time leniently: leading blanks, digits, then decimals after a ".";
+// whatever follows is ignored and a part without digits reads 0.
+double litNombre(QStringView texte) {
+    qsizetype i = 0;
+    while (i < texte.size() && (texte[i] == QLatin1Char(' ') || texte[i] == QLatin1Char('\t')))
+        ++i;
+    // Beyond this no clock time fits an int anyway; the cap keeps the value finite.
+    constexpr double kPlafond = 1e18;
+    double valeur = 0;
+    for (; i < texte.size() && estChiffre(texte[i]); ++i)
+        valeur = std::min(valeur * 10 + (texte[i].unicode() - '0'), kPlafond);
+    if (i < texte.size() && texte[i] == QLatin1Char('.')) {
+        double pas = 0.1;
+        for (++i; i < texte.size() && estChiffre(texte[i]); ++i) {
+            valeur += (texte[i].unicode() - '0') * pas;
+            pas /= 10;
+        }
+    }
+    return valeur;
+}
+
+} // namespace
+
+QString Outils::ExtraitElement(const QString& Texte, int Numero, const QString& Separateur) {
+    if (Numero < 1)
+        return QString();
+    // An empty separator separates nothing: the text is a single field.
+    if (Separateur.isEmpty())
+        return Numero == 1 ? Texte : QString();
+    qsizetype debut = 0;
+    for (int n = 1;; ++n) {
+        const qsizetype trouve = Texte.indexOf(Separateur, debut);
+        if (trouve < 0)
+            return n == Numero ? Texte.mid(debut) : QString();
+        if (n == Numero)
+            return Texte.mid(debut, trouve - debut);
+        debut = trouve + Separateur.size();
+    }
+}
+
+QString Outils::RemplaceTexte(const QString& Texte, const QString& Nouveau, const QString& Ancien) {
+    // An empty text "occurs" everywhere; replacing it would only prepend Nouveau.
+    if (Ancien.isEmpty())
+        return Texte;
+    const qsizetype position = Texte.indexOf(Ancien);
+    if (position < 0)
+        return Texte;
+    return Texte.left(position) + Nouveau + Texte.mid(position + Ancien.size());
+}
+
+QString Outils::RemplaceElement(const QString& Texte, int Numero, const QString& Nouveau,
+                                const QString& Separateur) {
+    if (Separateur.isEmpty() || !Texte.contains(Separateur))
+        return Numero == 1 ? Nouveau : Texte;
+    if (Numero < 1)
+        return Texte;
+    qsizetype debut = 0;
+    for (int n = 1; n < Numero; ++n) {
+        const qsizetype trouve = Texte.indexOf(Separateur, debut);
+        if (trouve < 0)
+            return Texte;
+        debut = trouve + Separateur.size();
+    }
+    const qsizetype fin = Texte.indexOf(Separateur, debut);
+    return Texte.left(debut) + Nouveau + (fin < 0 ? QString() : Texte.mid(fin));
+}
+
+int Outils::ChercheElement(const QString& Texte, const QString& Element, const QString& Separateur) {
+    if (Separateur.isEmpty())
+        return Texte == Element ? 1 : 0;
+    const QStringView texte(Texte);
+    qsizetype debut = 0;
+    for (int n = 1;; ++n) {
+        const qsizetype trouve = Texte.indexOf(Separateur, debut);
+        if (texte.mid(debut, trouve < 0 ? -1 : trouve - debut) == Element)
+            return n;
+        if (trouve < 0)
+            return 0;
+        debut = trouve + Separateur.size();
+    }
+}
+
+QString Outils::SecondesEnHeure(int Secondes) {
+    // Widened so that the magnitude of the smallest int is representable.
+    qint64 reste = Secondes;
+    const bool negatif = reste < 0;
+    if (negatif)
+        reste = -reste;
+    const QLatin1Char zero('0');
+    const QString heure = QStringLiteral("%1:%2:%3")
+                              .arg(reste / 3600, 2, 10, zero)
+                              .arg(reste % 3600 / 60, 2, 10, zero)
+                              .arg(reste % 60, 2, 10, zero);
+    return negatif ? QLatin1Char('-') + heure : heure;
+}
+
+int Outils::HeureEnSecondes(const QString& Heure) {
+    QStringView texte(Heure);
+    while (!texte.isEmpty() && (texte.front() == QLatin1Char(' ') || texte.front() == QLatin1Char('\t')))
+        texte = texte.mid(1);
+    // A leading "-" applies to the whole time, as SecondesEnHeure writes negative durations.
+    const bool negatif = texte.startsWith(QLatin1Char('-'));
+    if (negatif)
+        texte = texte.mid(1);
+
+    // Missing parts read 0: "12" is twelve hours, "1:30" one hour and a half.
+    QStringView heures = texte, minutes, secondes;
+    const qsizetype premier = texte.indexOf(QLatin1Char(':'));
+    if (premier >= 0) {
+        heures = texte.left(premier);
+        const qsizetype second = texte.indexOf(QLatin1Char(':'), premier + 1);
+        minutes = second < 0 ? texte.mid(premier + 1) : texte.mid(premier + 1, second - premier - 1);
+        if (second >= 0)
+            secondes = texte.mid(second + 1);
+    }
+    const double total = litNombre(heures) * 3600 + litNombre(minutes) * 60 + litNombre(secondes);
+    return borne(negatif ? -total : total);
+}
+
+int Outils::EcartSecondes(const QString& Debut, const QString& Fin) {
+    const qint64 debut = HeureEnSecondes(Debut);
+    qint64 fin = HeureEnSecondes(Fin);
+    // An end before the start lies on the next day.
+    if (fin < debut)
+        fin += 86400;
+    return borne(fin - debut);
+}
+
+bool Outils::VerifieFormat(const QString& Texte, const QString& Masque) {
+    for (qsizetype i = 0;; ++i) {
+        if (i >= Masque.size())
+            return true;
+        const QChar masque = Masque[i];
+        if (i >= Texte.size())
+            return masque == QLatin1Char('*');
+        const QChar c = Texte[i];
+        if (estChiffre(masque)) {
+            if (!estChiffre(c) || c > masque)
+                return false;
+        } else if (estLettreAscii(masque) || masque == QLatin1Char('@')) {
+            if (!c.isLetter())
+                return false;
+        } else if (masque == QLatin1Char('#')) {
+            if (!estChiffre(c))
+                return false;
+        } else if (masque == QLatin1Char('*')) {
+            return true;
+        } else if (masque != QLatin1Char('?') && c != masque) {
+            return false;
+        }
+    }
+}

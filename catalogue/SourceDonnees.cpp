@@ -1,0 +1,410 @@
+#include "catalogue/SourceDonnees.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/Outils.h"
+#include "catalogue/Sqlite.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTime>
+
+using Catalogue::Sqlite::Requete;
+
+namespace {
+
+sqlite3* poignee() {
+    return Catalogue::Sqlite::poignee(Catalogue::base());
+}
+
+// Which table a record source reads, when it is a plain "SELECT * FROM <table> ...": only such
+// record sets can be written to.
+QString tableLue(const QString& sql) {
+    static const QRegularExpression motif(QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\w+)"),
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch m = motif.match(sql);
+    if (!m.hasMatch())
+        return {};
+    const QString t = m.captured(1).toLower();
+    if (t == QLatin1String("film"))
+        return QStringLiteral("Film");
+    if (t == QLatin1String("k7"))
+        return QStringLiteral("K7");
+    if (t == QLatin1String("filmk7"))
+        return QStringLiteral("FilmK7");
+    return {};
+}
+
+QString cleDe(const QString& table) {
+    if (table == QLatin1String("Film"))
+        return QStringLiteral("IdFilm");
+    if (table == QLatin1String("K7"))
+        return QStringLiteral("IdK7");
+    return {};
+}
+
+bool estChampHorloge(const QString& nom) {
+    const QString n = nom.toLower();
+    // Not QLatin1String: this file is UTF-8, and "é" would read as two Latin-1 characters.
+    return n == QStringLiteral("durée") || n == QLatin1String("tempsrestant");
+}
+
+// Clock times are stored zero-padded so that text comparison and order are chronological.
+QVariant normaliserHorloge(const QVariant& v) {
+    if (v.typeId() == QMetaType::QTime)
+        return v.toTime().toString(QStringLiteral("HH:mm:ss"));
+    static const QRegularExpression horloge(QStringLiteral("^\\s*\\d{1,2}:\\d{1,2}:\\d{1,2}\\s*$"));
+    const QString t = v.toString();
+    if (horloge.match(t).hasMatch())
+        return Outils::SecondesEnHeure(Outils::HeureEnSecondes(t.trimmed()));
+    return v;
+}
+
+QString guillemets(const QString& nom) {
+    return QLatin1Char('"') + nom + QLatin1Char('"');
+}
+
+} // namespace
+
+SourceDonnees::SourceDonnees(QObject* parent) : QObject(parent) {}
+
+SourceDonnees::~SourceDonnees() = default;
+
+void SourceDonnees::setDatabaseName(const QString& chemin) {
+    m_base = chemin;
+}
+
+bool SourceDonnees::echec(const QString& quoi, const QString& raison) {
+    m_erreur = raison.isEmpty() ? quoi : quoi + QStringLiteral(" : ") + raison;
+    return false;
+}
+
+bool SourceDonnees::preparer() {
+    if (m_base.isEmpty())
+        return echec(QStringLiteral("Aucun catalogue n'est désigné"), {});
+    const QString absolu = QFileInfo(m_base).absoluteFilePath();
+    if (Catalogue::estOuvert() && Catalogue::cheminOuvert() == absolu)
+        return true;
+    const Catalogue::Ouverture o = Catalogue::ouvrir(absolu);
+    if (!o.ok())
+        return echec(o.message, {});
+    return true;
+}
+
+bool SourceDonnees::Refresh() {
+    m_erreur.clear();
+    m_mode = AucuneEdition;
+    m_lignes.clear();
+    m_parRowid.clear();
+    m_vivantes = 0;
+    m_courant = 0;
+    m_surSupprimee = false;
+    m_table = tableLue(m_source);
+    m_cle = cleDe(m_table);
+
+    bool ok = preparer();
+    if (ok && !m_source.trimmed().isEmpty()) {
+        QString sql = m_source;
+        if (!m_table.isEmpty()) {
+            // The row's identity travels with it, so edits and deletions address that very row.
+            const int etoile = sql.indexOf(QLatin1Char('*'));
+            sql.replace(etoile, 1, QStringLiteral("rowid, *"));
+        }
+        Requete q(poignee(), Catalogue::traduireSql(sql));
+        const int premiere = m_table.isEmpty() ? 0 : 1;
+        if (!q.prete()) {
+            ok = echec(QStringLiteral("La requête n'a pas pu être exécutée"), q.erreur());
+        } else {
+            const int n = q.colonnes();
+            m_colonnes.clear();
+            m_index.clear();
+            for (int i = premiere; i < n; ++i) {
+                const QString nom = q.nomColonne(i);
+                m_index.insert(nom.toLower(), int(m_colonnes.size()));
+                m_colonnes << nom;
+            }
+            int rc;
+            while ((rc = q.pas()) == SQLITE_ROW) {
+                Ligne l;
+                l.rowid = premiere ? q.entier(0) : qint64(m_lignes.size() + 1);
+                l.valeurs.reserve(n - premiere);
+                for (int i = premiere; i < n; ++i)
+                    l.valeurs.append(q.valeur(i));
+                m_parRowid.insert(l.rowid, int(m_lignes.size()));
+                m_lignes.append(std::move(l));
+            }
+            if (rc != SQLITE_DONE) {
+                ok = echec(QStringLiteral("La lecture du catalogue a échoué"), q.erreur());
+                m_lignes.clear();
+                m_parRowid.clear();
+            }
+        }
+    }
+    m_vivantes = int(m_lignes.size());
+    prevenir();
+    return ok;
+}
+
+bool SourceDonnees::Eof() const {
+    return m_vivantes == 0 || m_courant >= m_lignes.size();
+}
+
+bool SourceDonnees::Bof() const {
+    return m_vivantes == 0 || m_courant < 0;
+}
+
+bool SourceDonnees::courantValide() const {
+    return m_courant >= 0 && m_courant < m_lignes.size() && !m_lignes[m_courant].supprimee;
+}
+
+void SourceDonnees::deplacer(int index) {
+    if (m_mode != AucuneEdition)
+        m_mode = AucuneEdition; // moving away drops an unsaved row, as the engine does
+    m_courant = index;
+    m_surSupprimee = false;
+    prevenir();
+}
+
+void SourceDonnees::MoveFirst() {
+    int i = 0;
+    while (i < m_lignes.size() && m_lignes[i].supprimee)
+        ++i;
+    deplacer(i);
+}
+
+void SourceDonnees::MoveLast() {
+    int i = int(m_lignes.size()) - 1;
+    while (i >= 0 && m_lignes[i].supprimee)
+        --i;
+    deplacer(m_vivantes == 0 ? int(m_lignes.size()) : i);
+}
+
+void SourceDonnees::MoveNext() {
+    int i = qMin(m_courant + 1, int(m_lignes.size()));
+    while (i < m_lignes.size() && m_lignes[i].supprimee)
+        ++i;
+    deplacer(i);
+}
+
+void SourceDonnees::MovePrevious() {
+    int i = qMax(m_courant - 1, -1);
+    while (i >= 0 && m_lignes[i].supprimee)
+        --i;
+    deplacer(i);
+}
+
+int SourceDonnees::colonne(const QString& nom) const {
+    return m_index.value(nom.toLower(), -1);
+}
+
+const QVector<QVariant>* SourceDonnees::valeursAffichees() const {
+    if (m_mode != AucuneEdition)
+        return &m_tampon;
+    return courantValide() ? &m_lignes[m_courant].valeurs : nullptr;
+}
+
+QVariant SourceDonnees::Fields(const QString& nom) const {
+    const int c = colonne(nom);
+    const QVector<QVariant>* v = valeursAffichees();
+    if (c < 0 || !v)
+        return {};
+    return v->at(c);
+}
+
+bool SourceDonnees::reserverCle() {
+    if (m_cle.isEmpty())
+        return true;
+    // What the engine itself would give: one past both the highest key ever given and the
+    // highest present, so a deleted film's number is never handed out again.
+    Requete q(poignee(),
+              QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?), 0),"
+                             " coalesce((SELECT max(rowid) FROM %1), 0)) + 1")
+                  .arg(guillemets(m_table)));
+    q.lier(1, m_table);
+    if (q.pas() != SQLITE_ROW)
+        return echec(QStringLiteral("Le numéro de la nouvelle ligne n'a pas pu être réservé"), q.erreur());
+    const qint64 cle = q.entier(0);
+    const int c = colonne(m_cle);
+    if (c >= 0 && m_tampon[c].toLongLong() < cle)
+        m_tampon[c] = cle;
+    return true;
+}
+
+bool SourceDonnees::AddNew() {
+    m_erreur.clear();
+    if (m_table.isEmpty() || m_colonnes.isEmpty())
+        return echec(QStringLiteral("Ces données ne peuvent pas recevoir de nouvelle ligne"), {});
+    if (!preparer())
+        return false;
+    m_tampon = QVector<QVariant>(m_colonnes.size());
+    m_modifie = QVector<bool>(m_colonnes.size(), false);
+    if (!reserverCle())
+        return false;
+    m_mode = AjoutEnCours;
+    prevenir();
+    return true;
+}
+
+bool SourceDonnees::Edit() {
+    m_erreur.clear();
+    if (m_table.isEmpty())
+        return echec(QStringLiteral("Ces données ne peuvent pas être modifiées"), {});
+    if (!courantValide())
+        return echec(QStringLiteral("Aucune ligne n'est sélectionnée"), {});
+    m_tampon = m_lignes[m_courant].valeurs;
+    m_modifie = QVector<bool>(m_colonnes.size(), false);
+    m_mode = EditionEnCours;
+    prevenir();
+    return true;
+}
+
+bool SourceDonnees::setField(const QString& nom, const QVariant& valeur) {
+    const int c = colonne(nom);
+    if (m_mode == AucuneEdition || c < 0)
+        return echec(QStringLiteral("Le champ « %1 » ne peut pas être écrit").arg(nom), {});
+    m_tampon[c] = estChampHorloge(m_colonnes[c]) ? normaliserHorloge(valeur) : valeur;
+    m_modifie[c] = true;
+    return true;
+}
+
+bool SourceDonnees::Update() {
+    m_erreur.clear();
+    if (m_mode == AucuneEdition)
+        return echec(QStringLiteral("Aucune ligne n'est en cours d'ajout ou de modification"), {});
+    if (!preparer())
+        return false;
+    for (const Liaison& l : std::as_const(m_liaisons)) {
+        if (l.lire && colonne(l.champ) >= 0)
+            setField(l.champ, l.lire());
+    }
+
+    qint64 rowid = 0;
+    if (m_mode == AjoutEnCours) {
+        if (!reserverCle())
+            return false;
+        QStringList noms, marques;
+        QVector<QVariant> valeurs;
+        for (int c = 0; c < m_colonnes.size(); ++c) {
+            if (m_modifie[c] || m_colonnes[c].compare(m_cle, Qt::CaseInsensitive) == 0) {
+                noms << guillemets(m_colonnes[c]);
+                marques << QStringLiteral("?");
+                valeurs << m_tampon[c];
+            }
+        }
+        Requete q(poignee(), noms.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+                                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                                  .arg(m_table, noms.join(QLatin1Char(',')),
+                                                       marques.join(QLatin1Char(','))));
+        for (int i = 0; i < valeurs.size(); ++i)
+            q.lier(i + 1, valeurs[i]);
+        if (!q.executer())
+            return echec(QStringLiteral("La nouvelle ligne n'a pas pu être enregistrée"), q.erreur());
+        rowid = sqlite3_last_insert_rowid(poignee());
+        Ligne l;
+        l.rowid = rowid;
+        l.valeurs = m_tampon;
+        m_parRowid.insert(rowid, int(m_lignes.size()));
+        m_lignes.append(std::move(l));
+        ++m_vivantes;
+    } else {
+        const int index = m_courant;
+        rowid = m_lignes[index].rowid;
+        QStringList affectations;
+        QVector<QVariant> valeurs;
+        for (int c = 0; c < m_colonnes.size(); ++c) {
+            if (m_modifie[c]) {
+                affectations << guillemets(m_colonnes[c]) + QStringLiteral(" = ?");
+                valeurs << m_tampon[c];
+            }
+        }
+        if (!affectations.isEmpty()) {
+            Requete q(poignee(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                     .arg(m_table, affectations.join(QStringLiteral(", "))));
+            for (int i = 0; i < valeurs.size(); ++i)
+                q.lier(i + 1, valeurs[i]);
+            q.lier(int(valeurs.size()) + 1, rowid);
+            if (!q.executer())
+                return echec(QStringLiteral("La modification n'a pas pu être enregistrée"), q.erreur());
+            m_lignes[index].valeurs = m_tampon;
+        }
+    }
+    m_dernierModifie = rowid;
+    m_mode = AucuneEdition;
+    prevenir();
+    return true;
+}
+
+void SourceDonnees::CancelUpdate() {
+    if (m_mode == AucuneEdition)
+        return;
+    m_mode = AucuneEdition;
+    prevenir();
+}
+
+bool SourceDonnees::Delete() {
+    m_erreur.clear();
+    if (m_table.isEmpty())
+        return echec(QStringLiteral("Ces données ne peuvent pas être supprimées"), {});
+    if (!courantValide())
+        return echec(QStringLiteral("Aucune ligne n'est sélectionnée"), {});
+    if (!preparer())
+        return false;
+    Requete q(poignee(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_table));
+    q.lier(1, m_lignes[m_courant].rowid);
+    if (!q.executer())
+        return echec(QStringLiteral("La suppression n'a pas pu être enregistrée"), q.erreur());
+    m_lignes[m_courant].supprimee = true;
+    --m_vivantes;
+    m_surSupprimee = true;
+    m_mode = AucuneEdition;
+    prevenir();
+    return true;
+}
+
+SourceDonnees::Signet SourceDonnees::Bookmark() const {
+    return courantValide() ? m_lignes[m_courant].rowid : 0;
+}
+
+bool SourceDonnees::setBookmark(Signet s) {
+    const int i = m_parRowid.value(s, -1);
+    if (i < 0 || m_lignes[i].supprimee)
+        return echec(QStringLiteral("Cette ligne n'existe plus"), {});
+    deplacer(i);
+    return true;
+}
+
+void SourceDonnees::CloseDatabase() {
+    Catalogue::fermer();
+    m_lignes.clear();
+    m_parRowid.clear();
+    m_vivantes = 0;
+    m_courant = 0;
+    m_mode = AucuneEdition;
+    prevenir();
+}
+
+void SourceDonnees::lier(QObject* controle, const QString& champ,
+                         std::function<void(const QString&)> afficher, std::function<QString()> lire) {
+    m_liaisons.append({controle, champ, std::move(afficher), std::move(lire)});
+    if (controle)
+        connect(controle, &QObject::destroyed, this, [this, controle] { delier(controle); });
+    const Liaison& l = m_liaisons.constLast();
+    if (l.afficher)
+        l.afficher(Texte(champ));
+}
+
+void SourceDonnees::delier(QObject* controle) {
+    m_liaisons.erase(std::remove_if(m_liaisons.begin(), m_liaisons.end(),
+                                    [controle](const Liaison& l) { return l.controle == controle; }),
+                     m_liaisons.end());
+}
+
+void SourceDonnees::prevenir() {
+    // A control may bind or unbind while it is shown: walk a copy.
+    const QVector<Liaison> liaisons = m_liaisons;
+    for (const Liaison& l : liaisons) {
+        if (l.afficher)
+            l.afficher(Texte(l.champ));
+    }
+    emit EnregistrementChange();
+}

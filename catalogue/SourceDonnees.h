@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <functional>
+
+// The data source a screen holds: the catalogue file it names, an SQL text as its record source,
+// and after Refresh the resulting rows with a current record. Labels and fields bound to it follow
+// the current record; bound input fields give their text back when a row is written.
+// Knows nothing of widgets: a binding is a pair of functions.
+class SourceDonnees : public QObject {
+    Q_OBJECT
+public:
+    enum ModeEdition { AucuneEdition, EditionEnCours, AjoutEnCours };
+    using Signet = qint64;
+
+    explicit SourceDonnees(QObject* parent = nullptr);
+    ~SourceDonnees() override;
+
+    void setDatabaseName(const QString& chemin);
+    QString DatabaseName() const { return m_base; }
+    void setRecordSource(const QString& sql) { m_source = sql; }
+    QString RecordSource() const { return m_source; }
+
+    // Runs the record source; the current record becomes the first row. False on failure,
+    // with the engine's reason in Erreur() and an empty record set.
+    bool Refresh();
+    int RecordCount() const { return m_vivantes; }
+    bool Eof() const;
+    bool Bof() const;
+    void MoveFirst();
+    void MoveNext();
+    void MovePrevious();
+    void MoveLast();
+
+    // The field of the current record (or of the row being added or edited), by a name matched
+    // without regard to letter case; invalid when there is no current record.
+    QVariant Fields(const QString& nom) const;
+    QString Texte(const QString& nom) const { return Fields(nom).toString(); }
+
+    bool AddNew();
+    bool Edit();
+    // Sets a field of the row being added or edited; clock-time fields are written "HH:MM:SS".
+    bool setField(const QString& nom, const QVariant& valeur);
+    bool Update();
+    void CancelUpdate();
+    bool Delete();
+    ModeEdition EditMode() const { return m_mode; }
+
+    Signet Bookmark() const;
+    bool setBookmark(Signet s);
+    Signet LastModified() const { return m_dernierModifie; }
+
+    // Releases the catalogue file (maintenance).
+    void CloseDatabase();
+
+    QString Erreur() const { return m_erreur; }
+
+    // Binds a control to a field. `afficher` receives the field's text on every move and refresh
+    // ("" when there is no current record); `lire`, for input fields, gives the text written into
+    // the field when the row is updated. The binding ends with `controle`.
+    void lier(QObject* controle, const QString& champ, std::function<void(const QString&)> afficher,
+              std::function<QString()> lire = {});
+    void delier(QObject* controle);
+
+signals:
+    // The current record changed (move, refresh, edit started or ended).
+    void EnregistrementChange();
+
+private:
+    struct Ligne {
+        qint64 rowid = 0;
+        QVector<QVariant> valeurs;
+        bool supprimee = false;
+    };
+    struct Liaison {
+        QObject* controle;
+        QString champ;
+        std::function<void(const QString&)> afficher;
+        std::function<QString()> lire;
+    };
+
+    int colonne(const QString& nom) const;
+    bool courantValide() const;
+    const QVector<QVariant>* valeursAffichees() const;
+    void deplacer(int index);
+    void prevenir();
+    bool echec(const QString& quoi, const QString& raison);
+    bool preparer();
+    bool reserverCle();
+    qint64 rowidDe(int index) const { return m_lignes[index].rowid; }
+
+    QString m_base;
+    QString m_source;
+    QString m_table; // the table a "SELECT * FROM" text reads; empty: read only
+    QString m_cle;   // its engine-given key, if any
+    QStringList m_colonnes;
+    QHash<QString, int> m_index; // lower-case name -> column
+    QVector<Ligne> m_lignes;
+    QHash<qint64, int> m_parRowid;
+    int m_vivantes = 0;
+    int m_courant = -1; // -1 before the first row, size() past the last
+    bool m_surSupprimee = false;
+    ModeEdition m_mode = AucuneEdition;
+    QVector<QVariant> m_tampon;
+    QVector<bool> m_modifie;
+    Signet m_dernierModifie = 0;
+    QString m_erreur;
+    QVector<Liaison> m_liaisons;
+};

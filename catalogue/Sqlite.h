@@ -1,0 +1,47 @@
+#pragma once
+
+// Thin RAII over the SQLite C interface, for the catalogue layer only. The shared connection is
+// held by Qt SQL; statements run on its raw handle so rows are read without per-value overhead
+// and the engine's own error text reaches the user.
+
+#include <QString>
+#include <QVariant>
+#include <sqlite3.h>
+
+class QSqlDatabase;
+
+namespace Catalogue::Sqlite {
+
+sqlite3* poignee(const QSqlDatabase& db);
+QString messageMoteur(sqlite3* db);
+
+class Requete {
+public:
+    Requete(sqlite3* db, const QString& sql);
+    ~Requete();
+    Requete(const Requete&) = delete;
+    Requete& operator=(const Requete&) = delete;
+
+    bool prete() const { return m_stmt != nullptr; }
+    void lier(int index, const QVariant& valeur); // index from 1
+    // SQLITE_ROW, SQLITE_DONE or an error code; the error text is kept.
+    int pas();
+    void reinitialiser() { sqlite3_reset(m_stmt); }
+    bool executer(); // steps to the end; true when done without error
+    int colonnes() const;
+    QString nomColonne(int i) const;
+    QVariant valeur(int i) const;
+    qint64 entier(int i) const { return sqlite3_column_int64(m_stmt, i); }
+    QString texte(int i) const;
+    QString erreur() const { return m_erreur; }
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+    QString m_erreur;
+};
+
+// Runs one or more statements without rows; the engine's message on failure.
+bool executer(sqlite3* db, const QString& sql, QString* erreur = nullptr);
+
+} // namespace Catalogue::Sqlite

@@ -1,0 +1,13 @@
+#!/bin/sh
+# Installs the Debian packages Cassetron needs to build, run and be tested, when they are missing.
+set -eu
+PAQUETS="cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-liberation2 xvfb xauth"
+manquants=""
+for p in $PAQUETS; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || manquants="$manquants $p"
+done
+[ -z "$manquants" ] && exit 0
+if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+echo "Installation des paquets :$manquants"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $manquants

@@ -1,0 +1,468 @@
+#include "catalogue/Catalogue.h"
+#include "catalogue/SourceDonnees.h"
+#include "tests/support/DossierTest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+QByteArray octetsDe(const QString& chemin) {
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void ecrire(const QString& chemin, const QByteArray& octets) {
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(octets) != octets.size())
+        qFatal("%s: %s", qPrintable(chemin), qPrintable(f.errorString()));
+}
+
+// Replaces bytes [debut, fin) with garbage that is the same on every run.
+void abimer(QByteArray& octets, qsizetype debut, qsizetype fin) {
+    QRandomGenerator alea(1984);
+    for (qsizetype i = debut; i < fin && i < octets.size(); ++i)
+        octets[i] = char(alea.bounded(256));
+}
+
+// Runs statements on a file through a connection of its own, outside the catalogue layer; returns
+// the first column of the rows read and any error.
+QStringList surFichier(const QString& fichier, const QStringList& instructions) {
+    const QString nom = QStringLiteral("tst-brut");
+    QStringList sortie;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nom);
+        db.setDatabaseName(fichier);
+        if (!db.open())
+            sortie << db.lastError().text();
+        for (const QString& sql : instructions) {
+            QSqlQuery q(db);
+            if (!q.exec(sql))
+                sortie << q.lastError().text();
+            while (q.next())
+                sortie << q.value(0).toString();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nom);
+    return sortie;
+}
+
+// Every row of the catalogue, the key sequence included: a whole picture to compare.
+QStringList tout(const DossierTest& d) {
+    QStringList lignes;
+    for (const QString& table : QStringList{"Film", "K7", "FilmK7", "sqlite_sequence"}) {
+        for (const QString& l : d.contenu(table))
+            lignes << table + QLatin1Char(':') + l;
+    }
+    return lignes;
+}
+
+QStringList fichiers(const DossierTest& d) {
+    return QDir(d.chemin()).entryList(QDir::Files | QDir::Hidden);
+}
+
+enum Degat { Intact, SansLigne, Absent, Texte, Vide, SansTable, SansChamp, PremierePage, Tronque };
+
+// Applies a kind of damage to the closed catalogue file.
+void endommager(const DossierTest& d, int degat) {
+    const QString f = d.catalogue();
+    QByteArray octets = octetsDe(f);
+    switch (degat) {
+    case Absent:
+        QFile::remove(f);
+        break;
+    case Texte:
+        ecrire(f, "Titre;Durée\nZorro;01:30:00\n");
+        break;
+    case Vide:
+        ecrire(f, {});
+        break;
+    case SansTable:
+        QCOMPARE(surFichier(f, {"DROP TABLE K7"}), QStringList());
+        break;
+    case SansChamp:
+        QCOMPARE(surFichier(f, {"ALTER TABLE Film DROP COLUMN Genre"}), QStringList());
+        break;
+    case PremierePage:
+        abimer(octets, 16, 4096); // the magic text stays, the rest of the header and the schema go
+        ecrire(f, octets);
+        break;
+    case Tronque:
+        ecrire(f, octets.left(octets.size() / 2));
+        break;
+    }
+}
+
+bool rafraichir(SourceDonnees& s, const QString& catalogue, const QString& sql) {
+    s.setDatabaseName(catalogue);
+    s.setRecordSource(sql);
+    return s.Refresh();
+}
+
+} // namespace
+
+class TestCatalogue : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ouverture_data() {
+        QTest::addColumn<int>("degat");
+        QTest::addColumn<Catalogue::Etat>("etat");
+        QTest::addColumn<QString>("mention");
+        QTest::newRow("intact") << int(Intact) << Catalogue::Etat::Ouvert << "";
+        QTest::newRow("catalogue sans ligne") << int(SansLigne) << Catalogue::Etat::Ouvert << "";
+        QTest::newRow("absent") << int(Absent) << Catalogue::Etat::Absent << "introuvable";
+        QTest::newRow("fichier texte") << int(Texte) << Catalogue::Etat::PasUnCatalogue << "";
+        QTest::newRow("fichier vide") << int(Vide) << Catalogue::Etat::PasUnCatalogue << "";
+        QTest::newRow("table manquante") << int(SansTable) << Catalogue::Etat::Incomplet << "« K7 »";
+        QTest::newRow("champ manquant") << int(SansChamp) << Catalogue::Etat::Incomplet << "« Genre »";
+        QTest::newRow("entête abîmée") << int(PremierePage) << Catalogue::Etat::Endommage << "";
+        QTest::newRow("tronqué") << int(Tronque) << Catalogue::Etat::Endommage << "";
+    }
+    void ouverture() {
+        QFETCH(int, degat);
+        QFETCH(Catalogue::Etat, etat);
+        QFETCH(QString, mention);
+        DossierTest d;
+        if (degat != SansLigne)
+            d.remplir();
+        Catalogue::fermer();
+        endommager(d, degat);
+        const QString f = d.catalogue();
+        const bool existe = QFileInfo::exists(f);
+        const QByteArray avant = octetsDe(f);
+
+        const Catalogue::Ouverture o = Catalogue::ouvrir(f);
+        QVERIFY2(o.etat == etat, qPrintable(QStringLiteral("état %1 : %2").arg(int(o.etat)).arg(o.message)));
+        QCOMPARE(Catalogue::estOuvert(), o.ok());
+        if (o.ok()) {
+            QVERIFY(o.message.isEmpty());
+            QCOMPARE(Catalogue::verifierIntegrite(f), QStringList());
+        } else {
+            QVERIFY2(o.message.contains(QDir::toNativeSeparators(f)), qPrintable(o.message));
+            QVERIFY2(o.message.contains(mention), qPrintable(o.message));
+        }
+        // A data source pointed at the file gives the same reason rather than an empty record set.
+        SourceDonnees s;
+        QCOMPARE(rafraichir(s, f, "SELECT * FROM Film"), o.ok());
+        QCOMPARE(s.RecordCount(), o.ok() && degat != SansLigne ? 8 : 0);
+        if (!o.ok())
+            QVERIFY2(s.Erreur().contains(o.message), qPrintable(s.Erreur()));
+        Catalogue::fermer();
+        // Opening never creates, completes or rewrites the file.
+        QCOMPARE(QFileInfo::exists(f), existe);
+        QCOMPARE(octetsDe(f), avant);
+    }
+
+    // A placement on cassette 4 (film, cassette, placement rows) that does not complete.
+    void transactionInterrompue_data() {
+        QTest::addColumn<bool>("ecritureRefusee");
+        QTest::addColumn<bool>("annulee");
+        QTest::newRow("deuxième écriture refusée") << true << false;
+        QTest::newRow("garde détruite sans valider") << false << false;
+        QTest::newRow("annulée") << false << true;
+    }
+    void transactionInterrompue() {
+        QFETCH(bool, ecritureRefusee);
+        QFETCH(bool, annulee);
+        DossierTest d;
+        d.remplir();
+        if (ecritureRefusee) {
+            QSqlQuery q(Catalogue::base());
+            QVERIFY(q.exec("CREATE TEMP TRIGGER disque_plein BEFORE UPDATE ON K7 "
+                           "BEGIN SELECT RAISE(ABORT, 'disque plein'); END"));
+        }
+        const QStringList avant = tout(d);
+        {
+            Catalogue::Transaction t;
+            QVERIFY2(t.ok(), qPrintable(t.erreur()));
+            SourceDonnees film;
+            QVERIFY(rafraichir(film, d.catalogue(), "select * from Film"));
+            QVERIFY(film.AddNew());
+            const int id = film.Fields("IdFilm").toInt();
+            QVERIFY(film.setField("Titre", "Le Samouraï"));
+            QVERIFY(film.setField("Durée", "01:45:00"));
+            QVERIFY(film.Update());
+
+            SourceDonnees k7;
+            QVERIFY(rafraichir(k7, d.catalogue(), "SELECT * from K7 WHERE IDK7 = 4"));
+            QVERIFY(k7.Edit());
+            QVERIFY(k7.setField("Status", "FILM01:45:00Le Samouraï/02:15:00"));
+            QVERIFY(k7.setField("TempsRestant", "02:15:00"));
+            QVERIFY(k7.setField("NBFilm", 1));
+            QCOMPARE(k7.Update(), !ecritureRefusee);
+            QVERIFY(tout(d) != avant);
+            if (ecritureRefusee) {
+                // The engine's own reason reaches the user; the command stops here.
+                QVERIFY2(k7.Erreur().contains("disque plein"), qPrintable(k7.Erreur()));
+            } else {
+                SourceDonnees place;
+                QVERIFY(rafraichir(place, d.catalogue(), "SELECT * FROM FilmK7"));
+                QVERIFY(place.AddNew());
+                QVERIFY(place.setField("IdFilm", id));
+                QVERIFY(place.setField("IdK7", 4));
+                QVERIFY(place.setField("Position", 1));
+                QVERIFY(place.Update());
+                QCOMPARE(d.invariants(), QStringList());
+                if (annulee)
+                    t.annuler();
+            }
+        }
+        QCOMPARE(tout(d), avant);
+        QCOMPARE(d.invariants(), QStringList());
+    }
+
+    void gardesImbriquees_data() {
+        QTest::addColumn<bool>("interieure");
+        QTest::addColumn<bool>("exterieure");
+        QTest::addColumn<QStringList>("attendu");
+        QTest::newRow("toutes validées")
+            << true << true << QStringList{"Le Samouraï", "Pickpocket", "Playtime"};
+        QTest::newRow("intérieure annulée") << false << true << QStringList{"Le Samouraï", "Playtime"};
+        QTest::newRow("extérieure annulée") << true << false << QStringList();
+        QTest::newRow("toutes annulées") << false << false << QStringList();
+    }
+    void gardesImbriquees() {
+        QFETCH(bool, interieure);
+        QFETCH(bool, exterieure);
+        QFETCH(QStringList, attendu);
+        DossierTest d;
+        auto ajouter = [&d](const QString& titre) {
+            SourceDonnees s;
+            return rafraichir(s, d.catalogue(), "select * from Film") && s.AddNew() &&
+                   s.setField("Titre", titre) && s.Update();
+        };
+        {
+            Catalogue::Transaction exterieur;
+            QVERIFY(ajouter("Le Samouraï"));
+            {
+                Catalogue::Transaction interieur;
+                QVERIFY(interieur.ok());
+                QVERIFY(ajouter("Pickpocket"));
+                if (interieure)
+                    QVERIFY(interieur.valider());
+            }
+            QVERIFY(ajouter("Playtime"));
+            if (exterieure)
+                QVERIFY(exterieur.valider());
+        }
+        // Only what reached the file survives closing it.
+        Catalogue::fermer();
+        QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+        QStringList titres;
+        for (const QString& ligne : d.contenu("Film"))
+            titres << ligne.section(QLatin1Char('|'), 1, 1);
+        QCOMPARE(titres, attendu);
+    }
+
+    void compactage_data() {
+        QTest::addColumn<QByteArray>("reste"); // what R7OzireCompact.mdb holds before; null: absent
+        QTest::newRow("sans reste") << QByteArray();
+        QTest::newRow("reste illisible") << QByteArray("copie interrompue");
+        QTest::newRow("reste qui est un catalogue") << QByteArray("catalogue");
+    }
+    void compactage() {
+        QFETCH(QByteArray, reste);
+        DossierTest d;
+        d.remplir();
+        {
+            // A cassette added then deleted: its number stays used after the compaction.
+            SourceDonnees s;
+            QVERIFY(rafraichir(s, d.catalogue(), "SELECT * FROM K7"));
+            QVERIFY(s.AddNew());
+            QVERIFY(s.Update());
+            QVERIFY(s.setBookmark(s.LastModified()));
+            QVERIFY(s.Delete());
+        }
+        const QStringList avant = tout(d);
+        Catalogue::fermer();
+        const QString copie = d.fichier(Catalogue::NomCompact);
+        if (reste == "catalogue")
+            QVERIFY(Catalogue::creerCatalogueVide(copie));
+        else if (!reste.isNull())
+            ecrire(copie, reste);
+
+        const Catalogue::Resultat r = Catalogue::compacter(d.chemin());
+        QVERIFY2(r.ok, qPrintable(r.message));
+        QCOMPARE(fichiers(d), QStringList{"R7Ozire.mdb"});
+        QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+        QCOMPARE(tout(d), avant);
+        QCOMPARE(Catalogue::verifierIntegrite(d.catalogue()), QStringList());
+    }
+
+    void compactageDossierEnLectureSeule() {
+        DossierTest d;
+        d.remplir();
+        const QStringList avant = tout(d);
+        Catalogue::fermer();
+        const QByteArray octets = octetsDe(d.catalogue());
+        const QFile::Permissions droits = QFileInfo(d.chemin()).permissions();
+        QVERIFY(QFile::setPermissions(d.chemin(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        auto retablir = qScopeGuard([&] { QFile::setPermissions(d.chemin(), droits); });
+        {
+            QFile essai(d.fichier("essai"));
+            if (essai.open(QIODevice::WriteOnly)) {
+                essai.remove();
+                QSKIP("Ce compte écrit dans un dossier en lecture seule (root) : rien à vérifier.");
+            }
+        }
+        const Catalogue::Resultat r = Catalogue::compacter(d.chemin());
+        QVERIFY(!r.ok);
+        QVERIFY(!r.message.isEmpty());
+        QCOMPARE(fichiers(d), QStringList{"R7Ozire.mdb"});
+        QCOMPARE(octetsDe(d.catalogue()), octets);
+        retablir.dismiss();
+        QFile::setPermissions(d.chemin(), droits);
+        QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+        QCOMPARE(tout(d), avant);
+    }
+
+    // A page in the middle of the films, overwritten with garbage: the rows it held are lost, every
+    // other row comes back as it was, and the file is sound again.
+    void reparation() {
+        constexpr int nbFilms = 2000;
+        constexpr int parCassette = 24; // ten-minute films on four-hour tapes
+        constexpr int nbCassettes = (nbFilms + parCassette - 1) / parCassette;
+        DossierTest d;
+        {
+            QSqlQuery q(Catalogue::base());
+            // Freed space is zeroed, so the text that marks the page below is found once only.
+            QVERIFY(q.exec("PRAGMA secure_delete = ON"));
+            Catalogue::Transaction t;
+            QVERIFY(q.prepare("UPDATE Film SET Description = ? WHERE IdFilm = ?"));
+            int k7 = 0;
+            for (int i = 1; i <= nbFilms; ++i) {
+                if ((i - 1) % parCassette == 0)
+                    k7 = d.ajouterCassette("04:00:00");
+                const int id = d.placerFilm(k7, QStringLiteral("Film %1").arg(i), "00:10:00");
+                QCOMPARE(id, i);
+                q.addBindValue(QStringLiteral("Résumé %1 : ").arg(i) +
+                               QStringLiteral("une histoire de cassettes et de bandes. ").repeated(30));
+                q.addBindValue(id);
+                QVERIFY(q.exec());
+            }
+            // Films whose numbers were given and then freed: the repair must not give them again.
+            for (int i = 0; i < 5; ++i)
+                QVERIFY(q.exec("INSERT INTO Film (Titre) VALUES ('éphémère')"));
+            QVERIFY(q.exec("DELETE FROM Film WHERE Titre = 'éphémère'"));
+            QVERIFY(t.valider());
+        }
+        Catalogue::fermer();
+
+        QByteArray octets = octetsDe(d.catalogue());
+        const int taillePage = (uchar(octets[16]) << 8) | uchar(octets[17]);
+        const QByteArray marque = QStringLiteral("Résumé 1000 : ").toUtf8();
+        const qsizetype ou = octets.indexOf(marque);
+        QVERIFY(ou > 0);
+        QCOMPARE(octets.indexOf(marque, ou + 1), qsizetype(-1));
+        const qsizetype page = ou / taillePage;
+        QVERIFY(page > 10 && (page + 10) * taillePage < octets.size()); // in the middle
+        abimer(octets, page * taillePage, (page + 1) * taillePage);
+        ecrire(d.catalogue(), octets);
+        QVERIFY(!Catalogue::verifierIntegrite(d.catalogue()).isEmpty());
+
+        const Catalogue::Reparation r = Catalogue::reparer(d.chemin());
+        QVERIFY2(r.ok, qPrintable(r.message));
+        QVERIFY(r.zonesIllisibles >= 1);
+        QCOMPARE(surFichier(d.catalogue(), {"PRAGMA integrity_check"}), QStringList{"ok"});
+        QCOMPARE(QFileInfo(r.copieEndommagee).absolutePath(), QFileInfo(d.catalogue()).absolutePath());
+        QCOMPARE(octetsDe(r.copieEndommagee), octets);
+        QCOMPARE(fichiers(d), QStringList({"R7Ozire.endommage.mdb", "R7Ozire.mdb"}));
+
+        const QStringList films = surFichier(d.catalogue(), {"SELECT IdFilm || '|' || Titre FROM Film"});
+        QVERIFY2(films.size() >= nbFilms - 20 && films.size() < nbFilms,
+                 qPrintable(QString::number(films.size())));
+        QVERIFY(!films.contains("1000|Film 1000"));
+        for (const QString& f : films) {
+            const QString id = f.section(QLatin1Char('|'), 0, 0);
+            QCOMPARE(f, id + "|Film " + id);
+        }
+        QCOMPARE(surFichier(d.catalogue(), {"SELECT count(*) FROM K7", "SELECT count(*) FROM FilmK7"}),
+                 QStringList({QString::number(nbCassettes), QString::number(nbFilms)}));
+        QCOMPARE(r.lignesSauvees, int(films.size()) + nbCassettes + nbFilms);
+
+        // The check now names the placements whose film was lost.
+        const QStringList rapport = Catalogue::verifierIntegrite(d.catalogue());
+        QVERIFY2(rapport.filter("1000 sur la cassette").size() == 1, qPrintable(rapport.join('\n')));
+
+        QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+        SourceDonnees s;
+        QVERIFY(rafraichir(s, d.catalogue(), "SELECT * FROM Film"));
+        QVERIFY(s.AddNew());
+        QCOMPARE(s.Fields("IdFilm").toInt(), nbFilms + 6);
+    }
+
+    void reparationImpossible_data() {
+        QTest::addColumn<int>("degat");
+        QTest::newRow("absent") << int(Absent);
+        QTest::newRow("fichier texte") << int(Texte);
+        QTest::newRow("fichier vide") << int(Vide);
+        QTest::newRow("schéma illisible") << int(PremierePage);
+    }
+    void reparationImpossible() {
+        QFETCH(int, degat);
+        DossierTest d;
+        d.remplir();
+        Catalogue::fermer();
+        endommager(d, degat);
+        const QStringList avant = fichiers(d);
+        const QByteArray octets = octetsDe(d.catalogue());
+
+        const Catalogue::Reparation r = Catalogue::reparer(d.chemin());
+        QVERIFY(!r.ok);
+        QVERIFY(!r.message.isEmpty());
+        QCOMPARE(fichiers(d), avant);
+        QCOMPARE(octetsDe(d.catalogue()), octets);
+    }
+
+    void catalogueSain() {
+        DossierTest d;
+        d.remplir();
+        QCOMPARE(d.invariants(), QStringList());
+        QCOMPARE(Catalogue::verifierIntegrite(d.catalogue()), QStringList());
+    }
+
+    void catalogueCasse_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("mots"); // all in one line of the report
+        QTest::newRow("NBFilm faux") << "UPDATE K7 SET NBFilm = 3 WHERE IdK7 = 1"
+                                     << QStringList{"Cassette 1 :", "NBFilm vaut 3"};
+        QTest::newRow("TempsRestant faux") << "UPDATE K7 SET TempsRestant = '00:34:00' WHERE IdK7 = 1"
+                                           << QStringList{"Cassette 1 :", "TempsRestant vaut « 00:34:00 »"};
+        QTest::newRow("trou dans les positions")
+            << "UPDATE FilmK7 SET Position = 5 WHERE IdFilm = 7" << QStringList{"Cassette 3 :", "positions"};
+        QTest::newRow("film sans placement")
+            << "DELETE FROM FilmK7 WHERE IdFilm = 8" << QStringList{"Le film 8", "0 placement"};
+        QTest::newRow("placement d'un film absent")
+            << "DELETE FROM Film WHERE IdFilm = 3" << QStringList{"film 3", "absent"};
+        QTest::newRow("plages libres voisines") << "UPDATE K7 SET Status = '03:00:00/01:00:00' WHERE IdK7 = 4"
+                                                << QStringList{"Cassette 4 :", "voisines"};
+    }
+    void catalogueCasse() {
+        QFETCH(QString, sql);
+        QFETCH(QStringList, mots);
+        DossierTest d;
+        d.remplir();
+        QSqlQuery q(Catalogue::base());
+        QVERIFY(q.exec(sql));
+        QStringList rapport = d.invariants();
+        QStringList lignes = rapport;
+        for (const QString& m : mots)
+            lignes = lignes.filter(m);
+        QVERIFY2(lignes.size() == 1, qPrintable(rapport.join('\n')));
+        QStringList integrite = Catalogue::verifierIntegrite(d.catalogue());
+        integrite.sort();
+        rapport.sort();
+        QCOMPARE(integrite, rapport);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"

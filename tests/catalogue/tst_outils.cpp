@@ -1,0 +1,246 @@
+#include "catalogue/Outils.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <limits>
+
+using namespace Outils;
+
+namespace {
+constexpr int kIntMax = std::numeric_limits<int>::max();
+constexpr int kIntMin = std::numeric_limits<int>::min();
+} // namespace
+
+class TestOutils : public QObject {
+    Q_OBJECT
+
+private slots:
+    void extraitElement_data() {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<int>("numero");
+        QTest::addColumn<QString>("separateur");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("premier") << "A/B/C" << 1 << "/"
+                                 << "A";
+        QTest::newRow("milieu") << "A/B/C" << 2 << "/"
+                                << "B";
+        QTest::newRow("dernier") << "A/B/C" << 3 << "/"
+                                 << "C";
+        QTest::newRow("au-delà") << "A/B/C" << kIntMax << "/"
+                                 << "";
+        QTest::newRow("séparateur final") << "A/B/" << 3 << "/"
+                                          << "";
+        QTest::newRow("texte vide") << "" << 1 << "/"
+                                    << "";
+        QTest::newRow("zéro") << "A/B" << 0 << "/"
+                              << "";
+        QTest::newRow("négatif") << "A/B" << kIntMin << "/"
+                                 << "";
+        QTest::newRow("sans séparateur") << "01:30:00" << 1 << "/"
+                                         << "01:30:00";
+        QTest::newRow("séparateur long") << "un; deux; trois" << 2 << "; "
+                                         << "deux";
+        QTest::newRow("séparateur vide") << "A/B" << 1 << ""
+                                         << "A/B";
+    }
+    void extraitElement() {
+        QFETCH(QString, texte);
+        QFETCH(int, numero);
+        QFETCH(QString, separateur);
+        QFETCH(QString, attendu);
+        QCOMPARE(ExtraitElement(texte, numero, separateur), attendu);
+    }
+
+    void remplaceTexte_data() {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<QString>("ancien");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("première occurrence seule") << "ab-ab"
+                                                   << "ab"
+                                                   << "X-ab";
+        QTest::newRow("absent") << "abc"
+                                << "z"
+                                << "abc";
+        QTest::newRow("casse significative") << "Été"
+                                             << "été"
+                                             << "Été";
+        QTest::newRow("ancien vide") << "abc"
+                                     << ""
+                                     << "abc";
+    }
+    void remplaceTexte() {
+        QFETCH(QString, texte);
+        QFETCH(QString, ancien);
+        QFETCH(QString, attendu);
+        QCOMPARE(RemplaceTexte(texte, QStringLiteral("X"), ancien), attendu);
+    }
+
+    void remplaceElement_data() {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<int>("numero");
+        QTest::addColumn<QString>("separateur");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("premier") << "A/B/C" << 1 << "/"
+                                 << "X/B/C";
+        QTest::newRow("milieu") << "A/B/C" << 2 << "/"
+                                << "A/X/C";
+        QTest::newRow("dernier") << "A/B/C" << 3 << "/"
+                                 << "A/B/X";
+        QTest::newRow("au-delà") << "A/B/C" << 4 << "/"
+                                 << "A/B/C";
+        QTest::newRow("zéro") << "A/B/C" << 0 << "/"
+                              << "A/B/C";
+        QTest::newRow("champ vide final") << "A/B/" << 3 << "/"
+                                          << "A/B/X";
+        QTest::newRow("sans séparateur, champ 1") << "A" << 1 << "/"
+                                                  << "X";
+        QTest::newRow("sans séparateur, champ 2") << "A" << 2 << "/"
+                                                  << "A";
+        QTest::newRow("séparateur long") << "A<>B<>C" << 2 << "<>"
+                                         << "A<>X<>C";
+    }
+    void remplaceElement() {
+        QFETCH(QString, texte);
+        QFETCH(int, numero);
+        QFETCH(QString, separateur);
+        QFETCH(QString, attendu);
+        QCOMPARE(RemplaceElement(texte, numero, QStringLiteral("X"), separateur), attendu);
+    }
+
+    void chercheElement_data() {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<QString>("element");
+        QTest::addColumn<int>("attendu");
+        QTest::newRow("premier de deux égaux") << "01:00:00/FILM01:00:00A/01:00:00"
+                                               << "01:00:00" << 1;
+        QTest::newRow("dernier champ") << "A/B/C"
+                                       << "C" << 3;
+        QTest::newRow("absent") << "A/B/C"
+                                << "D" << 0;
+        QTest::newRow("casse significative") << "A/b"
+                                             << "B" << 0;
+        QTest::newRow("préfixe seulement") << "AB/C"
+                                           << "A" << 0;
+        QTest::newRow("après un champ vide") << "A//C"
+                                             << "C" << 3;
+    }
+    void chercheElement() {
+        QFETCH(QString, texte);
+        QFETCH(QString, element);
+        QFETCH(int, attendu);
+        QCOMPARE(ChercheElement(texte, element, QStringLiteral("/")), attendu);
+    }
+
+    // Clock times written by SecondesEnHeure read back to the same seconds.
+    void horloge_data() {
+        QTest::addColumn<int>("secondes");
+        QTest::addColumn<QString>("heure");
+        QTest::newRow("zéro") << 0 << "00:00:00";
+        QTest::newRow("1 h 2 min 5 s") << 3725 << "01:02:05";
+        QTest::newRow("veille de minuit") << 86399 << "23:59:59";
+        QTest::newRow("cent heures") << 360000 << "100:00:00";
+        QTest::newRow("plus grand int") << kIntMax << "596523:14:07";
+        QTest::newRow("négatif") << -1 << "-00:00:01";
+        QTest::newRow("plus petit int") << kIntMin << "-596523:14:08";
+    }
+    void horloge() {
+        QFETCH(int, secondes);
+        QFETCH(QString, heure);
+        QCOMPARE(SecondesEnHeure(secondes), heure);
+        QCOMPARE(HeureEnSecondes(heure), secondes);
+    }
+
+    void lectureIndulgente_data() {
+        QTest::addColumn<QString>("heure");
+        QTest::addColumn<int>("secondes");
+        QTest::newRow("un chiffre par partie") << "1:5:3" << 3903;
+        QTest::newRow("blancs en tête") << " 1: 30: 00" << 5400;
+        QTest::newRow("décimales arrondies") << "00:1.5:00.6" << 91;
+        QTest::newRow("partie non numérique") << "ab:30:00" << 1800;
+        QTest::newRow("suffixe ignoré") << "01:30x:00" << 5400;
+        QTest::newRow("sans deux-points") << "2" << 7200;
+        QTest::newRow("un seul deux-points") << "1:30" << 5400;
+        QTest::newRow("vide") << "" << 0;
+        QTest::newRow("énorme") << "99999999999999999999:00:00" << kIntMax;
+        QTest::newRow("énorme négatif") << "-99999999999999999999:00:00" << kIntMin;
+        QTest::newRow("mille chiffres") << QString(1000, QLatin1Char('9')) << kIntMax;
+        QTest::newRow("chiffres non latins") << "١٢:00:00" << 0;
+    }
+    void lectureIndulgente() {
+        QFETCH(QString, heure);
+        QFETCH(int, secondes);
+        QCOMPARE(HeureEnSecondes(heure), secondes);
+    }
+
+    void allerRetour() {
+        QRandomGenerator alea(20240607);
+        for (int i = 0; i < 2000; ++i) {
+            const int secondes = i % 2 ? int(alea.bounded(200000)) - 100000 : int(alea.generate());
+            QCOMPARE(HeureEnSecondes(SecondesEnHeure(secondes)), secondes);
+        }
+    }
+
+    void ecartSecondes_data() {
+        QTest::addColumn<QString>("debut");
+        QTest::addColumn<QString>("fin");
+        QTest::addColumn<int>("attendu");
+        QTest::newRow("même jour") << "02:00:00"
+                                   << "03:30:00" << 5400;
+        QTest::newRow("après minuit") << "23:00:00"
+                                      << "01:00:00" << 7200;
+        QTest::newRow("égales") << "01:30:00"
+                                << "01:30:00" << 0;
+        QTest::newRow("extrêmes") << "-9999999:00:00"
+                                  << "9999999:00:00" << kIntMax;
+        QTest::newRow("extrêmes inversés") << "9999999:00:00"
+                                           << "-9999999:00:00" << kIntMin;
+    }
+    void ecartSecondes() {
+        QFETCH(QString, debut);
+        QFETCH(QString, fin);
+        QFETCH(int, attendu);
+        QCOMPARE(EcartSecondes(debut, fin), attendu);
+    }
+
+    void verifieFormat_data() {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<QString>("masque");
+        QTest::addColumn<bool>("attendu");
+        QTest::newRow("heure") << "12:30:00"
+                               << "##:##:##" << true;
+        QTest::newRow("heure trop courte") << "12:30"
+                                           << "##:##:##" << false;
+        QTest::newRow("texte plus long") << "12:30:001"
+                                         << "##:##:##" << true;
+        QTest::newRow("lettre pour chiffre") << "1a:30:00"
+                                             << "##:##:##" << false;
+        QTest::newRow("chiffre non latin") << "١2:30:00"
+                                           << "##:##:##" << false;
+        QTest::newRow("joker") << "12h30"
+                               << "##?##" << true;
+        QTest::newRow("chiffre plafond atteint") << "59"
+                                                 << "59" << true;
+        QTest::newRow("chiffre plafond dépassé") << "60"
+                                                 << "59" << false;
+        QTest::newRow("lettre accentuée") << "é"
+                                          << "x" << true;
+        QTest::newRow("arobase sur chiffre") << "1"
+                                             << "@" << false;
+        QTest::newRow("texte épuisé sur étoile") << "ab"
+                                                 << "ab*" << true;
+        QTest::newRow("vides") << ""
+                               << "" << true;
+        QTest::newRow("texte vide") << ""
+                                    << "#" << false;
+    }
+    void verifieFormat() {
+        QFETCH(QString, texte);
+        QFETCH(QString, masque);
+        QFETCH(bool, attendu);
+        QCOMPARE(VerifieFormat(texte, masque), attendu);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestOutils)
+#include "tst_outils.moc"

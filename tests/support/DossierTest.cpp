@@ -1,0 +1,127 @@
+#include "tests/support/DossierTest.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/Fonctions.h"
+#include "catalogue/Invariants.h"
+#include "catalogue/Outils.h"
+
+#include <QDir>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+DossierTest::DossierTest(bool ouvrir) {
+    QString erreur;
+    if (!Catalogue::creerCatalogueVide(catalogue(), &erreur))
+        qFatal("catalogue de test: %s", qPrintable(erreur));
+    if (ouvrir) {
+        const Catalogue::Ouverture o = Catalogue::ouvrir(catalogue());
+        if (!o.ok())
+            qFatal("catalogue de test: %s", qPrintable(o.message));
+    }
+}
+
+DossierTest::~DossierTest() {
+    Catalogue::fermer();
+}
+
+QString DossierTest::fichier(const QString& nom) const {
+    return QDir(m_dossier.path()).filePath(nom);
+}
+
+namespace {
+QSqlQuery executer(const QString& sql, const QVariantList& valeurs = {}) {
+    QSqlQuery q(Catalogue::base());
+    q.prepare(sql);
+    for (const QVariant& v : valeurs)
+        q.addBindValue(v);
+    if (!q.exec())
+        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    return q;
+}
+} // namespace
+
+int DossierTest::ajouterCassette(const QString& duree) {
+    const QSqlQuery q = executer(
+        QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, 0, ?)"),
+        {duree, duree, duree});
+    return q.lastInsertId().toInt();
+}
+
+int DossierTest::placerFilm(int idK7, const QString& titre, const QString& duree, const QString& genre,
+                            const QString& date) {
+    QSqlQuery k7 =
+        executer(QStringLiteral("SELECT Status, TempsRestant, NBFilm FROM K7 WHERE IdK7 = ?"), {idK7});
+    if (!k7.next())
+        return 0;
+    const QString status = k7.value(0).toString();
+    const QString plage = Fonctions::CherchePlageLibre(duree, status);
+    if (plage.isEmpty())
+        return 0;
+    const QString nouveau = Fonctions::InsereFilm(status, plage, duree, titre);
+    const int p =
+        Fonctions::PositionAuChamp(nouveau, Outils::ChercheElement(status, plage, QStringLiteral("/")));
+    const QString restant = Outils::SecondesEnHeure(Outils::HeureEnSecondes(k7.value(1).toString()) -
+                                                    Outils::HeureEnSecondes(duree));
+    const int nb = k7.value(2).toInt() + 1;
+    k7.finish();
+
+    const int id =
+        executer(
+            QStringLiteral("INSERT INTO Film (Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, "
+                           "Description) VALUES (?, 'Néant', 'Néant', ?, ?, 'France', ?, 'Résumé')"),
+            {titre, duree, date, genre.isEmpty() ? QStringLiteral("Drame") : genre})
+            .lastInsertId()
+            .toInt();
+    executer(QStringLiteral("UPDATE FilmK7 SET Position = Position + 1 WHERE IdK7 = ? AND Position >= ?"),
+             {idK7, p});
+    executer(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"), {id, idK7, p});
+    executer(QStringLiteral("UPDATE K7 SET Status = ?, TempsRestant = ?, NBFilm = ? WHERE IdK7 = ?"),
+             {nouveau, restant, nb, idK7});
+    return id;
+}
+
+void DossierTest::remplir() {
+    const int k1 = ajouterCassette(QStringLiteral("04:00:00"));
+    const int k2 = ajouterCassette(QStringLiteral("03:00:00"));
+    const int k3 = ajouterCassette(QStringLiteral("04:00:00"));
+    ajouterCassette(QStringLiteral("04:00:00"));
+    const int k5 = ajouterCassette(QStringLiteral("03:00:00"));
+    // Ties on genre, duration and year, so that the second sort key shows.
+    const struct {
+        int k7;
+        const char* titre;
+        const char* duree;
+        const char* genre;
+        const char* date;
+    } films[] = {
+        {k1, "Zorro", "01:30:00", "Aventure", "1975"},
+        {k1, "alien", "01:57:00", "Science-fiction", "1979"},
+        {k2, "Été", "01:15:00", "Drame", "1983"},
+        {k3, "K7 10", "00:20:00", "Documentaire", "2001"},
+        {k3, "K7 9", "00:25:00", "Documentaire", "2000"},
+        {k3, "L'été meurtrier", "02:10:00", "Drame", "1983"},
+        {k3, "Brazil", "00:50:00", "Science-fiction", "1985"},
+        {k5, "Amélie", "01:15:00", "Comédie", "2001"},
+    };
+    for (const auto& f : films)
+        placerFilm(f.k7, QString::fromUtf8(f.titre), QString::fromUtf8(f.duree), QString::fromUtf8(f.genre),
+                   QString::fromUtf8(f.date));
+}
+
+QStringList DossierTest::contenu(const QString& table) const {
+    QStringList lignes;
+    QSqlQuery q = executer(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+    while (q.next()) {
+        QStringList champs;
+        for (int i = 0; i < q.record().count(); ++i)
+            champs << q.value(i).toString();
+        lignes << champs.join(QLatin1Char('|'));
+    }
+    return lignes;
+}
+
+QStringList DossierTest::invariants() const {
+    return Catalogue::verifierInvariants(Catalogue::base());
+}
