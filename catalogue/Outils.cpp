@@ -185,3 +185,12 @@ bool Outils::VerifieFormat(const QString& Texte, const QString& Masque) {
         }
     }
 }
+
+bool Outils::EstHeureValide(const QString& Texte) {
+    if (!VerifieFormat(Texte, QStringLiteral("##:##:##")))
+        return false;
+    const int h = Texte.mid(0, 2).toInt();
+    const int m = Texte.mid(3, 2).toInt();
+    const int s = Texte.mid(6, 2).toInt();
+    return h <= 23 && m <= 59 && s <= 59;
+}

@@ -12,4 +12,8 @@ QString SecondesEnHeure(int Secondes);
 int HeureEnSecondes(const QString& Heure);
 int EcartSecondes(const QString& Debut, const QString& Fin);
 bool VerifieFormat(const QString& Texte, const QString& Masque);
+
+// A duration the forms accept: "HH:MM:SS" by the mask and a time of day (hours 0-23, minutes
+// and seconds 0-59).
+bool EstHeureValide(const QString& Texte);
 } // namespace Outils

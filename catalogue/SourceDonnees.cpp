@@ -361,6 +361,22 @@ bool SourceDonnees::Delete() {
     return true;
 }
 
+bool SourceDonnees::ReprendreAjout(Signet s) {
+    const int i = m_parRowid.value(s, -1);
+    if (i < 0 || i != m_lignes.size() - 1 || m_lignes[i].supprimee)
+        return echec(QStringLiteral("Cette ligne ne peut pas être reprise"), {});
+    m_tampon = m_lignes[i].valeurs;
+    m_modifie = QVector<bool>(m_colonnes.size(), true);
+    m_parRowid.remove(s);
+    m_lignes.removeLast();
+    --m_vivantes;
+    if (m_courant > m_lignes.size())
+        m_courant = int(m_lignes.size());
+    m_mode = AjoutEnCours;
+    prevenir();
+    return true;
+}
+
 SourceDonnees::Signet SourceDonnees::Bookmark() const {
     return courantValide() ? m_lignes[m_courant].rowid : 0;
 }

@@ -51,6 +51,9 @@ public:
     void CancelUpdate();
     bool Delete();
     ModeEdition EditMode() const { return m_mode; }
+    // The row added under this bookmark was not kept after all (its transaction was rolled
+    // back): it becomes the pending addition again, with the same values, and leaves the rows.
+    bool ReprendreAjout(Signet s);
 
     Signet Bookmark() const;
     bool setBookmark(Signet s);

@@ -1,0 +1,24 @@
+#include "screens/auxiliary/Introduction.h"
+#include "screens/main/Pictos.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Cassetron"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Cassetron"));
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    // The standard dialogs (file choice, printing) speak French too when Qt's translations are there.
+    QTranslator traduction;
+    if (traduction.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&traduction);
+    QApplication::setWindowIcon(Pictos::icone(Pictos::VisuK7));
+
+    auto* introduction = new Introduction;
+    introduction->Show();
+    return QApplication::exec();
+}

@@ -1,0 +1,104 @@
+#include "screens/auxiliary/Introduction.h"
+
+#include "catalogue/Catalogue.h"
+#include "screens/common/Appli.h"
+#include "screens/common/Etiquettes.h"
+#include "screens/common/Messages.h"
+#include "screens/common/Unites.h"
+#include "screens/main/Moniteur.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+
+using Unites::police;
+
+namespace {
+Etiquette* etiquette(QWidget* parent, const QString& texte, int g, int h, int l, int ht, const QFont& f,
+                     int couleur) {
+    auto* e = Etiquette::creer(parent, texte, g, h, l, ht, f);
+    e->setForeColor(couleur);
+    e->setAlignment(Qt::AlignCenter);
+    return e;
+}
+} // namespace
+
+Introduction::Introduction(QWidget* parent) : Feuille(parent) {
+    setTailleInterieure(6600, 4200);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Unites::couleur(0x401000)); // deep blue, r + 256g + 65536b
+    setPalette(p);
+    setAutoFillBackground(true);
+
+    // The title twice, yellow a little offset under red: a shadowed title.
+    Label3 = etiquette(this, QStringLiteral("CASSETRON"), 345, 345, 6000, 780,
+                       police(QStringLiteral("Arial Black"), 26.25), Unites::Jaune);
+    Label2 = etiquette(this, QStringLiteral("CASSETRON"), 300, 300, 6000, 780,
+                       police(QStringLiteral("Arial Black"), 26.25), Unites::Rouge);
+    Label1 = etiquette(this, QStringLiteral("Version 1.1"), 300, 1200, 6000, 360,
+                       police(QStringLiteral("Arial Black"), 12), Unites::Blanc);
+    Label11 = etiquette(this, QStringLiteral("Mai 1999"), 300, 1560, 6000, 300,
+                        police(QStringLiteral("Arial"), 10), Unites::Blanc);
+    LblAuteur = etiquette(this, QStringLiteral("Conçu et écrit par l'équipe Cassetron"), 300, 2160, 6000, 300,
+                          police(QStringLiteral("Arial"), 10, true), 0xC0FFFF);
+    LblContact = etiquette(this, QStringLiteral("Contact : cassetron@example.org"), 300, 2460, 6000, 300,
+                           police(QStringLiteral("Arial"), 10), 0xC0FFFF);
+    LblAvis = etiquette(
+        this,
+        QStringLiteral("Votre avis nous intéresse : écrivez-nous pour nous dire ce que vous en pensez !"),
+        300, 2880, 6000, 480, police(QStringLiteral("Arial"), 9, false, true), Unites::Blanc);
+    LblAvis->setWordWrap(true);
+
+    BtnOK = new QPushButton(QStringLiteral("Ok"), this);
+    BtnOK->setGeometry(Unites::pixels(2700), Unites::pixels(3540), Unites::pixels(1200), Unites::pixels(450));
+    BtnOK->setFont(police(QStringLiteral("Arial Black"), 10));
+    BtnOK->setDefault(true);
+    connect(BtnOK, &QPushButton::clicked, this, &Introduction::BtnOK_Click);
+}
+
+void Introduction::Installation(const QString& dossier) {
+    const QDir d(dossier);
+    const QString neuf = d.filePath(Catalogue::NomCatalogueNeuf);
+    const QString catalogue = d.filePath(Catalogue::NomCatalogue);
+    if (!QFile::exists(neuf))
+        return;
+    if (QFile::exists(catalogue)) {
+        QFile::remove(neuf); // a failure changes nothing for the user: the catalogue stays
+        Messages::MsgBox(
+            QStringLiteral("Votre ancienne base de donnée a été prise en compte par l'installation"),
+            Messages::Simple);
+        return;
+    }
+    QFile f(neuf);
+    if (!f.rename(catalogue)) {
+        Messages::MsgBox(
+            QStringLiteral(
+                "Le catalogue livré avec le programme (%1) n'a pas pu devenir le catalogue %2 :\n%3"
+                "\n\nVérifiez que le dossier de l'application est accessible en écriture.")
+                .arg(QDir::toNativeSeparators(neuf), Catalogue::NomCatalogue, f.errorString()),
+            Messages::Critique);
+    }
+}
+
+void Introduction::BtnOK_Click() {
+    Installation(Appli::dossier());
+    Unload();
+}
+
+void Introduction::Form_Unload() {
+    // The main window appears first, then anything its loading has to say appears over it.
+    hide();
+    auto* moniteur = new Moniteur;
+    moniteur->show();
+    moniteur->Show();
+}
+
+Fermeture::Fermeture(QWidget* parent) : Feuille(parent) {
+    setWindowTitle(QStringLiteral("Compactage de la base de donnée"));
+    setTailleInterieure(5400, 1500);
+    LblFermeture = new Etiquette(this, QStringLiteral("Fermeture de la base de donnée"));
+    LblFermeture->placer(120, 300, 5160, 900);
+    LblFermeture->setFont(police(QStringLiteral("Arial Black"), 10));
+    LblFermeture->setAlignment(Qt::AlignCenter);
+    LblFermeture->setWordWrap(true);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "screens/common/Etiquettes.h"
+
+#include <QString>
+
+// A screen that shows a cassette's occupancy bar holds these two label arrays: the segments
+// and their length labels; element k of both belongs to field k + 1 of the layout record.
+class AvecBarre {
+public:
+    AvecBarre() : AvecBarre(new Etiquette, new Etiquette) {}
+    AvecBarre(Etiquette* segment0, Etiquette* duree0) : shape(segment0), lblDuree(duree0) {}
+    virtual ~AvecBarre() = default;
+    // Designs element 0 of both arrays on the panel that shows the bar: a white segment with a
+    // bold caption, its grey length label under it.
+    void preparerBarre(QWidget* panneau, int gauche, int haut, int largeur);
+    TableauEtiquettes shape;
+    TableauEtiquettes lblDuree;
+};
+
+// The cassette's number as every cassette display shows it: orange-brown, heavy.
+Etiquette* creerNumeroK7(QWidget* parent, int gauche, int haut);
+
+namespace Fonctions {
+// Draws the bar of Status: one segment per field, as wide as its share of DureeK7 within
+// Largeur, films red with their title, free tape white; length labels alternate under and over.
+void DessineCassette(const QString& Status, const QString& DureeK7, AvecBarre& Feuille, int Gauche, int Haut,
+                     int Largeur, int Hauteur);
+// Paints yellow the segment of the first field equal to Plage.
+void MarquePlage(const QString& Status, const QString& Plage, AvecBarre& Feuille);
+// Moves the yellow selection to segment Index when it is a free stretch long enough for the film.
+void ChangePlage(int Index, const QString& DureeFilm, AvecBarre& Feuille);
+} // namespace Fonctions

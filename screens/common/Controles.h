@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+// A clock-time field with the typing aids every duration field shares: ":" appended at 2 and 5
+// characters, the text cut to 8, Backspace empties the field, a click selects the whole text.
+// The rule applies to text set by code as well, as it does to typing.
+class ChampDuree : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit ChampDuree(QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    void TxtDuree_Change();
+    bool m_garde = false;
+};
+
+// An up-down spinner: two arrows and no value of its own.
+class UpDown : public QWidget {
+    Q_OBJECT
+public:
+    explicit UpDown(QWidget* parent = nullptr);
+
+signals:
+    void UpClick();
+    void DownClick();
+};
+
+// The screens' orange buttons.
+QPushButton* boutonOrange(QWidget* parent, const QString& texte, int couleur = 33023);

@@ -1,0 +1,113 @@
+#include "screens/common/Etiquettes.h"
+
+#include "screens/common/Unites.h"
+
+#include <QMouseEvent>
+
+using Unites::pixels;
+using Unites::twips;
+
+Etiquette::Etiquette(QWidget* parent, const QString& texte) : QLabel(texte, parent) {}
+
+Etiquette* Etiquette::creer(QWidget* parent, const QString& texte, int gauche, int haut, int largeur,
+                            int hauteur, const QFont& police) {
+    auto* e = new Etiquette(parent, texte);
+    e->placer(gauche, haut, largeur, hauteur);
+    e->setFont(police);
+    return e;
+}
+
+int Etiquette::Left() const {
+    return twips(x());
+}
+int Etiquette::Top() const {
+    return twips(y());
+}
+int Etiquette::Width() const {
+    return twips(width());
+}
+int Etiquette::Height() const {
+    return twips(height());
+}
+void Etiquette::setLeft(double t) {
+    move(pixels(t), y());
+}
+void Etiquette::setTop(double t) {
+    move(x(), pixels(t));
+}
+void Etiquette::setWidth(double t) {
+    resize(pixels(t), height());
+}
+void Etiquette::setHeight(double t) {
+    resize(width(), pixels(t));
+}
+
+void Etiquette::placer(int gauche, int haut, int largeur, int hauteur) {
+    setGeometry(pixels(gauche), pixels(haut), pixels(largeur), pixels(hauteur));
+}
+
+void Etiquette::setBackColor(int valeur) {
+    m_fond = valeur;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Unites::couleur(valeur));
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+void Etiquette::setForeColor(int valeur) {
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, Unites::couleur(valeur));
+    setPalette(p);
+}
+
+void Etiquette::mouseReleaseEvent(QMouseEvent* e) {
+    QLabel::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit Click();
+}
+
+TableauEtiquettes::TableauEtiquettes(Etiquette* zero, QObject* parent) : QObject(parent) {
+    m_elements.append(zero);
+    brancher(zero);
+}
+
+Etiquette& TableauEtiquettes::operator()(int index) const {
+    Q_ASSERT(index >= 0 && index < m_elements.size() && m_elements[index]);
+    return *m_elements[index];
+}
+
+void TableauEtiquettes::brancher(Etiquette* e) {
+    const int index = int(m_elements.size()) - 1;
+    connect(e, &Etiquette::Click, this, [this, index] { emit Click(index); });
+}
+
+Etiquette& TableauEtiquettes::Load() {
+    const Etiquette& modele = (*this)(0);
+    auto* e = new Etiquette(modele.parentWidget());
+    e->setFont(modele.font());
+    e->setPalette(modele.palette());
+    e->setAutoFillBackground(modele.autoFillBackground());
+    e->setAlignment(modele.alignment());
+    e->setWordWrap(modele.wordWrap());
+    e->setFrameStyle(modele.frameStyle());
+    e->setToolTip(modele.toolTip());
+    e->setCursor(modele.cursor());
+    e->setGeometry(modele.geometry());
+    if (modele.BackColor() >= 0)
+        e->setBackColor(modele.BackColor());
+    e->hide();
+    m_elements.append(e);
+    brancher(e);
+    return *e;
+}
+
+void TableauEtiquettes::UnloadDernier() {
+    if (m_elements.size() <= 1)
+        return;
+    delete m_elements.takeLast().data();
+}
+
+void TableauEtiquettes::UnloadAuDela(int index) {
+    while (UBound() > qMax(index, 0))
+        UnloadDernier();
+}

@@ -1,0 +1,476 @@
+#include "screens/common/Grille.h"
+
+#include "catalogue/Outils.h"
+#include "screens/common/Unites.h"
+
+#include <QCollator>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+
+quint64 cle(int r, int c) {
+    return (quint64(quint32(r)) << 32) | quint32(c);
+}
+
+Qt::Alignment alignementQt(int code) {
+    Qt::Alignment h = Qt::AlignLeft;
+    Qt::Alignment v = Qt::AlignVCenter;
+    if (code >= 0 && code <= 8) {
+        h = code < 3 ? Qt::AlignLeft : code < 6 ? Qt::AlignHCenter : Qt::AlignRight;
+        v = code % 3 == 0 ? Qt::AlignTop : code % 3 == 1 ? Qt::AlignVCenter : Qt::AlignBottom;
+    }
+    return h | v;
+}
+
+// A number as a lenient reader takes it: leading digits, "" and text read 0.
+double nombre(const QString& t) {
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t.trimmed(), &ok);
+    if (ok)
+        return v;
+    return t.trimmed().toDouble(&ok);
+}
+
+bool estNombre(const QString& t) {
+    bool ok = false;
+    QLocale::c().toDouble(t.trimmed(), &ok);
+    return ok;
+}
+
+} // namespace
+
+// ---- model ----
+
+ModeleGrille::ModeleGrille(Grille* grille) : QAbstractTableModel(grille), m_grille(grille) {}
+
+int ModeleGrille::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : qMax(0, m_grille->Rows() - 1);
+}
+
+int ModeleGrille::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_grille->Cols();
+}
+
+QVariant ModeleGrille::data(const QModelIndex& index, int role) const {
+    const int r = index.row() + 1;
+    const int c = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_grille->TextMatrix(r, c);
+    case Qt::TextAlignmentRole: {
+        const int code = m_grille->m_alignementsCellules.value(cle(r, c), m_grille->ColAlignment(c));
+        if (code == Grille::General) {
+            // Numbers to the right, text to the left, as a spreadsheet shows them.
+            return int((estNombre(m_grille->TextMatrix(r, c)) ? Qt::AlignRight : Qt::AlignLeft) |
+                       Qt::AlignVCenter);
+        }
+        return int(alignementQt(code));
+    }
+    case Qt::FontRole: {
+        const auto it = m_grille->m_policesCellules.constFind(cle(r, c));
+        if (it == m_grille->m_policesCellules.constEnd())
+            return {};
+        QFont f = m_grille->font();
+        f.setPointSizeF(*it);
+        return f;
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant ModeleGrille::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return m_grille->TextMatrix(0, section);
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+// ---- grid ----
+
+Grille::Grille(QWidget* parent) : QTableView(parent), m_modele(new ModeleGrille(this)) {
+    m_cellules.resize(2);
+    for (QStringList& l : m_cellules)
+        l = QStringList(m_cols, QString());
+    m_row = m_rowSel = 1;
+    setModel(m_modele);
+    // The small face lists are shown in, so narrow columns such as a year still read whole.
+    setFont(Unites::police(QStringLiteral("Arial"), 8.25));
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(Unites::pixels(240));
+    verticalHeader()->setMinimumSectionSize(1);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->viewport()->installEventFilter(this);
+    horizontalHeader()->setMinimumSectionSize(1);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setWordWrap(false);
+    setMouseTracking(true);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_synchro)
+            return;
+        // A selection drawn by the user with the mouse or keys.
+        const QModelIndexList choix = selectionModel()->selectedIndexes();
+        if (choix.isEmpty())
+            return;
+        int rMax = m_row, cMax = m_col;
+        for (const QModelIndex& i : choix) {
+            rMax = std::max(rMax, i.row() + 1);
+            cMax = std::max(cMax, i.column());
+        }
+        if (selectionBehavior() == SelectRows)
+            cMax = m_cols - 1;
+        // A click already told the new current cell; only a wider selection is news.
+        if (rMax == m_rowSel && cMax == m_colSel)
+            return;
+        m_rowSel = rMax;
+        m_colSel = cMax;
+        emit SelChange();
+    });
+}
+
+void Grille::setRows(int n) {
+    n = std::max(1, n);
+    if (n == Rows())
+        return;
+    const bool seul = m_remplissages == 0;
+    if (seul)
+        m_modele->beginResetModel();
+    const int avant = Rows();
+    m_cellules.resize(n);
+    for (int r = avant; r < n; ++r)
+        m_cellules[r] = QStringList(m_cols, QString());
+    m_row = std::min(m_row, n - 1);
+    m_rowSel = std::min(m_rowSel, n - 1);
+    if (m_row == 0 && n > 1)
+        m_row = m_rowSel = 1;
+    if (seul) {
+        m_modele->endResetModel();
+        appliquerSelection();
+    }
+}
+
+void Grille::setCols(int n) {
+    n = std::max(1, n);
+    const bool seul = m_remplissages == 0;
+    if (seul)
+        m_modele->beginResetModel();
+    m_cols = n;
+    for (QStringList& l : m_cellules) {
+        while (l.size() < n)
+            l.append(QString());
+        while (l.size() > n)
+            l.removeLast();
+    }
+    m_col = std::min(m_col, n - 1);
+    m_colSel = std::min(m_colSel, n - 1);
+    if (seul)
+        m_modele->endResetModel();
+}
+
+QString Grille::TextMatrix(int r, int c) const {
+    if (r < 0 || r >= Rows() || c < 0 || c >= m_cols)
+        return {};
+    return m_cellules[r][c];
+}
+
+void Grille::setTextMatrix(int r, int c, const QString& texte) {
+    if (r < 0 || r >= Rows() || c < 0 || c >= m_cols)
+        return;
+    m_cellules[r][c] = texte;
+    if (m_remplissages > 0)
+        return;
+    if (r == 0)
+        emit m_modele->headerDataChanged(Qt::Horizontal, c, c);
+    else
+        emit m_modele->dataChanged(m_modele->index(r - 1, c), m_modele->index(r - 1, c));
+}
+
+void Grille::AddItem(const QString& texte, int index) {
+    QStringList cellules = texte.split(QLatin1Char('\t'));
+    while (cellules.size() < m_cols)
+        cellules.append(QString());
+    while (cellules.size() > m_cols)
+        cellules.removeLast();
+    if (index < 1 || index > Rows())
+        index = Rows();
+    if (m_remplissages == 0)
+        m_modele->beginInsertRows({}, index - 1, index - 1);
+    m_cellules.insert(index, cellules);
+    if (m_remplissages == 0)
+        m_modele->endInsertRows();
+}
+
+void Grille::RemoveItem(int r) {
+    if (r < 1 || r >= Rows())
+        return;
+    if (m_remplissages == 0)
+        m_modele->beginRemoveRows({}, r - 1, r - 1);
+    m_cellules.remove(r);
+    if (m_remplissages == 0)
+        m_modele->endRemoveRows();
+    m_row = std::min(m_row, Rows() - 1);
+    m_rowSel = std::min(m_rowSel, Rows() - 1);
+    appliquerSelection();
+}
+
+void Grille::Clear() {
+    Remplissage r(*this);
+    for (QStringList& l : m_cellules)
+        l = QStringList(m_cols, QString());
+}
+
+int Grille::ColWidth(int c) const {
+    return Unites::twips(columnWidth(c));
+}
+void Grille::setColWidth(int c, int t) {
+    setColumnWidth(c, Unites::pixels(t));
+}
+
+int Grille::RowHeight(int r) const {
+    return Unites::twips(r == 0 ? horizontalHeader()->height() : rowHeight(r - 1));
+}
+
+void Grille::setRowHeight(int r, int t) {
+    if (r == 0)
+        horizontalHeader()->setFixedHeight(Unites::pixels(t));
+    else
+        QTableView::setRowHeight(r - 1, Unites::pixels(t));
+}
+
+void Grille::setColAlignment(int c, int code) {
+    m_alignements[c] = code;
+    if (m_remplissages == 0)
+        viewport()->update();
+}
+
+int Grille::CellAlignment() const {
+    return m_alignementsCellules.value(cle(m_row, m_col), ColAlignment(m_col));
+}
+
+void Grille::setCellAlignment(int code) {
+    m_alignementsCellules[cle(m_row, m_col)] = code;
+    viewport()->update();
+}
+
+double Grille::CellFontSize() const {
+    return m_policesCellules.value(cle(m_row, m_col), font().pointSizeF());
+}
+
+void Grille::setCellFontSize(double points) {
+    m_policesCellules[cle(m_row, m_col)] = points;
+    viewport()->update();
+}
+
+void Grille::setSort(int code) {
+    const int debut = std::max(1, std::min(m_row, m_rowSel));
+    const int fin = std::min(Rows() - 1, std::max(m_row, m_rowSel));
+    if (fin <= debut || m_col < 0 || m_col >= m_cols)
+        return;
+    const int c = m_col;
+    const bool decroissant = code % 2 == 0;
+    QCollator collateur(QLocale(QLocale::French, QLocale::France));
+    collateur.setNumericMode(true);
+    collateur.setCaseSensitivity(code == TriTexteSansCasseCroissant || code == TriTexteSansCasseDecroissant
+                                     ? Qt::CaseInsensitive
+                                     : Qt::CaseSensitive);
+    auto compare = [&](const QStringList& a, const QStringList& b) -> int {
+        const QString& x = a[c];
+        const QString& y = b[c];
+        switch (code) {
+        case TriNumeriqueCroissant:
+        case TriNumeriqueDecroissant: {
+            const double u = nombre(x), v = nombre(y);
+            return u < v ? -1 : u > v ? 1 : 0;
+        }
+        case TriGeneriqueCroissant:
+        case TriGeneriqueDecroissant:
+            if (estNombre(x) && estNombre(y)) {
+                const double u = nombre(x), v = nombre(y);
+                return u < v ? -1 : u > v ? 1 : 0;
+            }
+            return collateur.compare(x, y);
+        default:
+            return collateur.compare(x, y);
+        }
+    };
+    m_modele->layoutAboutToBeChanged();
+    std::stable_sort(m_cellules.begin() + debut, m_cellules.begin() + fin + 1,
+                     [&](const QStringList& a, const QStringList& b) {
+                         const int r = compare(a, b);
+                         return decroissant ? r > 0 : r < 0;
+                     });
+    m_modele->layoutChanged();
+}
+
+void Grille::placer(int gauche, int haut, int largeur, int hauteur) {
+    setGeometry(Unites::pixels(gauche), Unites::pixels(haut), Unites::pixels(largeur),
+                Unites::pixels(hauteur));
+}
+
+void Grille::setSelectionParLigne(bool parLigne) {
+    setSelectionBehavior(parLigne ? SelectRows : SelectItems);
+    appliquerSelection();
+}
+
+void Grille::setCouleursListes() {
+    setStyleSheet(
+        QStringLiteral("QHeaderView::section { background: #ff8000; color: #400000; "
+                       "border: 1px solid #c06000; padding: 1px; }"
+                       "QTableView { selection-background-color: #ffff80; selection-color: #804000; "
+                       "gridline-color: #c0c0c0; }"
+                       "QTableView::item { padding: 0px 1px; }"));
+}
+
+// Mirrors Row/Col/RowSel/ColSel in the view without raising the view's own change signals.
+void Grille::appliquerSelection() {
+    m_synchro = true;
+    if (m_row >= 1 && m_row < Rows()) {
+        const QModelIndex courant = m_modele->index(m_row - 1, m_col);
+        const int r1 = std::min(m_row, m_rowSel), r2 = std::max(m_row, m_rowSel);
+        const int c1 = selectionBehavior() == SelectRows ? 0 : std::min(m_col, m_colSel);
+        const int c2 = selectionBehavior() == SelectRows ? m_cols - 1 : std::max(m_col, m_colSel);
+        selectionModel()->setCurrentIndex(courant, QItemSelectionModel::NoUpdate);
+        selectionModel()->select(
+            QItemSelection(m_modele->index(std::max(r1, 1) - 1, c1), m_modele->index(r2 - 1, c2)),
+            QItemSelectionModel::ClearAndSelect);
+    } else {
+        selectionModel()->clear();
+    }
+    m_synchro = false;
+}
+
+void Grille::changerCellule(int r, int c, bool garderSelection) {
+    const bool change = r != m_row || c != m_col;
+    m_row = r;
+    m_col = c;
+    if (!garderSelection) {
+        m_rowSel = r;
+        m_colSel = c;
+    }
+    appliquerSelection();
+    if (change)
+        emit RowColChange();
+    emit SelChange();
+}
+
+void Grille::setRow(int r) {
+    if (r < 0 || r >= Rows())
+        return;
+    changerCellule(r, m_col, false);
+    if (r >= 1)
+        scrollTo(m_modele->index(r - 1, m_col));
+}
+
+void Grille::setCol(int c) {
+    if (c < 0 || c >= m_cols)
+        return;
+    changerCellule(m_row, c, false);
+}
+
+void Grille::setRowSel(int r) {
+    if (r < 0 || r >= Rows())
+        return;
+    m_rowSel = r;
+    appliquerSelection();
+    emit SelChange();
+}
+
+void Grille::setColSel(int c) {
+    if (c < 0 || c >= m_cols)
+        return;
+    m_colSel = c;
+    appliquerSelection();
+    emit SelChange();
+}
+
+// The user moved the current cell (click, arrows).
+void Grille::currentChanged(const QModelIndex& courant, const QModelIndex& precedent) {
+    QTableView::currentChanged(courant, precedent);
+    if (m_synchro || !courant.isValid())
+        return;
+    // The view draws its own selection here; only the grid's figures follow.
+    const int r = courant.row() + 1;
+    const int c = courant.column();
+    const bool change = r != m_row || c != m_col;
+    m_row = m_rowSel = r;
+    m_col = c;
+    m_colSel = selectionBehavior() == SelectRows ? m_cols - 1 : c;
+    if (change)
+        emit RowColChange();
+    emit SelChange();
+}
+
+void Grille::noterSouris(const QPoint& p) {
+    const QModelIndex i = indexAt(p);
+    m_mouseRow = i.isValid() ? i.row() + 1 : 0;
+    m_mouseCol = i.isValid() ? i.column() : std::max(0, columnAt(p.x()));
+}
+
+void Grille::mousePressEvent(QMouseEvent* e) {
+    noterSouris(e->position().toPoint());
+    QTableView::mousePressEvent(e);
+}
+
+void Grille::mouseMoveEvent(QMouseEvent* e) {
+    noterSouris(e->position().toPoint());
+    QTableView::mouseMoveEvent(e);
+}
+
+void Grille::mouseReleaseEvent(QMouseEvent* e) {
+    noterSouris(e->position().toPoint());
+    QTableView::mouseReleaseEvent(e);
+    emit MouseUp(e->button());
+}
+
+// A click on the header is a click on row 0.
+bool Grille::eventFilter(QObject* objet, QEvent* e) {
+    if (objet == horizontalHeader()->viewport()) {
+        if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseMove ||
+            e->type() == QEvent::MouseButtonRelease) {
+            const auto* souris = static_cast<QMouseEvent*>(e);
+            m_mouseRow = 0;
+            m_mouseCol = std::max(0, horizontalHeader()->logicalIndexAt(souris->position().toPoint()));
+            if (e->type() == QEvent::MouseButtonRelease)
+                emit MouseUp(souris->button());
+        }
+    }
+    return QTableView::eventFilter(objet, e);
+}
+
+Grille::Remplissage::Remplissage(Grille& g) : m_g(g) {
+    if (m_g.m_remplissages++ == 0)
+        m_g.m_modele->beginResetModel();
+}
+
+Grille::Remplissage::~Remplissage() {
+    if (--m_g.m_remplissages == 0) {
+        m_g.m_modele->endResetModel();
+        m_g.appliquerSelection();
+    }
+}
+
+void TrieColonne(Grille& Grille, int Colonne, int LigneDebut, int LigneFin) {
+    const bool numerique = Grille.ColData(Colonne) == 1;
+    const int croissant = numerique ? Grille::TriNumeriqueCroissant : Grille::TriTexteCroissant;
+    const int decroissant = numerique ? Grille::TriNumeriqueDecroissant : Grille::TriTexteDecroissant;
+    const QString prefixe = QStringLiteral("TRI/%1").arg(Colonne, 3, 10, QLatin1Char('0'));
+    int ordre = croissant;
+    if (Grille.Tag().left(7) == prefixe &&
+        Outils::ExtraitElement(Grille.Tag(), 3, QStringLiteral("/")).trimmed().toInt() == croissant)
+        ordre = decroissant;
+    // The order is written with a leading blank, as a number-to-text conversion writes it.
+    Grille.setTag(prefixe + QStringLiteral("/ %1").arg(ordre));
+    Grille.setCol(Colonne);
+    Grille.setColSel(Colonne);
+    Grille.setRow(LigneDebut);
+    Grille.setRowSel(LigneFin);
+    Grille.setSort(ordre);
+}

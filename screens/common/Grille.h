@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QStringList>
+#include <QTableView>
+#include <QVector>
+
+class Grille;
+
+// The cells of a grid as plain strings; row 0 is the fixed header, shown as the view's header.
+class ModeleGrille : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ModeleGrille(Grille* grille);
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    friend class Grille;
+    Grille* m_grille;
+};
+
+// A grid of text cells with one fixed header row (row 0), offering what the screens use:
+// rows and columns, current cell and selection, cell texts, column widths and alignments, a
+// number kept per column, sorting, a free tag, the cell under the mouse. Setting Row, Col or
+// ColSel from code raises SelChange and RowColChange, as a click does: screens rely on that.
+class Grille : public QTableView {
+    Q_OBJECT
+public:
+    // Sort codes.
+    enum {
+        TriGeneriqueCroissant = 1,
+        TriGeneriqueDecroissant,
+        TriNumeriqueCroissant,
+        TriNumeriqueDecroissant,
+        TriTexteSansCasseCroissant,
+        TriTexteSansCasseDecroissant,
+        TriTexteCroissant,
+        TriTexteDecroissant
+    };
+    // Alignment codes: left, centre, right (each top, centre, bottom), then general.
+    enum {
+        GaucheHaut = 0,
+        GaucheCentre,
+        GaucheBas,
+        CentreHaut,
+        CentreCentre,
+        CentreBas,
+        DroiteHaut,
+        DroiteCentre,
+        DroiteBas,
+        General
+    };
+
+    explicit Grille(QWidget* parent = nullptr);
+
+    int Rows() const { return int(m_cellules.size()); }
+    void setRows(int n);
+    int Cols() const { return m_cols; }
+    void setCols(int n);
+
+    int Row() const { return m_row; }
+    void setRow(int r);
+    int Col() const { return m_col; }
+    void setCol(int c);
+    int RowSel() const { return m_rowSel; }
+    void setRowSel(int r);
+    int ColSel() const { return m_colSel; }
+    void setColSel(int c);
+
+    QString TextMatrix(int r, int c) const;
+    void setTextMatrix(int r, int c, const QString& texte);
+    // Appends a row (or inserts it at index) from tab-separated cell texts.
+    void AddItem(const QString& texte, int index = -1);
+    void RemoveItem(int r);
+    void Clear(); // keeps the header texts' row, empties every cell
+
+    int ColWidth(int c) const; // twips
+    void setColWidth(int c, int twips);
+    int RowHeight(int r) const;
+    void setRowHeight(int r, int twips);
+    int ColAlignment(int c) const { return m_alignements.value(c, General); }
+    void setColAlignment(int c, int code);
+    int ColData(int c) const { return m_donnees.value(c, 0); }
+    void setColData(int c, int valeur) { m_donnees[c] = valeur; }
+    bool MergeCol(int c) const { return m_fusions.value(c, false); }
+    void setMergeCol(int c, bool fusion) { m_fusions[c] = fusion; }
+    int CellAlignment() const;
+    void setCellAlignment(int code);
+    double CellFontSize() const;
+    void setCellFontSize(double points);
+
+    // Sorts rows Row..RowSel by column Col with the given code.
+    void setSort(int code);
+    QString Tag() const { return m_tag; }
+    void setTag(const QString& tag) { m_tag = tag; }
+
+    int MouseRow() const { return m_mouseRow; }
+    int MouseCol() const { return m_mouseCol; }
+
+    // Twips geometry of the control.
+    void placer(int gauche, int haut, int largeur, int hauteur);
+
+    // Whole-row selection, as the film and cassette lists use.
+    void setSelectionParLigne(bool parLigne);
+    // The lists' colours: an orange header with dark red text, light yellow selected cells.
+    void setCouleursListes();
+
+    // Many cells written at once repaint once.
+    class Remplissage {
+    public:
+        explicit Remplissage(Grille& g);
+        ~Remplissage();
+
+    private:
+        Grille& m_g;
+    };
+
+signals:
+    void SelChange();
+    void RowColChange();
+    void MouseUp(Qt::MouseButton bouton);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* objet, QEvent* e) override;
+    void currentChanged(const QModelIndex& courant, const QModelIndex& precedent) override;
+
+private:
+    friend class ModeleGrille;
+    void appliquerSelection();
+    void changerCellule(int r, int c, bool garderSelection);
+    void noterSouris(const QPoint& p);
+
+    ModeleGrille* m_modele;
+    QVector<QStringList> m_cellules;
+    int m_cols = 2;
+    int m_row = 0;
+    int m_col = 0;
+    int m_rowSel = 0;
+    int m_colSel = 0;
+    int m_mouseRow = 0;
+    int m_mouseCol = 0;
+    QString m_tag;
+    QHash<int, int> m_alignements;
+    QHash<int, int> m_donnees;
+    QHash<int, bool> m_fusions;
+    QHash<quint64, int> m_alignementsCellules;
+    QHash<quint64, double> m_policesCellules;
+    bool m_synchro = false;
+    int m_remplissages = 0;
+};
+
+// Sorts a column, alternating ascending and descending on repeated use, as a header click does.
+void TrieColonne(Grille& Grille, int Colonne, int LigneDebut, int LigneFin);

@@ -1,0 +1,73 @@
+#include "screens/common/Messages.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace Messages {
+
+namespace {
+Repondeur& repondeur() {
+    static Repondeur r;
+    return r;
+}
+
+// Over the window the user is looking at, even before the window manager made it active.
+QWidget* parent() {
+    if (QWidget* w = QApplication::activeModalWidget())
+        return w;
+    if (QWidget* w = QApplication::activeWindow())
+        return w;
+    QWidget* dernier = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->isWindow() && !qobject_cast<QMenu*>(w))
+            dernier = w;
+    }
+    return dernier;
+}
+} // namespace
+
+void setRepondeur(Repondeur r) {
+    repondeur() = std::move(r);
+}
+
+Reponse MsgBox(const QString& texte, int style) {
+    if (repondeur())
+        return repondeur()(texte, style);
+    QMessageBox boite(parent());
+    boite.setWindowTitle(QStringLiteral("Cassetron"));
+    boite.setText(texte);
+    const int boutons = style & 0x0F;
+    switch (style & 0xF0) {
+    case Critique:
+        boite.setIcon(QMessageBox::Critical);
+        break;
+    case 32:
+        boite.setIcon(QMessageBox::Question);
+        break;
+    case Exclamation:
+        boite.setIcon(QMessageBox::Warning);
+        break;
+    case Information:
+        boite.setIcon(QMessageBox::Information);
+        break;
+    default:
+        boite.setIcon(QMessageBox::NoIcon);
+    }
+    if (boutons == OuiNon) {
+        QPushButton* oui = boite.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+        QPushButton* non = boite.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+        boite.setDefaultButton(oui);
+        boite.setEscapeButton(non);
+        boite.exec();
+        return boite.clickedButton() == oui ? Oui : Non;
+    }
+    QPushButton* ok = boite.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    boite.setDefaultButton(ok);
+    boite.setEscapeButton(ok);
+    boite.exec();
+    return Ok;
+}
+
+} // namespace Messages

@@ -1,0 +1,427 @@
+#include "screens/film/ChoixK7.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/Fonctions.h"
+#include "catalogue/Outils.h"
+#include "screens/common/Appli.h"
+#include "screens/common/Controles.h"
+#include "screens/common/Grille.h"
+#include "screens/common/Messages.h"
+#include "screens/common/Unites.h"
+#include "screens/film/Affiches.h"
+#include "screens/film/AjoutFilm.h"
+#include "screens/film/AjoutK7.h"
+#include "screens/main/Moniteur.h"
+#include "screens/views/ListeFilm.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScrollBar>
+
+using Unites::pixels;
+using Unites::police;
+
+namespace {
+
+constexpr int Marge = 240;
+constexpr int HautGrille = 1680;
+constexpr int LargeurBarre = 4820;
+constexpr int HauteurPanneau = 1320;
+constexpr int LargeurForme = 6880;
+constexpr int OrangeClair = 255 + 192 * 256 + 128 * 65536;
+
+Etiquette* etiquette(QWidget* parent, const QString& texte, int g, int h, int l, int ht, const QFont& f) {
+    return Etiquette::creer(parent, texte, g, h, l, ht, f);
+}
+
+} // namespace
+
+ChoixK7::ChoixK7(QWidget* parent) : Feuille(parent) {
+    setWindowTitle(QStringLiteral("Liste des cassettes libres"));
+    const QFont normal = police(QStringLiteral("Arial"), 9, true);
+    Label1 = etiquette(this, QStringLiteral("Cassettes libres pour le film"), Marge, 120, 6400, 285, normal);
+    LblTitre = etiquette(this, QString(), Marge, 420, 6400, 420, police(QStringLiteral("Arial Black"), 12));
+    LblTitre->setForeColor(Unites::Rouge);
+    Label2 = etiquette(this, QStringLiteral("d'une durée de "), Marge, 915, 1500, 300, normal);
+    LblDuree = etiquette(this, QStringLiteral("00:00:00"), 1740, 870, 1300, 360,
+                         police(QStringLiteral("Arial Black"), 10));
+    LblDuree->setBackColor(Unites::Noir);
+    LblDuree->setForeColor(65280);
+    LblDuree->setAlignment(Qt::AlignCenter);
+    LblChoixK7 =
+        etiquette(this, QString(), Marge, 1320, 6400, 300, police(QStringLiteral("Arial"), 9, false, true));
+
+    TableK7Libre = new Grille(this);
+    TableK7Libre->setCols(4);
+    TableK7Libre->setSelectionParLigne(true);
+    TableK7Libre->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TableK7Libre->setCouleursListes();
+
+    FrmInfosK7 = new QFrame(this);
+    FrmInfosK7->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    lblNumK7 = creerNumeroK7(FrmInfosK7, 120, 360);
+    preparerBarre(FrmInfosK7, 1380, 420, LargeurBarre);
+    FrmInfosK7->hide();
+
+    BtnValiderK7 = boutonOrange(this, QStringLiteral("Ajouter"));
+    BtnAjouterK7 = boutonOrange(this, QStringLiteral("Ajouter une Cassette"), OrangeClair);
+    BtnFermer = boutonOrange(this, QStringLiteral("Fermer"));
+    BtnValiderK7->setDefault(true);
+
+    connect(TableK7Libre, &Grille::RowColChange, this, &ChoixK7::TableK7Libre_RowColChange);
+    connect(&shape, &TableauEtiquettes::Click, this, &ChoixK7::shape_Click);
+    connect(BtnValiderK7, &QPushButton::clicked, this, &ChoixK7::BtnValiderK7_Click);
+    connect(BtnAjouterK7, &QPushButton::clicked, this, &ChoixK7::BtnAjouterK7_Click);
+    connect(BtnFermer, &QPushButton::clicked, this, &ChoixK7::BtnFermer_Click);
+    for (SourceDonnees* s : {&DataK7Libre, &DataK7, &DataAjoutK7, &DataFilmK7})
+        s->setParent(this);
+    setFixedSize(pixels(LargeurForme), pixels(4000));
+}
+
+void ChoixK7::Form_Load() {
+    const QString catalogue = QDir(Moniteur::cheminAppli()).filePath(Catalogue::NomCatalogue);
+    for (SourceDonnees* s : {&DataAjoutK7, &DataFilmK7, &DataK7, &DataK7Libre})
+        s->setDatabaseName(catalogue);
+}
+
+void ChoixK7::Ouvre(const QString& Titre, const QString& Duree, Feuille* ouvreur) {
+    m_ouvreur = ouvreur;
+    charger();
+    LblTitre->setText(Titre);
+    LblDuree->setText(Duree);
+    ShowModal(ouvreur);
+}
+
+void ChoixK7::Form_Activate() {
+    TableRemplie = false;
+    Grille& g = *TableK7Libre;
+    const QString duree = Outils::SecondesEnHeure(Outils::HeureEnSecondes(LblDuree->text()));
+    {
+        Grille::Remplissage remplissage(g);
+        g.setRows(2);
+        for (int c = 0; c < 4; ++c)
+            g.setTextMatrix(1, c, QString());
+        DataK7Libre.setRecordSource(QStringLiteral("SELECT * from K7 WHERE TempsRestant >= #") + duree +
+                                    QStringLiteral("# ORDER BY TempsRestant"));
+        if (!DataK7Libre.Refresh())
+            Messages::MsgBox(DataK7Libre.Erreur(), Messages::Critique);
+        int i = 1;
+        for (; !DataK7Libre.Eof(); DataK7Libre.MoveNext()) {
+            const QString p =
+                Fonctions::CherchePlageLibre(LblDuree->text(), DataK7Libre.Texte(QStringLiteral("Status")));
+            if (p.isEmpty())
+                continue; // enough time in all, but no single stretch long enough
+            const QString ligne = DataK7Libre.Texte(QStringLiteral("IdK7")) + QLatin1Char('\t') +
+                                  DataK7Libre.Texte(QStringLiteral("Durée")) + QLatin1Char('\t') +
+                                  DataK7Libre.Texte(QStringLiteral("NBFilm")) + QLatin1Char('\t') + p;
+            if (i == 1) {
+                const QStringList cellules = ligne.split(QLatin1Char('\t'));
+                for (int c = 0; c < 4; ++c)
+                    g.setTextMatrix(1, c, cellules[c]);
+            } else {
+                g.AddItem(ligne);
+            }
+            ++i;
+        }
+    }
+    InitialiseTable();
+}
+
+void ChoixK7::placerBoutons(int haut) {
+    int gauche = Marge;
+    for (QPushButton* b : {BtnValiderK7, BtnAjouterK7, BtnFermer}) {
+        const int largeur = b == BtnAjouterK7 ? 2320 : 1800;
+        b->setGeometry(pixels(gauche), pixels(haut), pixels(largeur), pixels(420));
+        gauche += largeur + 240;
+    }
+    setFixedSize(pixels(LargeurForme), pixels(haut + 420 + 500));
+}
+
+void ChoixK7::InitialiseTable() {
+    static const char* const Entetes[] = {"Numéro", "Capacité", "Nb de films", "Plage Dispo."};
+    Grille& g = *TableK7Libre;
+    for (int c = 0; c < 4; ++c) {
+        g.setColWidth(c, 1600);
+        g.setTextMatrix(0, c, QString::fromUtf8(Entetes[c]));
+        g.setColAlignment(c, Grille::CentreHaut);
+    }
+    g.horizontalHeader()->setFont(police(QStringLiteral("Arial"), 10));
+    const int cadre = Unites::twips(2 * g.frameWidth());
+    const int largeur = 4 * g.ColWidth(0) + cadre;
+    const int rh0 = g.RowHeight(0);
+    const int rh1 = g.RowHeight(1);
+    int hauteur;
+    if (g.TextMatrix(1, 0).isEmpty()) {
+        FrmInfosK7->hide();
+        g.setTextMatrix(1, 1, QStringLiteral("Aucune     cassette"));
+        g.setTextMatrix(1, 2, QStringLiteral("de     Disponible"));
+        hauteur = rh1 * (g.Rows() - 1) + rh0 + 10 + cadre;
+        LblChoixK7->setText(QStringLiteral("Aucune cassette n'a été trouvée pour la durée demandée"));
+        BtnValiderK7->setEnabled(false);
+        g.placer(Marge, HautGrille, largeur, hauteur);
+        placerBoutons(HautGrille + hauteur + 350);
+        TableRemplie = false;
+    } else {
+        // At most four candidates show at once; the others scroll.
+        const int n = g.Rows() < 6 ? g.Rows() - 1 : 4;
+        const int barre = g.Rows() >= 6 ? Unites::twips(g.verticalScrollBar()->sizeHint().width()) : 0;
+        hauteur = rh1 * n + rh0 + 10 + cadre;
+        LblChoixK7->setText(QStringLiteral("Choisissez une cassette parmis les différentes propositions"));
+        BtnValiderK7->setEnabled(true);
+        TableRemplie = true;
+        FrmInfosK7->show();
+        g.placer(Marge, HautGrille, largeur + barre, hauteur);
+        FrmInfosK7->setGeometry(pixels(Marge), pixels(HautGrille + hauteur + 150), pixels(6400),
+                                pixels(HauteurPanneau));
+        placerBoutons(HautGrille + hauteur + HauteurPanneau + 300);
+    }
+    // Select the first candidate whole, then show it once (moving the selection raises the
+    // current-cell change up to twice, and not at all when the row was already 1).
+    const bool remplie = TableRemplie;
+    TableRemplie = false;
+    g.setRow(1);
+    g.setCol(0);
+    g.setColSel(g.Cols() - 1);
+    TableRemplie = remplie;
+    TableK7Libre_RowColChange();
+}
+
+void ChoixK7::TableK7Libre_RowColChange() {
+    if (!TableRemplie)
+        return;
+    shape.UnloadAuDela(0);
+    lblDuree.UnloadAuDela(0);
+    const Grille& g = *TableK7Libre;
+    AfficheInfosK7(int(g.TextMatrix(g.Row(), 0).toLongLong()), g.TextMatrix(g.Row(), 3));
+}
+
+void ChoixK7::AfficheInfosK7(int NumK7, const QString& Plage) {
+    lblNumK7->setText(QString::number(NumK7));
+    DataK7.setRecordSource(QStringLiteral("SELECT * from K7 WHERE IDK7 = ") + QString::number(NumK7));
+    DataK7.Refresh();
+    StatusK7 = DataK7.Texte(QStringLiteral("Status"));
+    PlageChoisie = Plage;
+    Fonctions::DessineCassette(StatusK7, DataK7.Texte(QStringLiteral("Durée")), *this, shape(0).Left(),
+                               shape(0).Top(), LargeurBarre, shape(0).Height());
+    Fonctions::MarquePlage(StatusK7, Plage, *this);
+    FrmInfosK7->move(pixels(Marge), TableK7Libre->geometry().bottom() + 1 + pixels(150));
+}
+
+int ChoixK7::champChoisi() const {
+    for (int i = 0; i <= shape.UBound(); ++i) {
+        if (shape(i).BackColor() == Unites::Jaune)
+            return i + 1;
+    }
+    return 0;
+}
+
+void ChoixK7::shape_Click(int Index) {
+    Fonctions::ChangePlage(Index, LblDuree->text(), *this);
+    for (int i = 0; i <= shape.UBound(); ++i) {
+        if (shape(i).BackColor() == Unites::Jaune)
+            PlageChoisie = lblDuree(i).Caption();
+    }
+}
+
+void ChoixK7::BtnAjouterK7_Click() {
+    auto* k7 = new AjoutK7;
+    k7->ShowModal(this); // on return this screen is active again and searches anew
+}
+
+void ChoixK7::BtnFermer_Click() {
+    Unload();
+}
+
+// The placement: the pending film, its poster, the cassette's record, figures and placements
+// land together, in the stretch the user made yellow, or nothing lands at all.
+void ChoixK7::BtnValiderK7_Click() {
+    AjoutFilm* film = AjoutFilm::instance();
+    Moniteur* moniteur = Moniteur::instance();
+    if (!film || film->DataFilm.EditMode() != SourceDonnees::AjoutEnCours || !TableRemplie)
+        return;
+    const Grille& g = *TableK7Libre;
+    const int r = g.Row();
+    const QString numK7 = QString::number(g.TextMatrix(r, 0).toLongLong());
+    const QString duree = LblDuree->text();
+    const QString titre = LblTitre->text();
+    const int champ = champChoisi();
+    const QString cheminAppli = Moniteur::cheminAppli();
+
+    Appli::sablier();
+    QString erreur;
+    Affiches::Copie affiche;
+    if (film->AfficheModifiee &&
+        !affiche.preparer(film->CheminAffiche, Affiches::dossier(cheminAppli), &erreur)) {
+        Appli::defaut();
+        Messages::MsgBox(QStringLiteral("Le film n'a pas été ajouté : %1.").arg(erreur), Messages::Critique);
+        return;
+    }
+
+    qint64 idFilm = 0;
+    SourceDonnees::Signet signetFilm = 0;
+    QString status;
+    QString restant;
+    int P = 0;
+    {
+        Catalogue::Transaction t;
+        auto echec = [&](const QString& raison) {
+            erreur = raison;
+            return false;
+        };
+        bool ok = t.ok() || echec(t.erreur());
+        // Film row; its number is given as it is saved.
+        ok = ok && (film->DataFilm.Update() || echec(film->DataFilm.Erreur()));
+        if (ok) {
+            signetFilm = film->DataFilm.LastModified();
+            film->DataFilm.setBookmark(signetFilm);
+            idFilm = film->DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong();
+        }
+        // Cassette row: the film in the chosen stretch, one film more, its length less free.
+        if (ok) {
+            DataAjoutK7.setRecordSource(QStringLiteral("SELECT * from K7 WHERE IDK7 = ") + numK7);
+            ok = (DataAjoutK7.Refresh() && DataAjoutK7.Edit()) || echec(DataAjoutK7.Erreur());
+        }
+        if (ok) {
+            status = Fonctions::InsereFilmAuChamp(StatusK7, champ, duree, titre);
+            if (status == StatusK7 || DataAjoutK7.Texte(QStringLiteral("Status")) != StatusK7)
+                ok = echec(QStringLiteral("la plage choisie sur la cassette %1 ne peut plus recevoir ce film")
+                               .arg(numK7));
+        }
+        if (ok) {
+            restant = Outils::SecondesEnHeure(
+                Outils::HeureEnSecondes(DataAjoutK7.Texte(QStringLiteral("TempsRestant"))) -
+                Outils::HeureEnSecondes(duree));
+            DataAjoutK7.setField(QStringLiteral("Status"), status);
+            DataAjoutK7.setField(QStringLiteral("NBFilm"),
+                                 DataAjoutK7.Fields(QStringLiteral("NBFilm")).toLongLong() + 1);
+            DataAjoutK7.setField(QStringLiteral("TempsRestant"), restant);
+            ok = DataAjoutK7.Update() || echec(DataAjoutK7.Erreur());
+        }
+        // Its ordinal is where it was inserted, even when another film there has the same title.
+        P = Fonctions::PositionAuChamp(StatusK7, champ);
+        if (ok) {
+            DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7"));
+            ok = (DataFilmK7.Refresh() && DataFilmK7.AddNew()) || echec(DataFilmK7.Erreur());
+        }
+        if (ok) {
+            DataFilmK7.setField(QStringLiteral("IdFilm"), idFilm);
+            DataFilmK7.setField(QStringLiteral("IdK7"), numK7.toLongLong());
+            DataFilmK7.setField(QStringLiteral("Position"), P);
+            ok = DataFilmK7.Update() || echec(DataFilmK7.Erreur());
+        }
+        // The films after it on that tape move up one place.
+        if (ok) {
+            DataFilmK7.setRecordSource(QStringLiteral("Select * FROM FILMK7 WHERE IDK7=") + numK7 +
+                                       QStringLiteral(" AND Position >= ") + QString::number(P));
+            ok = DataFilmK7.Refresh() || echec(DataFilmK7.Erreur());
+            for (; ok && !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
+                if (DataFilmK7.Fields(QStringLiteral("IdFilm")).toLongLong() == idFilm)
+                    continue;
+                ok = (DataFilmK7.Edit() &&
+                      DataFilmK7.setField(QStringLiteral("Position"),
+                                          DataFilmK7.Fields(QStringLiteral("Position")).toLongLong() + 1) &&
+                      DataFilmK7.Update()) ||
+                     echec(DataFilmK7.Erreur());
+            }
+        }
+        ok = ok && (t.valider() || echec(t.erreur()));
+        if (!ok) {
+            t.annuler();
+            // The film was not kept after all: it is pending again, as the user typed it.
+            if (signetFilm)
+                film->DataFilm.ReprendreAjout(signetFilm);
+            Appli::defaut();
+            Messages::MsgBox(
+                QStringLiteral("Le film n'a pas été ajouté, le catalogue est inchangé :\n%1").arg(erreur),
+                Messages::Critique);
+            return;
+        }
+    }
+    QString erreurAffiche;
+    if (!affiche.installer(Affiches::fichier(cheminAppli, idFilm), &erreurAffiche))
+        erreurAffiche =
+            QStringLiteral("Le film a été ajouté, mais son affiche n'a pas pu être mise en place : %1")
+                .arg(erreurAffiche);
+
+    if (moniteur)
+        moniteur->FilmPresent = true;
+    auto* infos = new InfosK7;
+    infos->LblTitre->setText(film->DataFilm.Texte(QStringLiteral("Titre")));
+    infos->lblNumK7->setText(g.TextMatrix(r, 0));
+    infos->LblDureeK7->setText(g.TextMatrix(r, 1));
+    infos->LblNbFilm->setText(QString::number(g.TextMatrix(r, 2).toLongLong() + 1));
+    infos->LblTempsRestant->setText(restant);
+    infos->LblPositionFilm->setText(QString::number(P));
+    if (moniteur) {
+        moniteur->MetAJourMoniteur(int(idFilm));
+        moniteur->AfficheInfosK7();
+        if (ListeFilm* liste = moniteur->ListeOuverte ? ListeFilm::instance() : nullptr) {
+            liste->SuiviActif = false;
+            Appli::sablier();
+            liste->InitialiseTable();
+            Appli::defaut();
+            liste->SuiviActif = true;
+        }
+    }
+    Fonctions::DessineCassette(status, g.TextMatrix(r, 1), *infos, infos->shape(0).Left(),
+                               infos->shape(0).Top(), 3885, infos->shape(0).Height());
+    Unload();
+    film->Unload();
+    Appli::defaut();
+    if (!erreurAffiche.isEmpty())
+        Messages::MsgBox(erreurAffiche, Messages::Exclamation);
+    infos->ShowModal();
+}
+
+// ---- summary ----
+
+InfosK7::InfosK7(QWidget* parent) : Feuille(parent) {
+    setWindowTitle(QStringLiteral("Films présents sur la bande"));
+    setTailleInterieure(5640, 3600);
+    Label6 = etiquette(this, QStringLiteral("Composition de la cassette après l'ajout du film :"), 240, 150,
+                       5160, 285, police(QStringLiteral("Arial"), 9, true));
+    LblTitre = etiquette(this, QString(), 240, 480, 5160, 420, police(QStringLiteral("Arial Black"), 12));
+    LblTitre->setForeColor(Unites::Rouge);
+    LblTitre->setAlignment(Qt::AlignCenter);
+    FrmInfosK7 = new QFrame(this);
+    FrmInfosK7->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    FrmInfosK7->setGeometry(pixels(240), pixels(1020), pixels(5160), pixels(1800));
+    lblNumK7 = creerNumeroK7(FrmInfosK7, 90, 120);
+    const QFont chiffres = police(QStringLiteral("Arial"), 10, true);
+    Label3 = etiquette(FrmInfosK7, QStringLiteral("Durée"), 1020, 90, 1125, 240,
+                       police(QStringLiteral("Arial"), 8.25, true));
+    LblDureeK7 = etiquette(FrmInfosK7, QString(), 1020, 330, 1125, 330, chiffres);
+    Label4 = etiquette(FrmInfosK7, QStringLiteral("Temps restant"), 2265, 90, 1125, 240,
+                       police(QStringLiteral("Arial"), 8.25, true));
+    LblTempsRestant = etiquette(FrmInfosK7, QString(), 2265, 330, 1125, 330, chiffres);
+    for (Etiquette* e : {Label3, LblDureeK7}) {
+        e->setBackColor(Unites::Noir);
+        e->setForeColor(65280);
+    }
+    for (Etiquette* e : {Label4, LblTempsRestant}) {
+        e->setBackColor(Unites::Noir);
+        e->setForeColor(16777088);
+    }
+    Label1 = etiquette(FrmInfosK7, QStringLiteral("Position du film"), 3540, 90, 1500, 240,
+                       police(QStringLiteral("Arial"), 8.25, true));
+    LblPositionFilm =
+        etiquette(FrmInfosK7, QString(), 3540, 330, 660, 330, police(QStringLiteral("Arial"), 12, true));
+    Label2 = etiquette(FrmInfosK7, QStringLiteral("/"), 4200, 330, 135, 330,
+                       police(QStringLiteral("Arial"), 12, true));
+    LblNbFilm =
+        etiquette(FrmInfosK7, QString(), 4335, 330, 660, 330, police(QStringLiteral("Arial"), 12, true));
+    for (Etiquette* e : {Label3, LblDureeK7, Label4, LblTempsRestant, Label1, Label2})
+        e->setAlignment(Qt::AlignCenter);
+    LblPositionFilm->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    preparerBarre(FrmInfosK7, 640, 1020, 3885);
+    BtnValiderK7 = boutonOrange(this, QStringLiteral("Ok"));
+    BtnValiderK7->setGeometry(pixels(2100), pixels(3000), pixels(1440), pixels(420));
+    BtnValiderK7->setDefault(true);
+    connect(BtnValiderK7, &QPushButton::clicked, this, &InfosK7::BtnValiderK7_Click);
+}
+
+void InfosK7::BtnValiderK7_Click() {
+    Unload();
+}

@@ -1,0 +1,506 @@
+#include "screens/main/Moniteur.h"
+
+#include "catalogue/Catalogue.h"
+#include "screens/common/Appli.h"
+#include "screens/common/Controles.h"
+#include "screens/common/Liaisons.h"
+#include "screens/common/Messages.h"
+#include "screens/common/Unites.h"
+#include "screens/film/Affiches.h"
+#include "screens/film/AjoutFilm.h"
+#include "screens/film/AjoutK7.h"
+#include "screens/main/Pictos.h"
+#include "screens/views/ListeFilm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using Unites::pixels;
+using Unites::police;
+
+namespace {
+
+constexpr int LargeurBarre = 3885;
+// Colour values as the screens give them: r + 256·g + 65536·b.
+constexpr int Orange = 33023;
+constexpr int RougeSombre = 192;
+constexpr int Vert = 65280;
+constexpr int CyanClair = 16777088;
+
+Etiquette* etiquette(QWidget* parent, const QString& texte, int g, int h, int l, int ht) {
+    return Etiquette::creer(parent, texte, g, h, l, ht, police(QStringLiteral("Arial"), 9));
+}
+
+// A figure of the cassette: coloured text on black.
+Etiquette* chiffre(QWidget* parent, int g, int h, int l, int ht, int couleur, const QString& bulle) {
+    auto* e = etiquette(parent, QString(), g, h, l, ht);
+    e->setBackColor(Unites::Noir);
+    e->setForeColor(couleur);
+    e->setFont(police(QStringLiteral("Arial"), 10, true));
+    e->setAlignment(Qt::AlignCenter);
+    e->setToolTip(bulle);
+    return e;
+}
+
+// Opening probes only the tables' structure; a damaged table shows when its rows are read.
+// Said once, like a damaged file, over the placeholder display.
+void signalerIllisible(Moniteur& m, const SourceDonnees& source) {
+    m.FilmPresent = false;
+    m.AfficheDefault();
+    Messages::MsgBox(
+        QStringLiteral("Le catalogue %1 est endommagé et ne peut pas être lu (%2).\n\nLe menu Option, "
+                       "Base de donnée, Réparer la base de donnée peut le remettre en état.")
+            .arg(QDir::toNativeSeparators(source.DatabaseName()), source.Erreur()),
+        Messages::Critique);
+}
+
+} // namespace
+
+Moniteur::Moniteur(QWidget* parent) : Feuille(parent) {
+    setWindowTitle(QStringLiteral("Cassetron"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_QuitOnClose, true);
+
+    auto* disposition = new QVBoxLayout(this);
+    disposition->setContentsMargins(0, 0, 0, 0);
+    disposition->setSpacing(0);
+    construireMenus();
+    disposition->setMenuBar(BarreMenus);
+    auto* zone = new QWidget(this);
+    zone->setFixedSize(pixels(9465), pixels(7470));
+    disposition->addWidget(zone);
+    disposition->setSizeConstraint(QLayout::SetFixedSize);
+
+    Affiche = new QLabel(zone);
+    Affiche->setGeometry(pixels(60), pixels(120), pixels(4305), pixels(5865));
+    Affiche->setScaledContents(true);
+    Affiche->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    // The shadow first, so the title is drawn over it.
+    LblTitreOmbre = etiquette(zone, QString(), 4605, 870, 4785, 825);
+    LblTitre = etiquette(zone, QString(), 4575, 840, 4785, 825);
+    for (Etiquette* t : {LblTitreOmbre, LblTitre}) {
+        t->setFont(police(QStringLiteral("Arial Black"), 15.75));
+        t->setAlignment(Qt::AlignCenter);
+        t->setWordWrap(true);
+    }
+    LblTitreOmbre->setForeColor(Unites::Noir);
+    LblTitre->setForeColor(Unites::Rouge);
+
+    Label1 = etiquette(zone, QStringLiteral("Un film de "), 6000, 1755, 1500, 255);
+    Label1->setFont(police(QStringLiteral("Arial"), 9, false, true));
+    LblRealisateur = etiquette(zone, QString(), 4575, 2010, 4785, 375);
+    LblRealisateur->setFont(police(QStringLiteral("Arial"), 12, true));
+    LblRealisateur->setAlignment(Qt::AlignCenter);
+    Label2 = etiquette(zone, QStringLiteral("Avec"), 5775, 2505, 1500, 255);
+    Label2->setFont(police(QStringLiteral("Arial"), 9, false, true));
+    LblActeurs = etiquette(zone, QString(), 4560, 2820, 4800, 615);
+    LblActeurs->setFont(police(QStringLiteral("Arial"), 12, true, true));
+    LblActeurs->setForeColor(RougeSombre);
+    LblActeurs->setAlignment(Qt::AlignCenter);
+    LblActeurs->setWordWrap(true);
+
+    TxtDescription = new QTextEdit(zone);
+    TxtDescription->setGeometry(pixels(4440), pixels(3735), pixels(4950), pixels(1980));
+    TxtDescription->setReadOnly(true);
+    TxtDescription->setFont(police(QStringLiteral("Arial"), 9));
+    TxtDescription->setTabStopDistance(pixels(360)); // a quarter inch: a paragraph indent, not a column
+
+    LblDureeFilm = etiquette(zone, QString(), 4500, 5835, 780, 255);
+    LblGenre = etiquette(zone, QString(), 5310, 5835, 1770, 255);
+    LblPays = etiquette(zone, QString(), 7110, 5835, 1335, 255);
+    LblDate = etiquette(zone, QString(), 8475, 5835, 900, 255);
+    for (Etiquette* e : {LblDureeFilm, LblGenre, LblPays, LblDate}) {
+        e->setFont(police(QStringLiteral("Arial"), 9, true));
+        e->setAlignment(Qt::AlignCenter);
+    }
+
+    lblNumK7 = creerNumeroK7(zone, 90, 6645);
+
+    Label3 = chiffre(zone, 1170, 6540, 1125, 285, Vert, QStringLiteral("Durée de la Cassette"));
+    Label3->setText(QStringLiteral("Durée"));
+    Label3->setFont(police(QStringLiteral("Arial"), 8.25, true));
+    LblDureeK7 = chiffre(zone, 1170, 6825, 1125, 330, Vert, QStringLiteral("Durée de la Cassette"));
+    Label4 = chiffre(zone, 2415, 6540, 1125, 285, CyanClair, QStringLiteral("Temps restant sur la bande"));
+    Label4->setText(QStringLiteral("Temps restant"));
+    Label4->setFont(police(QStringLiteral("Arial"), 8.25, true));
+    LblTempsRestant =
+        chiffre(zone, 2415, 6825, 1125, 330, CyanClair, QStringLiteral("Temps restant sur la bande"));
+
+    Label6 = etiquette(zone, QStringLiteral("Position du film"), 7905, 6300, 1305, 240);
+    Label6->setFont(police(QStringLiteral("Arial"), 8.25, true));
+    Label6->setAlignment(Qt::AlignCenter);
+    LblPositionFilm = etiquette(zone, QString(), 7995, 6540, 495, 300);
+    Label5 = etiquette(zone, QStringLiteral("/"), 8490, 6540, 135, 300);
+    LblNbFilm = etiquette(zone, QString(), 8625, 6540, 495, 300);
+    for (Etiquette* e : {LblPositionFilm, Label5, LblNbFilm}) {
+        e->setFont(police(QStringLiteral("Arial"), 12, true));
+        e->setAlignment(Qt::AlignCenter);
+    }
+    LblPositionFilm->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LblNbFilm->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    preparerBarre(zone, 3840, 6630, LargeurBarre);
+
+    BtnPreviousFilm = boutonOrange(zone, QStringLiteral("<"), Orange);
+    BtnNextFilm = boutonOrange(zone, QStringLiteral(">"), Orange);
+    BtnPreviousFilm->setGeometry(pixels(90), pixels(45), pixels(375), pixels(330));
+    BtnNextFilm->setGeometry(pixels(570), pixels(45), pixels(375), pixels(330));
+    BtnPreviousFilm->setToolTip(QStringLiteral("Film Précédent"));
+    BtnNextFilm->setToolTip(QStringLiteral("Film Suivant"));
+    for (QPushButton* b : {BtnPreviousFilm, BtnNextFilm}) {
+        b->setFont(police(QStringLiteral("Arial Black"), 10));
+        b->setFocusPolicy(Qt::NoFocus);
+        b->raise(); // over the poster's corner
+    }
+    connect(BtnNextFilm, &QPushButton::clicked, this, &Moniteur::BtnNextFilm_Click);
+    connect(BtnPreviousFilm, &QPushButton::clicked, this, &Moniteur::BtnPreviousFilm_Click);
+
+    construireBarreOutils();
+    for (QToolButton* b :
+         {BtnListeFilm, BntAjouterFilm, BtnModifFilm, BtnEffacerFilm, BtnRechercheK7, BtnAjoutK7, BtnVisuK7})
+        b->setParent(zone);
+    int gauche = 9465 - 90 - 7 * 525;
+    for (QToolButton* b : {BtnListeFilm, BntAjouterFilm, BtnModifFilm, BtnEffacerFilm, BtnRechercheK7,
+                           BtnAjoutK7, BtnVisuK7}) {
+        b->setGeometry(pixels(gauche), pixels(90), pixels(525), pixels(525));
+        gauche += 525;
+    }
+
+    for (SourceDonnees* s : {&DataFilm, &DataFilmK7, &DataK7})
+        s->setParent(this);
+    Liaisons::lier(DataFilm, LblTitre, QStringLiteral("Titre"));
+    Liaisons::lier(DataFilm, LblTitreOmbre, QStringLiteral("Titre"));
+    Liaisons::lier(DataFilm, LblRealisateur, QStringLiteral("Réalisateur"));
+    Liaisons::lier(DataFilm, LblActeurs, QStringLiteral("Acteurs"));
+    DataFilm.lier(TxtDescription, QStringLiteral("Description"),
+                  [this](const QString& t) { TxtDescription->setPlainText(t); });
+    Liaisons::lier(DataFilm, LblDureeFilm, QStringLiteral("Durée"));
+    Liaisons::lier(DataFilm, LblGenre, QStringLiteral("Genre"));
+    Liaisons::lier(DataFilm, LblPays, QStringLiteral("Pays"));
+    Liaisons::lier(DataFilm, LblDate, QStringLiteral("Date"));
+    Liaisons::lier(DataK7, LblDureeK7, QStringLiteral("Durée"));
+    Liaisons::lier(DataK7, LblTempsRestant, QStringLiteral("TempsRestant"));
+    Liaisons::lier(DataK7, lblNumK7, QStringLiteral("IDK7"));
+    Liaisons::lier(DataK7, LblNbFilm, QStringLiteral("NBFilm"));
+    Liaisons::lier(DataFilmK7, LblPositionFilm, QStringLiteral("Position"));
+}
+
+Moniteur::~Moniteur() = default;
+
+QString Moniteur::cheminAppli() {
+    const Moniteur* m = instance();
+    return m && !m->CheminAppli.isEmpty() ? m->CheminAppli : Appli::dossier();
+}
+
+void Moniteur::construireMenus() {
+    BarreMenus = new QMenuBar(this);
+    auto entree = [this](QMenu* menu, const QString& texte, const QString& nom) {
+        QAction* a = menu->addAction(texte);
+        a->setObjectName(nom);
+        return a;
+    };
+    MenuFichier = BarreMenus->addMenu(QStringLiteral("&Fichier"));
+    MenuQuitter = entree(MenuFichier, QStringLiteral("&Quitter"), QStringLiteral("MenuQuitter"));
+
+    MenuFilm = BarreMenus->addMenu(QStringLiteral("F&ilm"));
+    MenuListeFilm = entree(MenuFilm, QStringLiteral("&Liste des films"), QStringLiteral("MenuListeFilm"));
+    MenuImprime =
+        entree(MenuFilm, QStringLiteral("&Imprimer la liste des films"), QStringLiteral("MenuImprime"));
+    MenuFilm->addSeparator()->setObjectName(QStringLiteral("Ligne2"));
+    MenuAjouterFilm = entree(MenuFilm, QStringLiteral("&Ajouter un film"), QStringLiteral("MenuAjouterFilm"));
+    MenuModifFilm =
+        entree(MenuFilm, QStringLiteral("&Modifier le film courant"), QStringLiteral("MenuModifFilm"));
+    MenuEffacerFilm =
+        entree(MenuFilm, QStringLiteral("&Effacer le film courant"), QStringLiteral("MenuEffacerFilm"));
+
+    MenuCassette = BarreMenus->addMenu(QStringLiteral("&Cassette"));
+    MenuRechercheK7 = entree(MenuCassette, QStringLiteral("&Rechercher une cassette de libre"),
+                             QStringLiteral("MenuRechercheK7"));
+    MenuCassette->addSeparator()->setObjectName(QStringLiteral("Ligne"));
+    MenuAjouterCassette =
+        entree(MenuCassette, QStringLiteral("&Ajouter une cassette"), QStringLiteral("MenuAjouterCassette"));
+    MenuEffacerCassette = entree(MenuCassette, QStringLiteral("&Visualiser/Effacer une cassette"),
+                                 QStringLiteral("MenuEffacerCassette"));
+
+    MenuOption = BarreMenus->addMenu(QStringLiteral("&Option"));
+    MenuDb = MenuOption->addMenu(QStringLiteral("&Base de donnée"));
+    MenuCompactDB =
+        entree(MenuDb, QStringLiteral("&Compacter la base de donnée"), QStringLiteral("MenuCompactDB"));
+    MenuRepairDb =
+        entree(MenuDb, QStringLiteral("&Réparer la base de donnée"), QStringLiteral("MenuRepairDb"));
+
+    MenuAide = BarreMenus->addMenu(QStringLiteral("&?"));
+    MenuAideEnLigne = entree(MenuAide, QStringLiteral("&Aide sur les principales fonctionnalités"),
+                             QStringLiteral("MenuAideEnLigne"));
+    MenuAPropos = entree(MenuAide, QStringLiteral("A &propos de Cassetron"), QStringLiteral("MenuAPropos"));
+
+    connect(MenuQuitter, &QAction::triggered, this, &Moniteur::MenuQuitter_Click);
+    connect(MenuListeFilm, &QAction::triggered, this, &Moniteur::MenuListeFilm_Click);
+    connect(MenuAjouterFilm, &QAction::triggered, this, &Moniteur::MenuAjouterFilm_Click);
+    connect(MenuModifFilm, &QAction::triggered, this, &Moniteur::MenuModifFilm_Click);
+    connect(MenuAjouterCassette, &QAction::triggered, this, &Moniteur::MenuAjouterCassette_Click);
+
+    // Commands whose screens are not part of the program yet stay visible but disabled.
+    for (QAction* a : {MenuImprime, MenuEffacerFilm, MenuRechercheK7, MenuEffacerCassette, MenuCompactDB,
+                       MenuRepairDb, MenuAideEnLigne, MenuAPropos})
+        a->setEnabled(false);
+}
+
+void Moniteur::construireBarreOutils() {
+    auto bouton = [](Pictos::Picto p, const QString& bulle, const QString& nom, QAction* commande) {
+        auto* b = new QToolButton;
+        b->setObjectName(nom);
+        b->setIcon(Pictos::icone(p));
+        b->setIconSize(QSize(28, 28));
+        b->setToolTip(bulle);
+        b->setAutoRaise(false);
+        b->setEnabled(commande->isEnabled());
+        QObject::connect(b, &QToolButton::clicked, commande, &QAction::trigger);
+        QObject::connect(commande, &QAction::changed, b,
+                         [b, commande] { b->setEnabled(commande->isEnabled()); });
+        return b;
+    };
+    BtnListeFilm = bouton(Pictos::ListeFilm, QStringLiteral("Liste des Films"),
+                          QStringLiteral("BtnListeFilm"), MenuListeFilm);
+    BntAjouterFilm = bouton(Pictos::AjouterFilm, QStringLiteral("Ajouter un Film"),
+                            QStringLiteral("BntAjouterFilm"), MenuAjouterFilm);
+    BtnModifFilm = bouton(Pictos::ModifFilm, QStringLiteral("Modifier un Film"),
+                          QStringLiteral("BtnModifFilm"), MenuModifFilm);
+    BtnEffacerFilm = bouton(Pictos::EffacerFilm, QStringLiteral("Effacer un Film"),
+                            QStringLiteral("BtnEffacerFilm"), MenuEffacerFilm);
+    BtnRechercheK7 = bouton(Pictos::RechercheK7, QStringLiteral("Rechercher une Cassette de libre"),
+                            QStringLiteral("BtnRechercheK7"), MenuRechercheK7);
+    BtnAjoutK7 = bouton(Pictos::AjoutK7, QStringLiteral("Ajouter une Cassette"), QStringLiteral("BtnAjoutK7"),
+                        MenuAjouterCassette);
+    BtnVisuK7 = bouton(Pictos::VisuK7, QStringLiteral("Visualiser/Effacer une Cassette"),
+                       QStringLiteral("BtnVisuK7"), MenuEffacerCassette);
+}
+
+QString Moniteur::CheminAffiche(qint64 IdFilm) const {
+    const QString affiche = Affiches::fichier(CheminAppli, IdFilm);
+    if (QFile::exists(affiche))
+        return affiche;
+    return QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg"));
+}
+
+void Moniteur::chargerAffiche(const QString& chemin) {
+    QPixmap image(chemin);
+    // An unreadable poster shows the placeholder, as a missing one does.
+    if (image.isNull())
+        image.load(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")));
+    Affiche->setPixmap(image);
+}
+
+void Moniteur::AfficheAffiche() {
+    chargerAffiche(CheminAffiche(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong()));
+}
+
+void Moniteur::Form_Load() {
+    CheminAppli = Appli::dossier();
+    const QString catalogue = QDir(CheminAppli).filePath(Catalogue::NomCatalogue);
+    for (SourceDonnees* s : {&DataFilm, &DataFilmK7, &DataK7})
+        s->setDatabaseName(catalogue);
+    const QString affiches = QDir(CheminAppli).filePath(QStringLiteral("Affiche"));
+    if (!QFileInfo(affiches).isDir())
+        QDir().mkpath(affiches);
+
+    // A missing or damaged catalogue is said once, clearly; the window stays usable.
+    const Catalogue::Ouverture o = Catalogue::ouvrir(catalogue);
+    m_catalogueOuvert = o.ok();
+    if (!o.ok()) {
+        FilmPresent = false;
+        K7Presente = false;
+        AfficheDefault();
+        QString conseil;
+        if (o.etat == Catalogue::Etat::Endommage)
+            conseil = QStringLiteral(
+                "\n\nLe menu Option, Base de donnée, Réparer la base de donnée peut le remettre en état.");
+        else if (o.etat == Catalogue::Etat::Absent)
+            conseil =
+                QStringLiteral("\n\nRéinstallez le programme pour retrouver un catalogue vide, ou remettez "
+                               "votre catalogue dans le dossier %1.")
+                    .arg(QDir::toNativeSeparators(CheminAppli));
+        Messages::MsgBox(o.message + conseil, Messages::Critique);
+        return;
+    }
+    DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7"));
+    if (!DataK7.Refresh()) {
+        signalerIllisible(*this, DataK7);
+        return;
+    }
+    K7Presente = DataK7.RecordCount() != 0;
+    AfficheMoniteur();
+}
+
+void Moniteur::AfficheMoniteur() {
+    DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 ORDER BY IdK7"));
+    if (!DataFilmK7.Refresh()) {
+        signalerIllisible(*this, DataFilmK7);
+        return;
+    }
+    if (DataFilmK7.RecordCount() == 0) {
+        FilmPresent = false;
+        AfficheDefault();
+        Messages::MsgBox(QStringLiteral("Aucun film n'est présent dans la base de donnée !!"),
+                         Messages::Information);
+        return;
+    }
+    DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
+    if (!DataFilm.Refresh()) {
+        signalerIllisible(*this, DataFilm);
+        return;
+    }
+    AfficheAffiche();
+    AfficheInfosK7();
+    FilmPresent = true;
+}
+
+void Moniteur::AfficheInfosK7() {
+    // A film without a placement (a damaged catalogue) shows an empty cassette, never a failure.
+    const qint64 idFilm = DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong();
+    DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IDFilm = ") +
+                               QString::number(idFilm));
+    DataFilmK7.Refresh();
+    const qint64 idK7 = DataFilmK7.Fields(QStringLiteral("IdK7")).toLongLong();
+    DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7 WHERE IDK7 = ") + QString::number(idK7));
+    DataK7.Refresh();
+    if (DataK7.RecordCount() == 0)
+        lblNumK7->setText(QStringLiteral("0"));
+    Fonctions::DessineCassette(DataK7.Texte(QStringLiteral("Status")), DataK7.Texte(QStringLiteral("Durée")),
+                               *this, shape(0).Left(), shape(0).Top(), LargeurBarre, shape(0).Height());
+}
+
+void Moniteur::AfficheDefault() {
+    shape.UnloadAuDela(0);
+    lblDuree.UnloadAuDela(0);
+    lblDuree(0).hide();
+    shape(0).setBackColor(Unites::Blanc);
+    shape(0).setCaption(QString());
+    shape(0).setWidth(LargeurBarre);
+    shape(0).show();
+    LblTitre->setText(QStringLiteral("LE TITRE"));
+    LblTitreOmbre->setText(QStringLiteral("LE TITRE"));
+    LblRealisateur->setText(QStringLiteral("Notre ami le réalisateur"));
+    LblActeurs->setText(QStringLiteral("Plein d'acteurs"));
+    TxtDescription->setPlainText(QStringLiteral("\tY'a pas grand chose à dire pour le moment"));
+    LblDureeFilm->setText(QStringLiteral("0 Mn"));
+    LblPays->setText(QStringLiteral("France"));
+    LblGenre->setText(QStringLiteral("Inclassable"));
+    LblDate->setText(QDate::currentDate().toString(QStringLiteral("yyyy")));
+    lblNumK7->setText(QStringLiteral("0"));
+    LblDureeK7->setText(QStringLiteral("Un max !"));
+    LblTempsRestant->setText(QStringLiteral("Beaucoup"));
+    LblNbFilm->setText(QStringLiteral("0"));
+    LblPositionFilm->setText(QStringLiteral("0"));
+    chargerAffiche(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")));
+}
+
+void Moniteur::MetAJourMoniteur(int IdFilm) {
+    DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
+    DataFilm.Refresh();
+    while (!DataFilm.Eof() && DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong() != IdFilm)
+        DataFilm.MoveNext();
+    if (DataFilm.Eof())
+        DataFilm.MoveFirst(); // the film is gone: show the first title rather than nothing
+    AfficheAffiche();
+}
+
+void Moniteur::BtnNextFilm_Click() {
+    if (DataFilm.Eof() || DataFilm.Bof())
+        return;
+    DataFilm.MoveNext();
+    if (DataFilm.Eof())
+        DataFilm.MoveFirst();
+    AfficheAffiche();
+    AfficheInfosK7();
+}
+
+void Moniteur::BtnPreviousFilm_Click() {
+    if (DataFilm.Eof() || DataFilm.Bof())
+        return;
+    DataFilm.MovePrevious();
+    if (DataFilm.Bof())
+        DataFilm.MoveLast();
+    AfficheAffiche();
+    AfficheInfosK7();
+}
+
+void Moniteur::Form_Activate() {
+    if (!FilmPresent) {
+        BtnNextFilm->setEnabled(false);
+        BtnPreviousFilm->setEnabled(false);
+        AfficheDefault();
+    } else if (!ListeOuverte) {
+        BtnNextFilm->setEnabled(true);
+        BtnPreviousFilm->setEnabled(true);
+    }
+}
+
+void Moniteur::MenuQuitter_Click() {
+    Unload();
+}
+
+void Moniteur::MenuListeFilm_Click() {
+    if (!FilmPresent) {
+        Messages::MsgBox(QStringLiteral("Il n'y a pas de film à visualiser, la base est vide"),
+                         Messages::Information);
+        return;
+    }
+    ListeFilm* liste = ListeFilm::instance();
+    if (!liste) {
+        liste = new ListeFilm;
+        liste->charger();
+        // Beside the main window, where both stay in sight.
+        const QRect cadre = frameGeometry();
+        liste->move(cadre.right() + 8, cadre.top());
+    }
+    liste->Show();
+    ListeOuverte = true;
+}
+
+void Moniteur::MenuAjouterFilm_Click() {
+    ModeAjout = true;
+    ModeModif = false;
+    auto* film = new AjoutFilm;
+    film->ShowModal(this);
+}
+
+void Moniteur::MenuModifFilm_Click() {
+    if (!FilmPresent) {
+        Messages::MsgBox(QStringLiteral("Il n'y a aucun film à modifier !"), Messages::Information);
+        return;
+    }
+    ModeAjout = false;
+    ModeModif = true;
+    auto* film = new AjoutFilm;
+    film->charger();
+    film->Affiche->setPixmap(QPixmap(CheminAffiche(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong())));
+    film->ShowModal(this);
+}
+
+void Moniteur::MenuAjouterCassette_Click() {
+    auto* k7 = new AjoutK7;
+    k7->ShowModal(this);
+}
+
+bool Moniteur::Form_QueryUnload() {
+    // The film list lives beside the main window and closes with it.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible() && qobject_cast<Feuille*>(w))
+            w->close();
+    }
+    return true;
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "catalogue/SourceDonnees.h"
+#include "screens/common/Barre.h"
+#include "screens/common/Feuille.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QTextEdit;
+class QToolButton;
+
+// The main window: one film at a time with its poster, details and cassette, browsing in title
+// order, and every command of the program. It holds the state the other screens share.
+class Moniteur : public Feuille, public AvecBarre {
+    Q_OBJECT
+public:
+    explicit Moniteur(QWidget* parent = nullptr);
+    ~Moniteur() override;
+    static Moniteur* instance() { return chargee<Moniteur>(); }
+    // The application folder as the main window holds it (the program's folder when it is not loaded).
+    static QString cheminAppli();
+
+    // Shared state.
+    QString CheminAppli;
+    bool FilmPresent = false;
+    bool K7Presente = false;
+    bool ListeOuverte = false;
+    bool ModeAjout = false;
+    bool ModeModif = false;
+
+    SourceDonnees DataFilm;
+    SourceDonnees DataFilmK7;
+    SourceDonnees DataK7;
+
+    void AfficheMoniteur();
+    void AfficheInfosK7();
+    void AfficheDefault();
+    void MetAJourMoniteur(int IdFilm);
+    // The poster file of a film, or the placeholder when it has none.
+    QString CheminAffiche(qint64 IdFilm) const;
+    // Shows the current film's poster.
+    void AfficheAffiche();
+
+    // Controls.
+    QLabel* Affiche;
+    Etiquette* LblTitre;
+    Etiquette* LblTitreOmbre;
+    Etiquette* Label1;
+    Etiquette* LblRealisateur;
+    Etiquette* Label2;
+    Etiquette* LblActeurs;
+    QTextEdit* TxtDescription;
+    Etiquette* LblDureeFilm;
+    Etiquette* LblGenre;
+    Etiquette* LblPays;
+    Etiquette* LblDate;
+    Etiquette* Label3;
+    Etiquette* LblDureeK7;
+    Etiquette* Label4;
+    Etiquette* LblTempsRestant;
+    Etiquette* lblNumK7;
+    Etiquette* Label6;
+    Etiquette* LblPositionFilm;
+    Etiquette* Label5;
+    Etiquette* LblNbFilm;
+    QPushButton* BtnPreviousFilm;
+    QPushButton* BtnNextFilm;
+
+    QToolButton* BtnListeFilm;
+    QToolButton* BntAjouterFilm;
+    QToolButton* BtnModifFilm;
+    QToolButton* BtnEffacerFilm;
+    QToolButton* BtnRechercheK7;
+    QToolButton* BtnAjoutK7;
+    QToolButton* BtnVisuK7;
+
+    QMenuBar* BarreMenus;
+    QMenu* MenuFichier;
+    QMenu* MenuFilm;
+    QMenu* MenuCassette;
+    QMenu* MenuOption;
+    QMenu* MenuDb;
+    QMenu* MenuAide;
+    QAction* MenuQuitter;
+    QAction* MenuListeFilm;
+    QAction* MenuImprime;
+    QAction* MenuAjouterFilm;
+    QAction* MenuModifFilm;
+    QAction* MenuEffacerFilm;
+    QAction* MenuRechercheK7;
+    QAction* MenuAjouterCassette;
+    QAction* MenuEffacerCassette;
+    QAction* MenuCompactDB;
+    QAction* MenuRepairDb;
+    QAction* MenuAideEnLigne;
+    QAction* MenuAPropos;
+
+public slots:
+    void BtnNextFilm_Click();
+    void BtnPreviousFilm_Click();
+    void MenuQuitter_Click();
+    void MenuListeFilm_Click();
+    void MenuAjouterFilm_Click();
+    void MenuModifFilm_Click();
+    void MenuAjouterCassette_Click();
+
+protected:
+    void Form_Load() override;
+    void Form_Activate() override;
+    bool Form_QueryUnload() override;
+    // Escape does not close the main window: quitting is a command of its own.
+    void reject() override {}
+
+private:
+    void construireMenus();
+    void construireBarreOutils();
+    void chargerAffiche(const QString& chemin);
+    bool m_catalogueOuvert = false;
+};

@@ -1,0 +1,433 @@
+#include "screens/common/Barre.h"
+#include "screens/common/Feuille.h"
+#include "screens/common/Grille.h"
+#include "screens/common/Unites.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// A widget holding the two label arrays of a bar, shaped like the main window's.
+struct Banc {
+    QWidget hote;
+    AvecBarre barre{new Etiquette(&hote), new Etiquette(&hote)};
+    Banc() {
+        hote.resize(700, 500);
+        barre.shape(0).placer(3840, 6630, 3885, 540);
+        barre.lblDuree(0).placer(3840, 7170, 705, 225);
+    }
+};
+
+QChar couleur(const Etiquette& e) {
+    switch (e.BackColor()) {
+    case Unites::Rouge:
+        return QLatin1Char('R');
+    case Unites::Blanc:
+        return QLatin1Char('B');
+    case Unites::Jaune:
+        return QLatin1Char('J');
+    }
+    return QLatin1Char('?');
+}
+
+QString couleurs(const AvecBarre& b) {
+    QString c;
+    for (int i = 0; i <= b.shape.UBound(); ++i)
+        c += couleur(b.shape(i));
+    return c;
+}
+
+// Each segment as "colour|caption|width|length label".
+QStringList segments(const AvecBarre& b) {
+    QStringList s;
+    for (int i = 0; i <= b.shape.UBound(); ++i)
+        s << QStringLiteral("%1|%2|%3|%4")
+                 .arg(couleur(b.shape(i)))
+                 .arg(b.shape(i).Caption())
+                 .arg(b.shape(i).Width())
+                 .arg(b.lblDuree(i).Caption());
+    return s;
+}
+
+QStringList lignes(const Grille& g) {
+    QStringList l;
+    for (int r = 0; r < g.Rows(); ++r) {
+        QStringList cellules;
+        for (int c = 0; c < g.Cols(); ++c)
+            cellules << g.TextMatrix(r, c);
+        l << cellules.join(QLatin1Char('|'));
+    }
+    return l;
+}
+
+class Essai : public Feuille {
+    Q_OBJECT
+public:
+    int chargements = 0;
+    int activations = 0;
+    int dechargements = 0;
+    bool refuser = false;
+
+protected:
+    void Form_Load() override { ++chargements; }
+    void Form_Activate() override { ++activations; }
+    bool Form_QueryUnload() override { return !refuser; }
+    void Form_Unload() override { ++dechargements; }
+};
+
+// A form with nothing to show closes itself while loading, as the choice screens do.
+class FermeeAuChargement : public Feuille {
+    Q_OBJECT
+
+protected:
+    void Form_Load() override { Unload(); }
+};
+
+} // namespace
+
+class TestCommun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dessineCassette_data() {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("duree");
+        QTest::addColumn<QList<int>>("place"); // left, top, width, height of the bar
+        QTest::addColumn<QStringList>("attendu");
+        auto cas = [](const char* nom, const char* status, const char* duree, QList<int> place,
+                      QStringList attendu) {
+            QTest::newRow(nom) << QString(status) << QString(duree) << place << attendu;
+        };
+        const QList<int> moniteur{3840, 6630, 3885, 540};
+        cas("cassette neuve", "03:00:00", "03:00:00", moniteur, {"B||3885|03:00:00"});
+        // 1942.5 twips: the control rounds to whole pixels and reports 1950.
+        cas("un film, un reste", "FILM01:30:00Titre/01:30:00", "03:00:00", moniteur,
+            {"R|Titre|1950|01:30:00", "B||1950|01:30:00"});
+        cas("quatre champs", "FILM00:20:00A/00:40:00/FILM01:30:00Les Visiteurs/00:30:00", "03:00:00",
+            moniteur,
+            {"R|A|435|00:20:00", "B||870|00:40:00", "R|Les Visiteurs|1950|01:30:00", "B||645|00:30:00"});
+        cas("film sans titre", "FILM01:00:00/02:00:00", "03:00:00", moniteur,
+            {"R||1290|01:00:00", "B||2595|02:00:00"});
+        cas("autre écran", "FILM02:00:00Long/FILM01:00:00Court/01:00:00", "04:00:00", {120, 1500, 6000, 300},
+            {"R|Long|3000|02:00:00", "R|Court|1500|01:00:00", "B||1500|01:00:00"});
+    }
+
+    void dessineCassette() {
+        QFETCH(QString, status);
+        QFETCH(QString, duree);
+        QFETCH(QList<int>, place);
+        QFETCH(QStringList, attendu);
+        Banc banc;
+        AvecBarre& b = banc.barre;
+        Fonctions::DessineCassette(status, duree, b, place[0], place[1], place[2], place[3]);
+
+        QCOMPARE(segments(b), attendu);
+        QCOMPARE(b.lblDuree.UBound(), b.shape.UBound());
+        QVERIFY(qAbs(b.shape(0).Left() - place[0]) <= Unites::TwipsParPixel / 2);
+        int total = 0;
+        for (int i = 0; i <= b.shape.UBound(); ++i) {
+            const Etiquette& s = b.shape(i);
+            const Etiquette& d = b.lblDuree(i);
+            QVERIFY(!s.isHidden() && !d.isHidden());
+            QCOMPARE(s.Top(), place[1]);
+            if (i > 0)
+                QCOMPARE(s.Left(), b.shape(i - 1).Left() + b.shape(i - 1).Width());
+            // Under the bar for the first field, over it for the second, and so on.
+            QCOMPARE(d.Top(), i % 2 == 0 ? place[1] + place[3] : place[1] - d.Height());
+            QVERIFY2(qAbs(2 * d.Left() + d.Width() - (2 * s.Left() + s.Width())) <= 2 * Unites::TwipsParPixel,
+                     qPrintable(QStringLiteral("étiquette %1 décentrée").arg(i)));
+            total += s.Width();
+        }
+        QVERIFY(qAbs(total - place[2]) <= Unites::TwipsParPixel * (b.shape.UBound() + 1));
+    }
+
+    // A redraw destroys the previous drawing's extra elements, it does not only hide them.
+    void redessinSansReste() {
+        Banc banc;
+        AvecBarre& b = banc.barre;
+        const QString quatre = QStringLiteral("FILM00:20:00A/00:40:00/FILM01:30:00B/00:30:00");
+        Fonctions::DessineCassette(quatre, "03:00:00", b, 3840, 6630, 3885, 540);
+        Fonctions::DessineCassette(quatre, "03:00:00", b, 3840, 6630, 3885, 540);
+        QCOMPARE(banc.hote.findChildren<Etiquette*>().size(), 8);
+
+        Fonctions::DessineCassette("03:00:00", "03:00:00", b, 3840, 6630, 3885, 540);
+        QCOMPARE(segments(b), QStringList{"B||3885|03:00:00"});
+        QCOMPARE(b.lblDuree.UBound(), 0);
+        QCOMPARE(banc.hote.findChildren<Etiquette*>().size(), 2);
+
+        // No record at all (a film without cassette): nothing of the bar is shown.
+        Fonctions::DessineCassette(QString(), QString(), b, 3840, 6630, 3885, 540);
+        QVERIFY(b.shape(0).isHidden() && b.lblDuree(0).isHidden());
+    }
+
+    void changePlage_data() {
+        QTest::addColumn<bool>("marquer");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("dureeFilm");
+        QTest::addColumn<QString>("attendu");
+        auto cas = [](const char* nom, bool marquer, int index, const char* duree, const char* attendu) {
+            QTest::newRow(nom) << marquer << index << QString(duree) << QString(attendu);
+        };
+        // Segments: film A, free 01:30, untitled film, free 01:00, film B, free 01:30.
+        cas("segment de film", true, 0, "00:30:00", "RJRBRB");
+        cas("film au titre vide", true, 2, "00:30:00", "RJRBRB");
+        cas("plage trop courte", true, 3, "01:30:00", "RJRBRB");
+        cas("plage déjà choisie", true, 1, "01:30:00", "RJRBRB");
+        cas("hors de la barre", true, 6, "00:30:00", "RJRBRB");
+        cas("index négatif", true, -1, "00:30:00", "RJRBRB");
+        cas("plage de même longueur", true, 5, "01:30:00", "RBRBRJ");
+        cas("plage plus longue", true, 3, "00:45:00", "RBRJRB");
+        cas("sans choix préalable", false, 3, "00:45:00", "RBRJRB");
+        cas("sans choix, sur un film", false, 0, "00:45:00", "RBRBRB");
+    }
+
+    void changePlage() {
+        QFETCH(bool, marquer);
+        QFETCH(int, index);
+        QFETCH(QString, dureeFilm);
+        QFETCH(QString, attendu);
+        Banc banc;
+        const QString status =
+            QStringLiteral("FILM01:00:00A/01:30:00/FILM00:30:00/01:00:00/FILM00:30:00B/01:30:00");
+        Fonctions::DessineCassette(status, "06:00:00", banc.barre, 3840, 6630, 3885, 540);
+        if (marquer) {
+            // The first equal field is the one painted.
+            Fonctions::MarquePlage(status, "01:30:00", banc.barre);
+            QCOMPARE(couleurs(banc.barre), QStringLiteral("RJRBRB"));
+        }
+        Fonctions::ChangePlage(index, dureeFilm, banc.barre);
+        QCOMPARE(couleurs(banc.barre), attendu);
+        QCOMPARE(banc.barre.shape(2).Caption(), QString());
+    }
+
+    void tableauEtiquettes() {
+        QWidget hote;
+        auto* zero = new Etiquette(&hote);
+        zero->placer(300, 600, 705, 225);
+        zero->setBackColor(0xE0E0E0);
+        TableauEtiquettes t(zero);
+        QSignalSpy clics(&t, &TableauEtiquettes::Click);
+        QCOMPARE(t.UBound(), 0);
+        for (int i = 0; i < 3; ++i)
+            t.Load();
+        QCOMPARE(t.UBound(), 3);
+        const Etiquette& copie = t(2);
+        QCOMPARE(copie.parentWidget(), &hote);
+        QCOMPARE(copie.geometry(), zero->geometry());
+        QCOMPARE(copie.BackColor(), 0xE0E0E0);
+        QVERIFY(copie.isHidden());
+
+        hote.show();
+        t(2).show();
+        QTest::mouseClick(&t(2), Qt::LeftButton);
+        QCOMPARE(clics.size(), 1);
+        QCOMPARE(clics.at(0).at(0).toInt(), 2);
+
+        t.UnloadAuDela(1);
+        QCOMPARE(t.UBound(), 1);
+        QCOMPARE(hote.findChildren<Etiquette*>().size(), 2);
+        for (int i = 0; i < 3; ++i)
+            t.UnloadDernier();
+        QCOMPARE(t.UBound(), 0); // element 0 is designed, never destroyed
+        QCOMPARE(&t(0), zero);
+
+        // A new element takes the index of the destroyed one.
+        t.Load().show();
+        QTest::mouseClick(&t(1), Qt::LeftButton);
+        QCOMPARE(clics.last().at(0).toInt(), 1);
+    }
+
+    // Screens act on a changed current cell whether the user or the code moved it.
+    void grilleEvenements_data() {
+        QTest::addColumn<QString>("propriete");
+        QTest::addColumn<int>("valeur");
+        QTest::addColumn<QList<int>>("attendu"); // Row, Col, RowSel, ColSel
+        QTest::addColumn<int>("rowColChange");
+        QTest::addColumn<int>("selChange");
+        QTest::newRow("Row") << "Row" << 3 << QList<int>{3, 0, 3, 0} << 1 << 1;
+        QTest::newRow("Row inchangée") << "Row" << 1 << QList<int>{1, 0, 1, 0} << 0 << 1;
+        QTest::newRow("Col") << "Col" << 2 << QList<int>{1, 2, 1, 2} << 1 << 1;
+        QTest::newRow("ColSel") << "ColSel" << 2 << QList<int>{1, 0, 1, 2} << 0 << 1;
+        QTest::newRow("RowSel") << "RowSel" << 4 << QList<int>{1, 0, 4, 0} << 0 << 1;
+        QTest::newRow("Row hors grille") << "Row" << 9 << QList<int>{1, 0, 1, 0} << 0 << 0;
+        QTest::newRow("clic") << "clic" << 3 << QList<int>{3, 1, 3, 1} << 1 << 1;
+    }
+
+    void grilleEvenements() {
+        QFETCH(QString, propriete);
+        QFETCH(int, valeur);
+        QFETCH(QList<int>, attendu);
+        QFETCH(int, rowColChange);
+        QFETCH(int, selChange);
+        Grille g;
+        g.setCols(3);
+        g.setRows(5);
+        for (int r = 0; r < 5; ++r)
+            for (int c = 0; c < 3; ++c)
+                g.setTextMatrix(r, c, QStringLiteral("%1,%2").arg(r).arg(c));
+        g.resize(400, 300);
+        g.show();
+        g.setRow(1);
+        g.setCol(0);
+        QSignalSpy rcc(&g, &Grille::RowColChange);
+        QSignalSpy sc(&g, &Grille::SelChange);
+        // What a handler reads when the event arrives.
+        QString vu;
+        connect(&g, &Grille::RowColChange, &g, [&] { vu = g.TextMatrix(g.Row(), g.Col()); });
+
+        if (propriete == QLatin1String("Row"))
+            g.setRow(valeur);
+        else if (propriete == QLatin1String("Col"))
+            g.setCol(valeur);
+        else if (propriete == QLatin1String("ColSel"))
+            g.setColSel(valeur);
+        else if (propriete == QLatin1String("RowSel"))
+            g.setRowSel(valeur);
+        else
+            QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
+                              g.visualRect(g.model()->index(valeur - 1, 1)).center());
+
+        QCOMPARE((QList<int>{g.Row(), g.Col(), g.RowSel(), g.ColSel()}), attendu);
+        QCOMPARE(rcc.size(), rowColChange);
+        QCOMPARE(sc.size(), selChange);
+        if (rowColChange)
+            QCOMPARE(vu, QStringLiteral("%1,%2").arg(attendu[0]).arg(attendu[1]));
+    }
+
+    void grilleLignes() {
+        Grille g;
+        g.setCols(3);
+        g.setRows(1);
+        for (int c = 0; c < 3; ++c)
+            g.setTextMatrix(0, c, QStringLiteral("T%1").arg(c));
+        g.AddItem(QStringLiteral("a\tb\tc"));
+        g.AddItem(QStringLiteral("d"));          // missing cells are empty
+        g.AddItem(QStringLiteral("1\t2\t3\t4")); // extra cells are dropped
+        g.AddItem(QStringLiteral("x\ty\tz"), 1); // inserted before the first row
+        QCOMPARE(lignes(g), (QStringList{"T0|T1|T2", "x|y|z", "a|b|c", "d||", "1|2|3"}));
+        // The view shows row 0 as its header and row r as its row r - 1.
+        QCOMPARE(g.model()->rowCount(), 4);
+        QCOMPARE(g.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("T1"));
+        QCOMPARE(g.model()->index(1, 2).data().toString(), QStringLiteral("c"));
+
+        g.RemoveItem(0); // the header stays
+        g.RemoveItem(9);
+        g.RemoveItem(2);
+        QCOMPARE(lignes(g), (QStringList{"T0|T1|T2", "x|y|z", "d||", "1|2|3"}));
+        QCOMPARE(g.TextMatrix(7, 1), QString());
+        g.setTextMatrix(7, 1, QStringLiteral("hors grille"));
+        QCOMPARE(g.Rows(), 4);
+
+        // Removing the current last row leaves a current row inside the grid.
+        g.setRow(3);
+        g.RemoveItem(3);
+        QCOMPARE(g.Row(), 2);
+        QCOMPARE(g.RowSel(), 2);
+    }
+
+    void trieColonne_data() {
+        QTest::addColumn<QString>("tagAvant");
+        QTest::addColumn<QList<int>>("clics"); // columns clicked in turn
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("ordre"); // the numbers of column 1, top to bottom
+        auto cas = [](const char* nom, const char* avant, QList<int> clics, const char* tag,
+                      const char* ordre) {
+            QTest::newRow(nom) << QString(avant) << clics << QString(tag) << QString(ordre);
+        };
+        cas("texte", "", {0}, "TRI/000/ 7", "2,100,9,10");
+        cas("texte, deux fois", "", {0, 0}, "TRI/000/ 8", "10,9,100,2");
+        cas("texte, trois fois", "", {0, 0, 0}, "TRI/000/ 7", "2,100,9,10");
+        cas("nombres", "", {1}, "TRI/001/ 3", "2,9,10,100");
+        cas("nombres, deux fois", "", {1, 1}, "TRI/001/ 4", "100,10,9,2");
+        cas("autre colonne", "", {0, 2}, "TRI/002/ 7", "9,100,10,2");
+        cas("retour à la première", "", {0, 0, 2, 0}, "TRI/000/ 7", "2,100,9,10");
+        cas("étiquette étrangère", "bleu", {0}, "TRI/000/ 7", "2,100,9,10");
+        cas("décroissant déjà noté", "TRI/000/ 8", {0}, "TRI/000/ 7", "2,100,9,10");
+    }
+
+    void trieColonne() {
+        QFETCH(QString, tagAvant);
+        QFETCH(QList<int>, clics);
+        QFETCH(QString, tag);
+        QFETCH(QString, ordre);
+        Grille g;
+        g.setCols(3);
+        g.setRows(1);
+        for (int c = 0; c < 3; ++c)
+            g.setTextMatrix(0, c, QStringList{"Titre", "Numéro", "Genre"}[c]);
+        const QStringList films{"K7 10\t10\tDrame", "alien\t2\tWestern", "Été\t100\tComédie",
+                                "K7 9\t9\tAventure"};
+        for (const QString& f : films)
+            g.AddItem(f);
+        g.setColData(1, 1);
+        g.setTag(tagAvant);
+        for (int c : clics)
+            TrieColonne(g, c, 1, g.Rows() - 1);
+
+        QCOMPARE(g.Tag(), tag);
+        QStringList numeros;
+        for (int r = 1; r < g.Rows(); ++r) {
+            numeros << g.TextMatrix(r, 1);
+            // Whole rows move together.
+            QVERIFY(films.contains(
+                QStringList{g.TextMatrix(r, 0), g.TextMatrix(r, 1), g.TextMatrix(r, 2)}.join('\t')));
+        }
+        QCOMPARE(numeros.join(QLatin1Char(',')), ordre);
+        QCOMPARE(g.TextMatrix(0, 0), QStringLiteral("Titre"));
+        QCOMPARE((QList<int>{g.Row(), g.RowSel(), g.Col(), g.ColSel()}),
+                 (QList<int>{1, g.Rows() - 1, clics.last(), clics.last()}));
+    }
+
+    void feuilleCycle() {
+        QCOMPARE(Feuille::chargee<Essai>(), nullptr);
+        QPointer<Essai> f = new Essai;
+        f->Show();
+        f->Show();
+        QCOMPARE(f->chargements, 1);
+        QCOMPARE(Feuille::chargee<Essai>(), f.data());
+
+        // A refused close keeps the form, by the close box and by Escape alike.
+        f->refuser = true;
+        QVERIFY(!f->Unload());
+        QTest::keyClick(f, Qt::Key_Escape);
+        QVERIFY(f->isVisible());
+        QCOMPARE(f->dechargements, 0);
+        QCOMPARE(Feuille::chargee<Essai>(), f.data());
+
+        f->refuser = false;
+        QVERIFY(f->Unload());
+        QCOMPARE(f->dechargements, 1);
+        QCOMPARE(Feuille::chargee<Essai>(), nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(f.isNull());
+
+        // The next opening starts afresh.
+        QPointer<Essai> g = new Essai;
+        g->Show();
+        QCOMPARE(g->chargements, 1);
+        QCOMPARE(g->activations, 1);
+        delete g;
+    }
+
+    // A form that closes itself while loading returns from ShowModal at once.
+    void feuilleFermeeAuChargement() {
+        bool bloquee = false;
+        QTimer garde;
+        garde.setSingleShot(true);
+        connect(&garde, &QTimer::timeout, [&] {
+            bloquee = true;
+            if (QWidget* w = QApplication::activeModalWidget())
+                w->close();
+        });
+        garde.start(2000);
+        (new FermeeAuChargement)->ShowModal();
+        QVERIFY(!bloquee);
+    }
+};
+
+QTEST_MAIN(TestCommun)
+#include "tst_commun.moc"

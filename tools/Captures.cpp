@@ -1,0 +1,150 @@
+// Remakes the screenshots of docs/ from the program's own screens, on a small demonstration
+// catalogue: QT_QPA_PLATFORM=offscreen Captures <folder>
+
+#include "catalogue/Catalogue.h"
+#include "screens/auxiliary/Introduction.h"
+#include "screens/common/Appli.h"
+#include "screens/common/Controles.h"
+#include "screens/common/Messages.h"
+#include "screens/film/AjoutFilm.h"
+#include "screens/film/ChoixK7.h"
+#include "screens/main/Moniteur.h"
+#include "screens/views/ListeFilm.h"
+#include "tests/support/DossierTest.h"
+#include "tools/DessinAffiche.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QSqlQuery>
+#include <QTextEdit>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+void affiche(const QString& chemin, const QString& titre, QColor haut, QColor bas) {
+    dessinerAffiche(titre, haut, bas).save(chemin, "JPG", 90);
+}
+
+bool enregistrer(QWidget* w, const QString& chemin) {
+    const bool ok = w->grab().save(chemin);
+    QTextStream(stdout) << (ok ? "écrit " : "échec ") << chemin << "\n";
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (app.arguments().size() != 2) {
+        QTextStream(stderr) << "usage: Captures <dossier>\n";
+        return 2;
+    }
+    const QDir sortie(app.arguments().at(1));
+    sortie.mkpath(QStringLiteral("."));
+    Messages::setRepondeur([](const QString&, int) { return Messages::Ok; });
+
+    DossierTest dossier;
+    QFile::copy(QStringLiteral(CASSETRON_RESSOURCES "/NoPicture.jpg"),
+                dossier.fichier(QStringLiteral("NoPicture.jpg")));
+    QDir(dossier.chemin()).mkpath(QStringLiteral("Affiche"));
+    const int k1 = dossier.ajouterCassette(QStringLiteral("03:00:00"));
+    const int k2 = dossier.ajouterCassette(QStringLiteral("04:00:00"));
+    const int f1 = dossier.placerFilm(k1, QStringLiteral("L'Été meurtrier"), QStringLiteral("02:10:00"),
+                                      QStringLiteral("Drame"), QStringLiteral("1983"));
+    dossier.placerFilm(k2, QStringLiteral("Alien"), QStringLiteral("01:57:00"),
+                       QStringLiteral("Science Fiction"), QStringLiteral("1979"));
+    const int f3 = dossier.placerFilm(k2, QStringLiteral("La Grande Vadrouille"), QStringLiteral("01:40:00"),
+                                      QStringLiteral("Comédie"), QStringLiteral("1966"));
+    affiche(dossier.fichier(QStringLiteral("Affiche/%1.jpg").arg(f1)), QStringLiteral("L'Été meurtrier"),
+            QColor(230, 120, 30), QColor(90, 20, 10));
+    affiche(dossier.fichier(QStringLiteral("Affiche/%1.jpg").arg(f3)), QStringLiteral("La Grande Vadrouille"),
+            QColor(40, 110, 180), QColor(10, 30, 70));
+    QSqlQuery details(Catalogue::base());
+    details.prepare(QStringLiteral(
+        "UPDATE Film SET \"Réalisateur\" = ?, Acteurs = ?, Description = ?, Pays = ? WHERE IdFilm = ?"));
+    details.addBindValue(QStringLiteral("Paul Marchand"));
+    details.addBindValue(QStringLiteral("Jean Lefèvre, Simone Arnaud, Louis Berthier"));
+    details.addBindValue(
+        QStringLiteral("\tEn 1942, un chef d'orchestre et un peintre en bâtiment aident trois aviateurs "
+                       "anglais à rejoindre la zone libre. Enregistré un dimanche soir."));
+    details.addBindValue(QStringLiteral("France"));
+    details.addBindValue(f3);
+    details.exec();
+    Catalogue::fermer();
+    Appli::setDossier(dossier.chemin());
+
+    auto* intro = new Introduction;
+    intro->show();
+    bool ok = enregistrer(intro, sortie.filePath(QStringLiteral("introduction.png")));
+    intro->close();
+
+    auto* moniteur = new Moniteur;
+    moniteur->Show();
+    // The last title in French order, on the cassette holding two films.
+    moniteur->BtnPreviousFilm_Click();
+    ok = enregistrer(moniteur, sortie.filePath(QStringLiteral("moniteur.png"))) && ok;
+    moniteur->close();
+
+    // A household's dozen films, so the list scrolls.
+    const int k3 = dossier.ajouterCassette(QStringLiteral("04:00:00"));
+    const int k4 = dossier.ajouterCassette(QStringLiteral("03:00:00"));
+    const char* const autres[][4] = {
+        {"Zorro", "01:30:00", "Aventure", "1975"},
+        {"Éclipse totale", "01:45:00", "Drame", "1962"},
+        {"Le Dernier Métro", "02:11:00", "Drame", "1980"},
+        {"Jour de fête", "01:10:00", "Comédie", "1949"},
+        {"Les Vacances de M. Hulot", "01:28:00", "Comédie", "1953"},
+        {"Le Salaire de la peur", "02:11:00", "Policier", "1953"},
+        {"La Belle Équipe", "01:40:00", "Drame", "1936"},
+        {"Quai des brumes", "01:31:00", "Drame", "1938"},
+        {"Le Trou", "01:12:00", "Policier", "1960"},
+    };
+    int n = 0;
+    for (const auto& a : autres) {
+        const int k = n++ % 2 == 0 ? k3 : k4;
+        if (!dossier.placerFilm(k, QString::fromUtf8(a[0]), QString::fromUtf8(a[1]), QString::fromUtf8(a[2]),
+                                QString::fromUtf8(a[3])))
+            dossier.placerFilm(dossier.ajouterCassette(QStringLiteral("04:00:00")), QString::fromUtf8(a[0]),
+                               QString::fromUtf8(a[1]), QString::fromUtf8(a[2]), QString::fromUtf8(a[3]));
+    }
+    moniteur = new Moniteur;
+    moniteur->Show();
+
+    // The road of a new film: the form, the choice of a cassette with another stretch chosen, the summary.
+    QTimer::singleShot(100, [&] {
+        AjoutFilm* film = AjoutFilm::instance();
+        film->TxtTitre->setPlainText(QStringLiteral("Les Parapluies de Cherbourg"));
+        film->TxtRealisateur->setText(QStringLiteral("Paul Marchand"));
+        film->TxtActeurs->setPlainText(QStringLiteral("Simone Arnaud, Jean Lefèvre"));
+        film->TxtDuree->setText(QStringLiteral("01:30:00"));
+        film->TxtDate->setText(QStringLiteral("1964"));
+        film->TxtPays->setText(QStringLiteral("France"));
+        film->ComboGenre->setCurrentText(QStringLiteral("Comédie musicale"));
+        film->TxtDescription->setPlainText(
+            QStringLiteral("\tUne histoire d'amour à Cherbourg, toute en chansons."));
+        ok = enregistrer(film, sortie.filePath(QStringLiteral("ajoutfilm.png"))) && ok;
+        QTimer::singleShot(100, [&] {
+            ChoixK7* choix = ChoixK7::instance();
+            choix->shape_Click(choix->shape.UBound());
+            ok = enregistrer(choix, sortie.filePath(QStringLiteral("choixk7.png"))) && ok;
+            QTimer::singleShot(100, [&] {
+                auto* infos = Feuille::chargee<InfosK7>();
+                ok = enregistrer(infos, sortie.filePath(QStringLiteral("infosk7.png"))) && ok;
+                infos->Unload();
+            });
+            choix->BtnValiderK7_Click();
+        });
+        film->BtnAjouterFilm_Click();
+    });
+    moniteur->MenuAjouterFilm_Click();
+
+    moniteur->MenuListeFilm_Click();
+    ok = enregistrer(ListeFilm::instance(), sortie.filePath(QStringLiteral("listefilm.png"))) && ok;
+    moniteur->close();
+    return ok ? 0 : 1;
+}
