@@ -83,7 +83,16 @@ QStringList verifierIntegrite(const QString& chemin);
 
 // Salvages every readable row of dossier/R7Ozire.mdb into a fresh catalogue which takes its
 // place; the damaged original is kept beside it as R7Ozire.endommage.mdb.
+// What putting a salvaged catalogue back in order had to do.
+struct Remise {
+    int placementsSupprimes = 0;
+    int cassettesCorrigees = 0;
+    int filmsReplaces = 0;
+    QList<qint64> cassettesDeSecours; // new cassettes holding films that had lost theirs
+};
+
 struct Reparation : Resultat {
+    Remise remise;
     int lignesSauvees = 0;
     int zonesIllisibles = 0; // damaged stretches of rows that could not be read
     QString copieEndommagee; // where the damaged original was kept

@@ -2,6 +2,8 @@
 // catalogue: QT_QPA_PLATFORM=offscreen Captures <folder>
 
 #include "catalogue/Catalogue.h"
+#include "screens/auxiliary/About.h"
+#include "screens/auxiliary/Aide.h"
 #include "screens/auxiliary/Introduction.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
@@ -9,7 +11,11 @@
 #include "screens/film/AjoutFilm.h"
 #include "screens/film/ChoixK7.h"
 #include "screens/main/Moniteur.h"
+#include "screens/print/ApercuImpression.h"
+#include "screens/print/Impression.h"
+#include "screens/views/ConsultK7.h"
 #include "screens/views/ListeFilm.h"
+#include "screens/views/VisuK7.h"
 #include "tests/support/DossierTest.h"
 #include "tools/DessinAffiche.h"
 
@@ -17,8 +23,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QSqlQuery>
 #include <QTextEdit>
 #include <QTextStream>
@@ -88,6 +96,8 @@ int main(int argc, char** argv) {
     // The last title in French order, on the cassette holding two films.
     moniteur->BtnPreviousFilm_Click();
     ok = enregistrer(moniteur, sortie.filePath(QStringLiteral("moniteur.png"))) && ok;
+    ok = enregistrer(moniteur->MenuFilm, sortie.filePath(QStringLiteral("menufilm.png"))) && ok;
+    ok = enregistrer(moniteur->MenuCassette, sortie.filePath(QStringLiteral("menucassette.png"))) && ok;
     moniteur->close();
 
     // A household's dozen films, so the list scrolls.
@@ -145,6 +155,52 @@ int main(int argc, char** argv) {
 
     moniteur->MenuListeFilm_Click();
     ok = enregistrer(ListeFilm::instance(), sortie.filePath(QStringLiteral("listefilm.png"))) && ok;
+    ListeFilm::instance()->Unload();
+
+    // The free-range search for an hour and a half, and the cassette viewer.
+    QTimer::singleShot(100, [&] {
+        auto* recherche = Feuille::chargee<ConsultK7>();
+        recherche->LblHH->setText(QStringLiteral("01"));
+        recherche->LblMM->setText(QStringLiteral("30"));
+        ok = enregistrer(recherche, sortie.filePath(QStringLiteral("consultk7.png"))) && ok;
+        recherche->Unload();
+    });
+    moniteur->MenuRechercheK7_Click();
+    QTimer::singleShot(100, [&] {
+        auto* visu = Feuille::chargee<VisuK7>();
+        ok = enregistrer(visu, sortie.filePath(QStringLiteral("visuk7.png"))) && ok;
+        visu->Unload();
+    });
+    moniteur->MenuEffacerCassette_Click();
+
+    // The printed lists: the screen, then the preview of the list by cassette number.
+    QTimer::singleShot(100, [&] {
+        auto* impression = Feuille::chargee<Impression>();
+        ok = enregistrer(impression, sortie.filePath(QStringLiteral("impression.png"))) && ok;
+        impression->CaseTri[4]->setChecked(true);
+        QTimer::singleShot(100, [&] {
+            auto* apercu = Feuille::chargee<ApercuImpression>();
+            ok = enregistrer(apercu, sortie.filePath(QStringLiteral("apercu.png"))) && ok;
+            apercu->Unload();
+            Feuille::chargee<Impression>()->Unload();
+        });
+        impression->BtnAjouterFilm_Click();
+    });
+    moniteur->MenuImprime_Click();
+
+    QTimer::singleShot(100, [&] {
+        auto* about = Feuille::chargee<About>();
+        ok = enregistrer(about, sortie.filePath(QStringLiteral("about.png"))) && ok;
+        about->Unload();
+    });
+    moniteur->MenuAPropos_Click();
+
+    moniteur->MenuAideEnLigne_Click();
+    ok = enregistrer(Aide::instance(), sortie.filePath(QStringLiteral("aide-principes.png"))) && ok;
+    Aide::instance()->AfficheEcran(1);
+    ok = enregistrer(Aide::instance(), sortie.filePath(QStringLiteral("aide-principal.png"))) && ok;
+    Aide::instance()->AfficheEcran(4);
+    ok = enregistrer(Aide::instance(), sortie.filePath(QStringLiteral("aide-ajouter.png"))) && ok;
     moniteur->close();
     return ok ? 0 : 1;
 }

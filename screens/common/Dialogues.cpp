@@ -56,7 +56,7 @@ void setRepondeurImpression(RepondeurImpression r) {
 bool DialogueImpression(QWidget* parent, QPrinter& imprimante, int drapeaux, bool selectionPossible,
                         Impression& choix) {
     if (repondeurImpression())
-        return repondeurImpression()(drapeaux, choix);
+        return repondeurImpression()(imprimante, drapeaux, choix);
     imprimante.setCollateCopies((drapeaux & DrapeauAssembler) != 0);
     QPrintDialog dialogue(&imprimante, parent);
     dialogue.setWindowTitle(QStringLiteral("Imprimer"));

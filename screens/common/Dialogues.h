@@ -29,7 +29,8 @@ struct Impression {
 constexpr int DrapeauAssembler = 16;
 bool DialogueImpression(QWidget* parent, QPrinter& imprimante, int drapeaux, bool selectionPossible,
                         Impression& choix);
-using RepondeurImpression = std::function<bool(int drapeaux, Impression& choix)>;
+// Tests answer in place of the person, and may point the printer at a PDF file.
+using RepondeurImpression = std::function<bool(QPrinter& imprimante, int drapeaux, Impression& choix)>;
 void setRepondeurImpression(RepondeurImpression r);
 
 // Installed printers and the system (default) printer's name.

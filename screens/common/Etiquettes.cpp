@@ -7,7 +7,11 @@
 using Unites::pixels;
 using Unites::twips;
 
-Etiquette::Etiquette(QWidget* parent, const QString& texte) : QLabel(texte, parent) {}
+// Captions show what they hold: a title that looks like markup is not rendered as markup.
+Etiquette::Etiquette(QWidget* parent, const QString& texte) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setText(texte);
+}
 
 Etiquette* Etiquette::creer(QWidget* parent, const QString& texte, int gauche, int haut, int largeur,
                             int hauteur, const QFont& police) {

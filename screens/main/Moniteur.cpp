@@ -1,8 +1,15 @@
 #include "screens/main/Moniteur.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Fonctions.h"
+#include "catalogue/Outils.h"
+#include "screens/auxiliary/About.h"
+#include "screens/auxiliary/Aide.h"
+#include "screens/auxiliary/Introduction.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
+#include "screens/common/Etiquettes.h"
+#include "screens/common/Grille.h"
 #include "screens/common/Liaisons.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
@@ -10,7 +17,10 @@
 #include "screens/film/AjoutFilm.h"
 #include "screens/film/AjoutK7.h"
 #include "screens/main/Pictos.h"
+#include "screens/print/Impression.h"
+#include "screens/views/ConsultK7.h"
 #include "screens/views/ListeFilm.h"
+#include "screens/views/VisuK7.h"
 
 #include <QAction>
 #include <QApplication>
@@ -252,11 +262,14 @@ void Moniteur::construireMenus() {
     connect(MenuAjouterFilm, &QAction::triggered, this, &Moniteur::MenuAjouterFilm_Click);
     connect(MenuModifFilm, &QAction::triggered, this, &Moniteur::MenuModifFilm_Click);
     connect(MenuAjouterCassette, &QAction::triggered, this, &Moniteur::MenuAjouterCassette_Click);
-
-    // Commands whose screens are not part of the program yet stay visible but disabled.
-    for (QAction* a : {MenuImprime, MenuEffacerFilm, MenuRechercheK7, MenuEffacerCassette, MenuCompactDB,
-                       MenuRepairDb, MenuAideEnLigne, MenuAPropos})
-        a->setEnabled(false);
+    connect(MenuEffacerFilm, &QAction::triggered, this, &Moniteur::MenuEffacerFilm_Click);
+    connect(MenuRechercheK7, &QAction::triggered, this, &Moniteur::MenuRechercheK7_Click);
+    connect(MenuEffacerCassette, &QAction::triggered, this, &Moniteur::MenuEffacerCassette_Click);
+    connect(MenuImprime, &QAction::triggered, this, &Moniteur::MenuImprime_Click);
+    connect(MenuCompactDB, &QAction::triggered, this, &Moniteur::MenuCompactDB_Click);
+    connect(MenuRepairDb, &QAction::triggered, this, &Moniteur::MenuRepairDb_Click);
+    connect(MenuAideEnLigne, &QAction::triggered, this, &Moniteur::MenuAideEnLigne_Click);
+    connect(MenuAPropos, &QAction::triggered, this, &Moniteur::MenuAPropos_Click);
 }
 
 void Moniteur::construireBarreOutils() {
@@ -489,6 +502,212 @@ void Moniteur::MenuModifFilm_Click() {
     film->charger();
     film->Affiche->setPixmap(QPixmap(CheminAffiche(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong())));
     film->ShowModal(this);
+}
+
+void Moniteur::MenuRechercheK7_Click() {
+    auto* recherche = new ConsultK7;
+    recherche->ShowModal(this);
+}
+
+void Moniteur::MenuEffacerCassette_Click() {
+    if (!K7Presente) {
+        Messages::MsgBox(
+            QStringLiteral("Il n'y a pas de Cassette à Visualiser et/ou Effacer, la base est vide !"),
+            Messages::Information);
+        return;
+    }
+    auto* visu = new VisuK7;
+    visu->ShowModal(this);
+}
+
+void Moniteur::BtnEffacerFilm_Click() {
+    if (!FilmPresent) {
+        Messages::MsgBox(QStringLiteral("Il n'y a aucun film à effacer dans la base !!"),
+                         Messages::Information);
+        return;
+    }
+    if (Messages::MsgBox(QStringLiteral("Etes-vous sûr de vouloir effacer le film :\n\n") +
+                             DataFilm.Texte(QStringLiteral("Titre")),
+                         Messages::OuiNon) != Messages::Oui)
+        return;
+    Appli::Sablier sablier;
+    if (!EffaceFilm())
+        return;
+    ListeFilm* liste = ListeOuverte ? ListeFilm::instance() : nullptr;
+    if (liste)
+        FilmPresent = liste->TableFilm->Rows() >= 3;
+    else
+        FilmPresent = DataFilm.RecordCount() != 0;
+    if (!FilmPresent) {
+        AfficheDefault();
+        Messages::MsgBox(QStringLiteral("Il n'y a plus de films dans la base !!"), Messages::Information);
+        if (liste)
+            liste->Unload();
+    } else if (liste) {
+        liste->SupprimeLigne(liste->TableFilm->Row());
+        DataFilm.setRecordSource(
+            QStringLiteral("SELECT * FROM Film WHERE IDFilm = ") +
+            QString::number(liste->TableFilm->TextMatrix(liste->TableFilm->Row(), 7).toLongLong()));
+        DataFilm.Refresh();
+        AfficheInfosK7();
+    } else {
+        AfficheMoniteur();
+    }
+}
+
+// The film's tape is given back to its cassette, merged with free neighbours; the films after
+// it move down one place; the poster goes once the catalogue has taken the change.
+bool Moniteur::EffaceFilm() {
+    const qint64 f = DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong();
+    const QString duree = DataFilm.Texte(QStringLiteral("Durée"));
+    QString erreur;
+    {
+        Catalogue::Transaction t;
+        auto echec = [&](const QString& raison) {
+            erreur = raison;
+            return false;
+        };
+        bool ok = t.ok() || echec(t.erreur());
+        qint64 k = 0;
+        qint64 p = 0;
+        if (ok) {
+            DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IDFilm=") +
+                                       QString::number(f));
+            ok = DataFilmK7.Refresh() || echec(DataFilmK7.Erreur());
+        }
+        // A film without a placement (a damaged catalogue) has no tape to give back.
+        const bool place = ok && !DataFilmK7.Eof();
+        if (place) {
+            k = DataFilmK7.Fields(QStringLiteral("IdK7")).toLongLong();
+            p = DataFilmK7.Fields(QStringLiteral("Position")).toLongLong();
+            ok = DataFilmK7.Delete() || echec(DataFilmK7.Erreur());
+        }
+        if (ok && place) {
+            DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7 WHERE IDK7=") + QString::number(k));
+            ok = (DataK7.Refresh() && (DataK7.Eof() || DataK7.Edit())) || echec(DataK7.Erreur());
+            if (ok && !DataK7.Eof()) {
+                DataK7.setField(QStringLiteral("TempsRestant"),
+                                Outils::SecondesEnHeure(
+                                    Outils::HeureEnSecondes(duree) +
+                                    Outils::HeureEnSecondes(DataK7.Texte(QStringLiteral("TempsRestant")))));
+                DataK7.setField(QStringLiteral("NBFilm"),
+                                DataK7.Fields(QStringLiteral("NBFilm")).toLongLong() - 1);
+                DataK7.setField(QStringLiteral("Status"),
+                                Fonctions::RetireFilm(DataK7.Texte(QStringLiteral("Status")), int(p)));
+                ok = DataK7.Update() || echec(DataK7.Erreur());
+            }
+        }
+        if (ok && place) {
+            DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IDK7=") +
+                                       QString::number(k) + QStringLiteral("AND Position>") +
+                                       QString::number(p));
+            ok = DataFilmK7.Refresh() || echec(DataFilmK7.Erreur());
+            for (; ok && !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
+                ok = (DataFilmK7.Edit() &&
+                      DataFilmK7.setField(QStringLiteral("Position"),
+                                          DataFilmK7.Fields(QStringLiteral("Position")).toLongLong() - 1) &&
+                      DataFilmK7.Update()) ||
+                     echec(DataFilmK7.Erreur());
+            }
+        }
+        ok = ok && (DataFilm.Delete() || echec(DataFilm.Erreur()));
+        ok = ok && (t.valider() || echec(t.erreur()));
+        if (!ok) {
+            t.annuler();
+            Appli::defaut();
+            Messages::MsgBox(
+                QStringLiteral("Le film n'a pas été effacé, le catalogue est inchangé :\n%1").arg(erreur),
+                Messages::Critique);
+            // The screens show what the catalogue holds again.
+            MetAJourMoniteur(int(f));
+            AfficheInfosK7();
+            return false;
+        }
+    }
+    QFile::remove(Affiches::fichier(CheminAppli, f));
+    return true;
+}
+
+void Moniteur::MenuImprime_Click() {
+    auto* impression = new Impression;
+    impression->ShowModal(this);
+}
+
+void Moniteur::MenuAideEnLigne_Click() {
+    Aide* aide = Aide::instance();
+    if (!aide) {
+        aide = new Aide;
+        aide->charger();
+        const QRect cadre = frameGeometry();
+        aide->move(cadre.right() + 8, cadre.top());
+    }
+    aide->Show();
+}
+
+void Moniteur::MenuAPropos_Click() {
+    auto* about = new About;
+    about->ShowModal(this);
+}
+
+namespace {
+const QString VerifierFichier =
+    QStringLiteral("Vérifier l'intégrité du fichier R7Ozire.mdb présent dans le répertoire de l'application");
+}
+
+// Compaction needs the catalogue closed, so the program ends afterwards, whatever happened.
+void Moniteur::MenuCompactDB_Click() {
+    auto* fermeture = new Fermeture;
+    fermeture->Show();
+    Appli::DoEvents();
+    for (SourceDonnees* s : {&DataFilm, &DataK7, &DataFilmK7})
+        s->CloseDatabase();
+    fermeture->LblFermeture->setText(
+        QStringLiteral("Compactage de la base de donnée et fermeture de l'application"));
+    Appli::DoEvents();
+    const Catalogue::Resultat r = Catalogue::compacter(CheminAppli);
+    if (!r.ok)
+        Messages::MsgBox(QStringLiteral("Erreur survenue lors du compactage de la base de donnée !\n\n") +
+                             VerifierFichier + QStringLiteral("\n\n") + r.message,
+                         Messages::Critique);
+    fermeture->Unload();
+    Appli::Fin();
+}
+
+void Moniteur::MenuRepairDb_Click() {
+    auto* fermeture = new Fermeture;
+    fermeture->setWindowTitle(QStringLiteral("Restauration de la base de donnée"));
+    fermeture->Show();
+    Appli::sablier();
+    Appli::DoEvents();
+    for (SourceDonnees* s : {&DataFilm, &DataK7, &DataFilmK7})
+        s->CloseDatabase();
+    fermeture->LblFermeture->setText(QStringLiteral("Restauration de la base de donnée"));
+    Appli::DoEvents();
+    const Catalogue::Reparation reparation = Catalogue::reparer(CheminAppli);
+    if (!reparation.ok) {
+        Appli::defaut();
+        Messages::MsgBox(
+            QStringLiteral("Erreur survenue lors de la restauration de la base de donnée !\n\n") +
+                VerifierFichier + QStringLiteral("\n\n") + reparation.message,
+            Messages::Critique);
+        fermeture->Unload();
+        Appli::Fin();
+        return;
+    }
+    fermeture->LblFermeture->setText(
+        QStringLiteral("Compactage de la base de donnée et fermeture de l'application"));
+    Appli::DoEvents();
+    const Catalogue::Resultat compactage = Catalogue::compacter(CheminAppli);
+    Appli::defaut();
+    if (compactage.ok)
+        Messages::MsgBox(reparation.message, Messages::Information);
+    else
+        Messages::MsgBox(QStringLiteral("Erreur survenue lors du compactage de la base de donnée !\n\n") +
+                             VerifierFichier + QStringLiteral("\n\n") + compactage.message +
+                             QStringLiteral("\n\n") + reparation.message,
+                         Messages::Critique);
+    fermeture->Unload();
+    Appli::Fin();
 }
 
 void Moniteur::MenuAjouterCassette_Click() {

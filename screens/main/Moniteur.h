@@ -39,6 +39,9 @@ public:
     void AfficheInfosK7();
     void AfficheDefault();
     void MetAJourMoniteur(int IdFilm);
+    // Deletes the current film without asking; false (said to the user) when the catalogue
+    // refused, and then nothing is deleted.
+    bool EffaceFilm();
     // The poster file of a film, or the placeholder when it has none.
     QString CheminAffiche(qint64 IdFilm) const;
     // Shows the current film's poster.
@@ -106,6 +109,15 @@ public slots:
     void MenuAjouterFilm_Click();
     void MenuModifFilm_Click();
     void MenuAjouterCassette_Click();
+    void BtnEffacerFilm_Click();
+    void MenuEffacerFilm_Click() { BtnEffacerFilm_Click(); }
+    void MenuRechercheK7_Click();
+    void MenuEffacerCassette_Click();
+    void MenuImprime_Click();
+    void MenuCompactDB_Click();
+    void MenuRepairDb_Click();
+    void MenuAideEnLigne_Click();
+    void MenuAPropos_Click();
 
 protected:
     void Form_Load() override;

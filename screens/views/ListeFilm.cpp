@@ -66,6 +66,8 @@ void ListeFilm::InitialiseTable() {
         g.setRows(2);
         for (int c = 0; c < NbColonnes; ++c)
             g.setTextMatrix(1, c, QString());
+        // The rows come back in title order: the next header click starts a fresh sort.
+        g.setTag(QString());
         for (int i = 0; i < NbColonnes; ++i) {
             g.setMergeCol(i, true);
             g.setTextMatrix(0, i, QString::fromUtf8(Colonnes[i].entete));

@@ -384,13 +384,13 @@ private slots:
             const QString id = f.section(QLatin1Char('|'), 0, 0);
             QCOMPARE(f, id + "|Film " + id);
         }
+        // The placements of the lost films went with them, and their tape was freed.
         QCOMPARE(surFichier(d.catalogue(), {"SELECT count(*) FROM K7", "SELECT count(*) FROM FilmK7"}),
-                 QStringList({QString::number(nbCassettes), QString::number(nbFilms)}));
+                 QStringList({QString::number(nbCassettes), QString::number(films.size())}));
         QCOMPARE(r.lignesSauvees, int(films.size()) + nbCassettes + nbFilms);
-
-        // The check now names the placements whose film was lost.
-        const QStringList rapport = Catalogue::verifierIntegrite(d.catalogue());
-        QVERIFY2(rapport.filter("1000 sur la cassette").size() == 1, qPrintable(rapport.join('\n')));
+        QCOMPARE(r.remise.placementsSupprimes, nbFilms - int(films.size()));
+        QVERIFY(r.message.contains(QStringLiteral("placement(s) sans film")));
+        QCOMPARE(Catalogue::verifierIntegrite(d.catalogue()), QStringList());
 
         QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
         SourceDonnees s;
@@ -444,6 +444,8 @@ private slots:
             << "DELETE FROM Film WHERE IdFilm = 3" << QStringList{"film 3", "absent"};
         QTest::newRow("plages libres voisines") << "UPDATE K7 SET Status = '03:00:00/01:00:00' WHERE IdK7 = 4"
                                                 << QStringList{"Cassette 4 :", "voisines"};
+        QTest::newRow("bande illisible") << "UPDATE K7 SET Status = 'FILMxx/zz' WHERE IdK7 = 1"
+                                         << QStringList{"Cassette 1 :", "« FILMxx » n'a pas"};
     }
     void catalogueCasse() {
         QFETCH(QString, sql);
@@ -461,6 +463,15 @@ private slots:
         integrite.sort();
         rapport.sort();
         QCOMPARE(integrite, rapport);
+
+        // The repair puts it back in order without losing a film.
+        const int films = int(d.contenu(QStringLiteral("Film")).size());
+        Catalogue::fermer();
+        const Catalogue::Reparation r = Catalogue::reparer(d.chemin());
+        QVERIFY2(r.ok, qPrintable(r.message));
+        QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+        QCOMPARE(d.invariants(), QStringList());
+        QCOMPARE(d.contenu(QStringLiteral("Film")).size(), films);
     }
 };
 

@@ -1,0 +1,73 @@
+#include "screens/print/ApercuImpression.h"
+
+#include "screens/common/Controles.h"
+#include "screens/common/Dialogues.h"
+#include "screens/common/Messages.h"
+#include "screens/common/Unites.h"
+
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextEdit>
+
+using Unites::pixels;
+
+ApercuImpression::ApercuImpression(QWidget* parent) : Feuille(parent) {
+    setWindowTitle(QStringLiteral("Aperçu avant impression"));
+    setTailleInterieure(9600, 7800);
+    TxtApercu = new QTextEdit(this);
+    TxtApercu->setGeometry(pixels(120), pixels(120), pixels(9360), pixels(6840));
+    TxtApercu->setReadOnly(true); // what prints is what the list says; selecting a part stays possible
+    TxtApercu->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    TxtApercu->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    BtnAjouterFilm = boutonOrange(this, QStringLiteral("OK"));
+    BtnAjouterFilm->setGeometry(pixels(2760), pixels(7140), pixels(1800), pixels(450));
+    BtnAjouterFilm->setDefault(true);
+    BtnAnnuler = boutonOrange(this, QStringLiteral("Annuler"));
+    BtnAnnuler->setGeometry(pixels(5040), pixels(7140), pixels(1800), pixels(450));
+    connect(BtnAjouterFilm, &QPushButton::clicked, this, &ApercuImpression::BtnAjouterFilm_Click);
+    connect(BtnAnnuler, &QPushButton::clicked, this, &ApercuImpression::BtnAnnuler_Click);
+}
+
+void ApercuImpression::BtnAjouterFilm_Click() {
+    if (Dialogues::Imprimantes().isEmpty()) {
+        Messages::MsgBox(QStringLiteral("Aucune imprimante n'est installée, impossible d'imprimer !!"),
+                         Messages::Exclamation);
+        Unload();
+        return;
+    }
+    QPrinter imprimante(QPrinter::HighResolution);
+    const QTextCursor selection = TxtApercu->textCursor();
+    Dialogues::Impression choix;
+    if (!Dialogues::DialogueImpression(this, imprimante, Dialogues::DrapeauAssembler,
+                                       selection.hasSelection(), choix))
+        return;
+    imprimante.setCopyCount(choix.copies);
+    imprimante.setCollateCopies(choix.assembler);
+    // A selected part prints alone; otherwise the whole list.
+    if (selection.hasSelection()) {
+        QTextDocument partie;
+        QTextCursor(&partie).insertFragment(selection.selection());
+        partie.print(&imprimante);
+    } else {
+        TxtApercu->document()->print(&imprimante);
+    }
+    if (imprimante.printerState() == QPrinter::Error || imprimante.printerState() == QPrinter::Aborted) {
+        Messages::MsgBox(
+            QStringLiteral("L'impression vers %1 a échoué : vérifiez que l'imprimante est allumée et "
+                           "prête, puis recommencez.")
+                .arg(imprimante.printerName()),
+            Messages::Critique);
+        return;
+    }
+    const QString nom =
+        imprimante.outputFileName().isEmpty() ? imprimante.printerName() : imprimante.outputFileName();
+    Messages::MsgBox(QStringLiteral("Impression en cours vers ") + nom, Messages::Simple);
+    Unload();
+}
+
+void ApercuImpression::BtnAnnuler_Click() {
+    Unload();
+}

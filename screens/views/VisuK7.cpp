@@ -1,0 +1,267 @@
+#include "screens/views/VisuK7.h"
+
+#include "catalogue/Catalogue.h"
+#include "screens/common/Appli.h"
+#include "screens/common/Controles.h"
+#include "screens/common/Grille.h"
+#include "screens/common/Messages.h"
+#include "screens/common/Unites.h"
+#include "screens/film/Affiches.h"
+#include "screens/main/Moniteur.h"
+#include "screens/views/ListeFilm.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QPushButton>
+#include <QTimer>
+
+using Unites::pixels;
+using Unites::police;
+
+namespace {
+constexpr int LargeurBarre = 3885;
+
+// The row of an open film list that shows this film; Rows() when it has none.
+int ligneDuFilm(const Grille& g, qint64 idFilm) {
+    int r = 1;
+    while (r < g.Rows() && g.TextMatrix(r, 7).toLongLong() != idFilm)
+        ++r;
+    return r;
+}
+} // namespace
+
+VisuK7::VisuK7(QWidget* parent) : Feuille(parent) {
+    setWindowTitle(QStringLiteral("Cassetron"));
+    setTailleInterieure(5400, 3960);
+    Label1 = Etiquette::creer(this, QStringLiteral("Sélectionner une Cassette"), 240, 240, 2400, 300,
+                              police(QStringLiteral("Arial"), 9, true));
+    ComboK7 = new QComboBox(this);
+    ComboK7->setGeometry(pixels(2760), pixels(180), pixels(1200), pixels(390));
+    ComboK7->setEditable(false);
+
+    FrmInfosK7 = new QFrame(this);
+    FrmInfosK7->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    FrmInfosK7->setGeometry(pixels(240), pixels(780), pixels(4920), pixels(2160));
+    lblNumK7 = creerNumeroK7(FrmInfosK7, 120, 300);
+    const QFont petit = police(QStringLiteral("Arial"), 8.25, true);
+    const QFont chiffres = police(QStringLiteral("Arial"), 10, true);
+    Label3 = Etiquette::creer(FrmInfosK7, QStringLiteral("Durée"), 1260, 120, 1125, 240, petit);
+    LblDureeK7 = Etiquette::creer(FrmInfosK7, QString(), 1260, 360, 1125, 330, chiffres);
+    Label4 = Etiquette::creer(FrmInfosK7, QStringLiteral("Temps restant"), 2580, 120, 1125, 240, petit);
+    LblTempsRestant = Etiquette::creer(FrmInfosK7, QString(), 2580, 360, 1125, 330, chiffres);
+    for (Etiquette* e : {Label3, LblDureeK7, Label4, LblTempsRestant}) {
+        e->setBackColor(Unites::Noir);
+        e->setAlignment(Qt::AlignCenter);
+    }
+    Label3->setForeColor(65280);
+    LblDureeK7->setForeColor(65280);
+    Label4->setForeColor(16777088);
+    LblTempsRestant->setForeColor(16777088);
+    preparerBarre(FrmInfosK7, 510, 1230, LargeurBarre);
+
+    BtnEffacerK7 = boutonOrange(this, QStringLiteral("Effacer"));
+    BtnEffacerK7->setGeometry(pixels(600), pixels(3240), pixels(1680), pixels(450));
+    BtnValiderK7 = boutonOrange(this, QStringLiteral("Ok"));
+    BtnValiderK7->setGeometry(pixels(3120), pixels(3240), pixels(1680), pixels(450));
+    BtnValiderK7->setDefault(true);
+
+    TimerChange = new QTimer(this);
+    TimerChange->setInterval(100);
+    connect(TimerChange, &QTimer::timeout, this, &VisuK7::TimerChange_Timer);
+    connect(ComboK7, &QComboBox::currentIndexChanged, this, &VisuK7::ComboK7_Click);
+    connect(BtnEffacerK7, &QPushButton::clicked, this, &VisuK7::BtnEffacerK7_Click);
+    connect(BtnValiderK7, &QPushButton::clicked, this, &VisuK7::BtnValiderK7_Click);
+}
+
+void VisuK7::Form_Load() {
+    const QString catalogue = QDir(Moniteur::cheminAppli()).filePath(Catalogue::NomCatalogue);
+    for (SourceDonnees* s : {&DataFilm, &DataFilmK7, &DataK7})
+        s->setDatabaseName(catalogue);
+    const Moniteur* m = Moniteur::instance();
+    const QString courante = m ? m->lblNumK7->text() : QString();
+    DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7"));
+    DataK7.Refresh();
+    int index = 0;
+    {
+        const QSignalBlocker silence(ComboK7); // filling the list is not a choice of the user
+        for (; !DataK7.Eof(); DataK7.MoveNext()) {
+            const QString id = DataK7.Texte(QStringLiteral("IdK7"));
+            ComboK7->addItem(id);
+            if (id == courante)
+                index = ComboK7->count() - 1;
+        }
+    }
+    IndexAffiche = index; // already shown below: no deferred refresh for it
+    ComboK7->setCurrentIndex(index);
+    afficher();
+}
+
+void VisuK7::ComboK7_Click() {
+    if (ComboK7->currentIndex() != IndexAffiche)
+        TimerChange->start();
+}
+
+void VisuK7::afficher() {
+    DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7 WHERE IdK7 =") +
+                           QString::number(ComboK7->currentText().toLongLong()));
+    DataK7.Refresh();
+    lblNumK7->setText(DataK7.Texte(QStringLiteral("IdK7")));
+    LblDureeK7->setText(DataK7.Texte(QStringLiteral("Durée")));
+    LblTempsRestant->setText(DataK7.Texte(QStringLiteral("TempsRestant")));
+    Fonctions::DessineCassette(DataK7.Texte(QStringLiteral("Status")), DataK7.Texte(QStringLiteral("Durée")),
+                               *this, shape(0).Left(), shape(0).Top(), LargeurBarre, shape(0).Height());
+}
+
+void VisuK7::TimerChange_Timer() {
+    TimerChange->stop();
+    afficher();
+    IndexAffiche = ComboK7->currentIndex();
+}
+
+void VisuK7::BtnEffacerK7_Click() {
+    if (Messages::MsgBox(QStringLiteral("Etes-vous sur de vouloir effacer la cassette N°") +
+                             ComboK7->currentText() + QStringLiteral(" et tout les films qu'elle contient ?"),
+                         Messages::Question) != Messages::Oui)
+        return;
+    Appli::sablier();
+    EffaceK7();
+    Appli::defaut();
+}
+
+bool VisuK7::EffaceK7() {
+    const QString numK7 = QString::number(ComboK7->currentText().toLongLong());
+    Moniteur* m = Moniteur::instance();
+    const QString cheminAppli = Moniteur::cheminAppli();
+
+    // The catalogue first, whole or not at all: placements, films, then the cassette.
+    QList<qint64> films;
+    QString erreur;
+    {
+        Catalogue::Transaction t;
+        bool ok = t.ok();
+        if (!ok)
+            erreur = t.erreur();
+        DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IDK7 = ") + numK7);
+        ok = ok && DataFilmK7.Refresh();
+        for (; ok && !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
+            const qint64 idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm")).toLongLong();
+            ok = DataFilmK7.Delete();
+            if (!ok)
+                break;
+            DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film WHERE IdFilm = ") +
+                                     QString::number(idFilm));
+            ok = DataFilm.Refresh() && (DataFilm.Eof() || DataFilm.Delete());
+            if (!ok)
+                erreur = DataFilm.Erreur();
+            films << idFilm;
+        }
+        if (!ok && erreur.isEmpty())
+            erreur = DataFilmK7.Erreur();
+        if (ok) {
+            DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7 WHERE IdK7 = ") + numK7);
+            ok = DataK7.Refresh() && !DataK7.Eof() && DataK7.Delete();
+            if (!ok)
+                erreur =
+                    DataK7.Erreur().isEmpty() ? QStringLiteral("la cassette n'existe plus") : DataK7.Erreur();
+        }
+        if (ok && !t.valider()) {
+            ok = false;
+            erreur = t.erreur();
+        }
+        if (!ok) {
+            t.annuler();
+            Appli::defaut();
+            Messages::MsgBox(
+                QStringLiteral("La cassette %1 n'a pas été effacée, le catalogue est inchangé :\n%2")
+                    .arg(numK7, erreur),
+                Messages::Critique);
+            afficher();
+            return false;
+        }
+    }
+
+    // Then the screens, film by film, with the list repainted between films, and the posters.
+    ListeFilm* liste = m && m->ListeOuverte ? ListeFilm::instance() : nullptr;
+    for (const qint64 idFilm : std::as_const(films)) {
+        if (liste) {
+            const int r = ligneDuFilm(*liste->TableFilm, idFilm);
+            if (r < liste->TableFilm->Rows())
+                liste->SupprimeLigne(r);
+            Appli::DoEvents();
+        }
+        QFile::remove(Affiches::fichier(cheminAppli, idFilm));
+    }
+
+    {
+        const QSignalBlocker silence(ComboK7);
+        ComboK7->removeItem(ComboK7->currentIndex());
+    }
+    if (ComboK7->count() == 0) {
+        if (m) {
+            m->FilmPresent = false;
+            m->K7Presente = false;
+            if (m->ListeOuverte && ListeFilm::instance())
+                ListeFilm::instance()->Unload();
+            m->AfficheDefault();
+        }
+        VideInfosK7();
+        Messages::MsgBox(QStringLiteral("La base est vide ! Il n'y a plus aucune cassette à visualiser"),
+                         Messages::Information);
+        Unload();
+        return true;
+    }
+
+    // The first cassette of the table, and the film at the smallest position of all.
+    DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7"));
+    DataK7.Refresh();
+    const int index = ComboK7->findText(DataK7.Texte(QStringLiteral("IdK7")));
+    {
+        const QSignalBlocker silence(ComboK7);
+        ComboK7->setCurrentIndex(qMax(index, 0));
+    }
+    DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 ORDER BY Position"));
+    DataFilmK7.Refresh();
+    if (m) {
+        if (DataFilmK7.RecordCount() > 0) {
+            const qint64 idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm")).toLongLong();
+            m->MetAJourMoniteur(int(idFilm));
+            m->AfficheInfosK7();
+            if (liste && m->ListeOuverte) {
+                liste->SuiviActif = false;
+                Grille& g = *liste->TableFilm;
+                const int r = ligneDuFilm(g, idFilm);
+                if (r < g.Rows()) {
+                    g.setRow(r);
+                    g.setCol(0);
+                    g.setColSel(g.Cols() - 1);
+                }
+                liste->SuiviActif = true;
+            }
+        } else {
+            m->FilmPresent = false;
+            if (m->ListeOuverte && ListeFilm::instance())
+                ListeFilm::instance()->Unload();
+            m->AfficheDefault();
+        }
+    }
+    TimerChange_Timer();
+    return true;
+}
+
+void VisuK7::VideInfosK7() {
+    lblNumK7->setText(QStringLiteral("0"));
+    LblDureeK7->setText(QStringLiteral("00:00:00"));
+    LblTempsRestant->setText(QStringLiteral("00:00:00"));
+    shape.UnloadAuDela(0);
+    lblDuree.UnloadAuDela(0);
+    shape(0).setWidth(LargeurBarre);
+    shape(0).setBackColor(Unites::Blanc);
+    shape(0).setCaption(QString());
+    lblDuree(0).hide();
+}
+
+void VisuK7::BtnValiderK7_Click() {
+    Unload();
+}

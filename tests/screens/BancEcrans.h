@@ -1,0 +1,236 @@
+#pragma once
+
+// What the screen tests of the film road share: a temporary application folder with the main
+// window on it, typing as a keyboard does, answering modal forms, and catalogue builders.
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/Fonctions.h"
+#include "catalogue/Outils.h"
+#include "screens/common/Appli.h"
+#include "screens/common/Controles.h"
+#include "screens/common/Feuille.h"
+#include "screens/common/Grille.h"
+#include "screens/film/AjoutFilm.h"
+#include "screens/main/Moniteur.h"
+#include "tests/support/DossierTest.h"
+#include "tests/support/Ecrans.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace banc {
+
+inline QByteArray octets(const QString& chemin) {
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool ecrire(const QString& chemin, const QByteArray& contenu) {
+    QFile f(chemin);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contenu) == contenu.size();
+}
+
+// A small picture saved as JPEG, told apart by its colour.
+inline QByteArray image(const QString& chemin, Qt::GlobalColor couleur) {
+    QImage i(24, 32, QImage::Format_RGB32);
+    i.fill(couleur);
+    i.save(chemin, "JPG");
+    return octets(chemin);
+}
+
+// Types text the way a keyboard does, one key at a time; accented letters too.
+inline void taper(QWidget* champ, const QString& texte) {
+    for (const QChar c : texte)
+        QTest::sendKeyEvent(QTest::Click, champ, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// Closes every modal form still open, innermost first, ending their waits.
+inline void fermerModales() {
+    while (QWidget* w = QApplication::activeModalWidget()) {
+        if (!w->close())
+            break;
+    }
+}
+
+// What the user does in the modal form about to open: queued before the call that opens it.
+// A failed check closes what is left open, so that the test ends instead of waiting forever.
+inline void puis(std::function<void()> geste) {
+    QTimer::singleShot(0, [geste = std::move(geste)] {
+        geste();
+        if (QTest::currentTestFailed())
+            fermerModales();
+    });
+}
+
+inline void cliquerLigne(Grille& g, int ligne) {
+    const QModelIndex i = g.model()->index(ligne - 1, 0);
+    g.scrollTo(i);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(i).center());
+}
+
+inline void cliquerEntete(Grille& g, int colonne) {
+    QHeaderView* h = g.horizontalHeader();
+    const QPoint p(h->sectionViewportPosition(colonne) + h->sectionSize(colonne) / 2, h->height() / 2);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, p);
+}
+
+// Data rows of a grid, each as its cells joined by "|".
+inline QStringList lignes(const Grille& g, int colonnes) {
+    QStringList l;
+    for (int r = 1; r < g.Rows(); ++r) {
+        QStringList cellules;
+        for (int c = 0; c < colonnes; ++c)
+            cellules << g.TextMatrix(r, c);
+        l << cellules.join(QLatin1Char('|'));
+    }
+    return l;
+}
+
+// Data rows wholly in sight.
+inline int lignesVisibles(const Grille& g) {
+    int n = 0;
+    for (int r = 0; r < g.model()->rowCount(); ++r) {
+        if (g.viewport()->rect().contains(g.visualRect(g.model()->index(r, 0))))
+            ++n;
+    }
+    return n;
+}
+
+inline QSqlQuery executer(const QString& sql, const QVariantList& valeurs = {}) {
+    QSqlQuery q(Catalogue::base());
+    q.prepare(sql);
+    for (const QVariant& v : valeurs)
+        q.addBindValue(v);
+    if (!q.exec())
+        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    return q;
+}
+
+// A cassette holding exactly this layout record, with its films and their placements.
+inline int cassette(const QString& status) {
+    int duree = 0, libre = 0;
+    QStringList films;
+    for (const QString& champ : Fonctions::Champs(status)) {
+        const bool film = Fonctions::EstFilm(champ);
+        const int d = Outils::HeureEnSecondes(film ? champ.mid(4, 8) : champ);
+        duree += d;
+        if (film)
+            films << champ;
+        else
+            libre += d;
+    }
+    const int id =
+        executer(
+            QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, ?, ?)"),
+            {Outils::SecondesEnHeure(duree), Outils::SecondesEnHeure(libre), films.size(), status})
+            .lastInsertId()
+            .toInt();
+    for (int p = 1; p <= films.size(); ++p) {
+        const QString& f = films[p - 1];
+        const int idFilm =
+            executer(QStringLiteral(
+                         "INSERT INTO Film (Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, "
+                         "Description) VALUES (?, 'Néant', 'Néant', ?, '2000', 'France', 'Drame', 'Résumé')"),
+                     {f.mid(12), f.mid(4, 8)})
+                .lastInsertId()
+                .toInt();
+        executer(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"),
+                 {idFilm, id, p});
+    }
+    return id;
+}
+
+// Every placement as "cassette:position:title", in tape order.
+inline QStringList placements() {
+    QStringList l;
+    QSqlQuery q = executer(QStringLiteral("SELECT p.IdK7, p.Position, f.Titre FROM FilmK7 p JOIN Film f ON "
+                                          "f.IdFilm = p.IdFilm ORDER BY p.IdK7, p.Position"));
+    while (q.next())
+        l << QStringLiteral("%1:%2:%3")
+                 .arg(q.value(0).toInt())
+                 .arg(q.value(1).toInt())
+                 .arg(q.value(2).toString());
+    return l;
+}
+
+// Everything the catalogue holds, keys and counters included.
+inline QStringList tout(const DossierTest& d) {
+    return d.contenu(QStringLiteral("Film")) + d.contenu(QStringLiteral("K7")) +
+           d.contenu(QStringLiteral("FilmK7")) + d.contenu(QStringLiteral("sqlite_sequence"));
+}
+
+// The film form's fields in the order of the Film table: title, director, actors, duration,
+// year, country, genre, summary.
+inline QStringList champs(const AjoutFilm& f) {
+    return {f.TxtTitre->toPlainText(),   f.TxtRealisateur->text(),
+            f.TxtActeurs->toPlainText(), f.TxtDuree->text(),
+            f.TxtDate->text(),           f.TxtPays->text(),
+            f.ComboGenre->currentText(), f.TxtDescription->toPlainText()};
+}
+
+inline void remplir(AjoutFilm& f, const QStringList& v) {
+    f.TxtTitre->setPlainText(v[0]);
+    f.TxtRealisateur->setText(v[1]);
+    f.TxtActeurs->setPlainText(v[2]);
+    f.TxtDuree->setText(v[3]);
+    f.TxtDate->setText(v[4]);
+    f.TxtPays->setText(v[5]);
+    f.ComboGenre->setCurrentText(v[6]);
+    f.TxtDescription->setPlainText(v[7]);
+}
+
+// A temporary application folder with the placeholder picture and a poster folder; the main
+// window is started on it once the test has filled the catalogue.
+struct Banc {
+    DossierTest dossier;
+    Repondeur repondeur;
+    QPointer<Moniteur> m;
+
+    Banc() {
+        QFile::copy(QStringLiteral(CASSETRON_RESSOURCES "/NoPicture.jpg"),
+                    dossier.fichier(QStringLiteral("NoPicture.jpg")));
+        Appli::setDossier(dossier.chemin());
+    }
+    ~Banc() {
+        fermerModales();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w != m && w->isVisible() && qobject_cast<Feuille*>(w))
+                w->close();
+        }
+        delete m;
+    }
+    QString affiche(qint64 idFilm) const {
+        return dossier.fichier(QStringLiteral("Affiche/%1.jpg").arg(idFilm));
+    }
+    QStringList affiches() const {
+        return QDir(dossier.fichier(QStringLiteral("Affiche"))).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    // An empty catalogue says so when the main window opens.
+    Moniteur& demarrer() {
+        QSqlQuery q = executer(QStringLiteral("SELECT count(*) FROM FilmK7"));
+        if (q.next() && q.value(0).toInt() == 0)
+            repondeur.attendre();
+        q.finish();
+        Catalogue::fermer();
+        m = new Moniteur;
+        m->Show();
+        repondeur.effacer();
+        return *m;
+    }
+};
+
+} // namespace banc

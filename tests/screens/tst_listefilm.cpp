@@ -1,0 +1,258 @@
+// The film list beside the main window: its size, its sorting by header clicks, and how it
+// follows and drives the main window's film.
+
+#include "screens/film/ChoixK7.h"
+#include "screens/views/ListeFilm.h"
+#include "tests/screens/BancEcrans.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QToolButton>
+
+using namespace banc;
+
+namespace {
+
+const int Titre = 0, Date = 4, Id = 7;
+
+// One column of the grid, top to bottom.
+QStringList colonne(const Grille& g, int c) {
+    QStringList l;
+    for (int r = 1; r < g.Rows(); ++r)
+        l << g.TextMatrix(r, c);
+    return l;
+}
+
+// Films with years that sort differently as numbers and as text.
+void films(DossierTest& d, int nombre) {
+    const char* const titres[] = {"Zorro",     "alien",  "Été",      "K7 10",
+                                  "K7 9",      "Brazil", "Amélie",   "Metropolis",
+                                  "Nosferatu", "Orfeu",  "Playtime", "Quai des brumes"};
+    const char* const dates[] = {"1975", "1979", "983", "2001", "2000", "1985",
+                                 "2001", "1927", "922", "1959", "1967", "1938"};
+    int k7 = d.ajouterCassette(QStringLiteral("04:00:00"));
+    for (int i = 0; i < nombre; ++i) {
+        if (i % 4 == 0 && i > 0)
+            k7 = d.ajouterCassette(QStringLiteral("04:00:00"));
+        d.placerFilm(k7, QString::fromUtf8(titres[i]), QStringLiteral("00:50:00"), QString(),
+                     QString::fromUtf8(dates[i]));
+    }
+}
+
+ListeFilm& ouvrir(Moniteur& m) {
+    m.MenuListeFilm->trigger();
+    ListeFilm* l = ListeFilm::instance();
+    if (!l)
+        qFatal("la liste des films ne s'est pas ouverte");
+    return *l;
+}
+
+} // namespace
+
+class TestListeFilm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ouverture_data() {
+        QTest::addColumn<int>("nombre");
+        QTest::addColumn<int>("suivants"); // clicks on the main window's next button first
+        QTest::addColumn<int>("visibles");
+        QTest::newRow("douze films") << 12 << 5 << 9;
+        QTest::newRow("trois films") << 3 << 2 << 3;
+    }
+
+    void ouverture() {
+        QFETCH(int, nombre);
+        QFETCH(int, suivants);
+        QFETCH(int, visibles);
+        Banc b;
+        films(b.dossier, nombre);
+        Moniteur& m = b.demarrer();
+        for (int i = 0; i < suivants; ++i)
+            QTest::mouseClick(m.BtnNextFilm, Qt::LeftButton);
+        const QString courant = m.LblTitre->text();
+
+        ListeFilm& l = ouvrir(m);
+        Grille& g = *l.TableFilm;
+        QVERIFY(l.isVisible() && m.ListeOuverte && l.SuiviActif);
+        QVERIFY(!m.BtnNextFilm->isEnabled() && !m.BtnPreviousFilm->isEnabled());
+        QCOMPARE(g.Rows(), nombre + 1);
+        QCOMPARE(lignesVisibles(g), visibles);
+        QCOMPARE(g.verticalScrollBar()->maximum() > 0, nombre > 9);
+        // The window fits the grid: no empty row's height below the last row in sight.
+        QVERIFY(g.viewport()->height() - visibles * g.rowHeight(0) < g.rowHeight(0));
+        QCOMPARE(l.size(), g.size());
+        // Sorted by title, the main window's film selected in view, the identifier beyond the edge.
+        QCOMPARE(g.TextMatrix(1, Titre), QStringLiteral("alien"));
+        QCOMPARE(g.TextMatrix(g.Row(), Titre), courant);
+        QCOMPARE(g.ColSel(), 7);
+        QVERIFY(g.viewport()->rect().contains(g.visualRect(g.model()->index(g.Row() - 1, 0))));
+        QVERIFY(g.columnViewportPosition(Id) >= g.viewport()->width());
+        QCOMPARE(m.LblTitre->text(), courant);
+    }
+
+    void tri_data() {
+        QTest::addColumn<QList<int>>("clics"); // header columns clicked in turn
+        QTest::addColumn<int>("colonne");      // the column shown after the clicks
+        QTest::addColumn<QStringList>("ordre");
+        const QStringList croissant{"922",  "983",  "1927", "1938", "1959", "1967",
+                                    "1975", "1979", "1985", "2000", "2001", "2001"};
+        QStringList decroissant = croissant;
+        std::reverse(decroissant.begin(), decroissant.end());
+        QTest::newRow("Date, croissant") << QList<int>{Date} << Date << croissant;
+        QTest::newRow("Date, décroissant") << QList<int>{Date, Date} << Date << decroissant;
+        QTest::newRow("Date, trois clics") << QList<int>{Date, Date, Date} << Date << croissant;
+        const QStringList titres{"alien", "Amélie",   "Brazil",          "Été",
+                                 "K7 9",  "K7 10",    "Metropolis",      "Nosferatu",
+                                 "Orfeu", "Playtime", "Quai des brumes", "Zorro"};
+        QStringList inverses = titres;
+        std::reverse(inverses.begin(), inverses.end());
+        QTest::newRow("Titre après Date") << QList<int>{Date, Titre} << Titre << titres;
+        QTest::newRow("Titre, décroissant") << QList<int>{Titre, Titre} << Titre << inverses;
+    }
+
+    // Each sort selects row 1 and shows its film in the main window.
+    void tri() {
+        QFETCH(QList<int>, clics);
+        QFETCH(int, colonne);
+        QFETCH(QStringList, ordre);
+        Banc b;
+        films(b.dossier, 12);
+        Moniteur& m = b.demarrer();
+        ListeFilm& l = ouvrir(m);
+        Grille& g = *l.TableFilm;
+        for (int c : clics)
+            cliquerEntete(g, c);
+        QCOMPARE(::colonne(g, colonne), ordre);
+        QCOMPARE(g.Row(), 1);
+        QCOMPARE(m.LblTitre->text(), g.TextMatrix(1, Titre));
+        QCOMPARE(m.LblDate->text(), g.TextMatrix(1, Date));
+        QVERIFY(l.SuiviActif);
+        // Rows keep their cells together.
+        const QStringList ids = ::colonne(g, Id);
+        QCOMPARE(QSet<QString>(ids.cbegin(), ids.cend()).size(), 12);
+    }
+
+    // A row chosen in the list shows that film, its poster or the placeholder, and its cassette.
+    void selection() {
+        Banc b;
+        films(b.dossier, 6);
+        QDir(b.dossier.chemin()).mkpath(QStringLiteral("Affiche"));
+        image(b.affiche(3), Qt::red); // "Été"
+        Moniteur& m = b.demarrer();
+        ListeFilm& l = ouvrir(m);
+        Grille& g = *l.TableFilm;
+        const QStringList titres = ::colonne(g, Titre);
+        for (const QString& t : {QStringLiteral("Été"), QStringLiteral("K7 10"), QStringLiteral("alien")}) {
+            cliquerLigne(g, int(titres.indexOf(t)) + 1);
+            QCOMPARE(m.LblTitre->text(), t);
+            const QImage montree = m.Affiche->pixmap().toImage();
+            QCOMPARE(montree.pixelColor(5, 5).red() > 200 && montree.pixelColor(5, 5).green() < 80,
+                     t == QStringLiteral("Été"));
+            const int position =
+                ::placements().indexOf(QRegularExpression(QStringLiteral("^\\d+:\\d+:") + t + "$"));
+            QCOMPARE(QStringLiteral("%1:%2:%3").arg(m.lblNumK7->text(), m.LblPositionFilm->text(), t),
+                     ::placements().at(position));
+        }
+    }
+
+    // While the list is open, adding and modifying a film rebuild it on the film concerned.
+    void reconstruction() {
+        Banc b;
+        films(b.dossier, 3);
+        b.dossier.ajouterCassette(QStringLiteral("03:00:00"));
+        Moniteur& m = b.demarrer();
+        ListeFilm& l = ouvrir(m);
+        Grille& g = *l.TableFilm;
+        cliquerEntete(g, Date);
+
+        puis([&] {
+            AjoutFilm* f = AjoutFilm::instance();
+            QVERIFY(f);
+            f->TxtTitre->setPlainText(QStringLiteral("Bonjour"));
+            f->TxtDuree->setText(QStringLiteral("01:00:00"));
+            f->TxtDate->setText(QStringLiteral("2010"));
+            puis([&] {
+                puis([&] { QTest::mouseClick(Feuille::chargee<InfosK7>()->BtnValiderK7, Qt::LeftButton); });
+                QTest::mouseClick(ChoixK7::instance()->BtnValiderK7, Qt::LeftButton);
+            });
+            QTest::mouseClick(f->BtnAjouterFilm, Qt::LeftButton);
+        });
+        m.MenuAjouterFilm->trigger();
+        QCOMPARE(::colonne(g, Titre), (QStringList{"alien", "Bonjour", "Été", "Zorro"}));
+        QCOMPARE(g.Row(), 2);
+        QCOMPARE(g.TextMatrix(2, Id), QStringLiteral("4"));
+        QCOMPARE(m.LblTitre->text(), QStringLiteral("Bonjour"));
+        QVERIFY(l.SuiviActif && !m.BtnNextFilm->isEnabled());
+
+        cliquerLigne(g, 1);
+        puis([&] {
+            AjoutFilm* f = AjoutFilm::instance();
+            QVERIFY(f);
+            f->TxtRealisateur->setText(QStringLiteral("Jacques Demy"));
+            b.repondeur.attendre();
+            QTest::mouseClick(f->BtnAjouterFilm, Qt::LeftButton);
+            QVERIFY(!AjoutFilm::instance());
+        });
+        m.MenuModifFilm->trigger();
+        QCOMPARE(g.Rows(), 5);
+        QCOMPARE(g.Row(), 1);
+        QCOMPARE(g.TextMatrix(1, 1), QStringLiteral("Jacques Demy"));
+        QCOMPARE(m.LblTitre->text(), QStringLiteral("alien"));
+        QVERIFY(l.SuiviActif && !m.BtnNextFilm->isEnabled());
+        // The rebuilt list is in title order: a click on "Date" sorts it ascending again.
+        cliquerEntete(g, Date);
+        QCOMPARE(::colonne(g, Titre), (QStringList{"Été", "Zorro", "alien", "Bonjour"}));
+    }
+
+    // Closing leaves the main window on the film selected, browsing from there.
+    void fermeture() {
+        Banc b;
+        films(b.dossier, 5);
+        Moniteur& m = b.demarrer();
+        ListeFilm& l = ouvrir(m);
+        cliquerEntete(*l.TableFilm, Date);
+        cliquerLigne(*l.TableFilm, 4);
+        const QString choisi = l.TableFilm->TextMatrix(4, Titre);
+        l.close();
+        QVERIFY(!ListeFilm::instance() && !m.ListeOuverte);
+        QVERIFY(m.BtnNextFilm->isEnabled() && m.BtnPreviousFilm->isEnabled());
+        QCOMPARE(m.LblTitre->text(), choisi);
+        // Browsing goes on in title order from that film.
+        QTest::mouseClick(m.BtnNextFilm, Qt::LeftButton);
+        const QStringList parTitre{"alien", "Été", "K7 9", "K7 10", "Zorro"};
+        QCOMPARE(m.LblTitre->text(), parTitre.at(parTitre.indexOf(choisi) + 1));
+    }
+
+    void ouvertureDouble() {
+        Banc b;
+        films(b.dossier, 3);
+        Moniteur& m = b.demarrer();
+        ListeFilm* premiere = &ouvrir(m);
+        cliquerLigne(*premiere->TableFilm, 3);
+        QTest::mouseClick(m.BtnListeFilm, Qt::LeftButton);
+        int listes = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            listes += qobject_cast<ListeFilm*>(w) && w->isVisible();
+        QCOMPARE(listes, 1);
+        QCOMPARE(ListeFilm::instance(), premiere);
+        QCOMPARE(premiere->TableFilm->Row(), 3);
+    }
+
+    void sansFilm() {
+        Banc b;
+        b.dossier.ajouterCassette(QStringLiteral("03:00:00"));
+        Moniteur& m = b.demarrer();
+        b.repondeur.attendre();
+        QTest::mouseClick(m.BtnListeFilm, Qt::LeftButton);
+        QCOMPARE(b.repondeur.messages(),
+                 (QList<QPair<QString, int>>{{"Il n'y a pas de film à visualiser, la base est vide", 64}}));
+        QVERIFY(!ListeFilm::instance() && !m.ListeOuverte);
+    }
+};
+
+QTEST_MAIN(TestListeFilm)
+#include "tst_listefilm.moc"
