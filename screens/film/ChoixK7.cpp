@@ -6,6 +6,7 @@
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
 #include "screens/common/Grille.h"
+#include "screens/common/ListeK7.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
 #include "screens/film/Affiches.h"
@@ -54,10 +55,7 @@ ChoixK7::ChoixK7(QWidget* parent) : Feuille(parent) {
         etiquette(this, QString(), Marge, 1320, 6400, 300, police(QStringLiteral("Arial"), 9, false, true));
 
     TableK7Libre = new Grille(this);
-    TableK7Libre->setCols(4);
-    TableK7Libre->setSelectionParLigne(true);
-    TableK7Libre->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    TableK7Libre->setCouleursListes();
+    ListeK7::habiller(*TableK7Libre, Grille::CentreHaut);
 
     FrmInfosK7 = new QFrame(this);
     FrmInfosK7->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -96,36 +94,8 @@ void ChoixK7::Ouvre(const QString& Titre, const QString& Duree, Feuille* ouvreur
 
 void ChoixK7::Form_Activate() {
     TableRemplie = false;
-    Grille& g = *TableK7Libre;
-    const QString duree = Outils::SecondesEnHeure(Outils::HeureEnSecondes(LblDuree->text()));
-    {
-        Grille::Remplissage remplissage(g);
-        g.setRows(2);
-        for (int c = 0; c < 4; ++c)
-            g.setTextMatrix(1, c, QString());
-        DataK7Libre.setRecordSource(QStringLiteral("SELECT * from K7 WHERE TempsRestant >= #") + duree +
-                                    QStringLiteral("# ORDER BY TempsRestant"));
-        if (!DataK7Libre.Refresh())
-            Messages::MsgBox(DataK7Libre.Erreur(), Messages::Critique);
-        int i = 1;
-        for (; !DataK7Libre.Eof(); DataK7Libre.MoveNext()) {
-            const QString p =
-                Fonctions::CherchePlageLibre(LblDuree->text(), DataK7Libre.Texte(QStringLiteral("Status")));
-            if (p.isEmpty())
-                continue; // enough time in all, but no single stretch long enough
-            const QString ligne = DataK7Libre.Texte(QStringLiteral("IdK7")) + QLatin1Char('\t') +
-                                  DataK7Libre.Texte(QStringLiteral("Durée")) + QLatin1Char('\t') +
-                                  DataK7Libre.Texte(QStringLiteral("NBFilm")) + QLatin1Char('\t') + p;
-            if (i == 1) {
-                const QStringList cellules = ligne.split(QLatin1Char('\t'));
-                for (int c = 0; c < 4; ++c)
-                    g.setTextMatrix(1, c, cellules[c]);
-            } else {
-                g.AddItem(ligne);
-            }
-            ++i;
-        }
-    }
+    if (!ListeK7::remplir(*TableK7Libre, DataK7Libre, LblDuree->text()))
+        Messages::MsgBox(DataK7Libre.Erreur(), Messages::Critique);
     InitialiseTable();
 }
 
@@ -140,24 +110,14 @@ void ChoixK7::placerBoutons(int haut) {
 }
 
 void ChoixK7::InitialiseTable() {
-    static const char* const Entetes[] = {"Numéro", "Capacité", "Nb de films", "Plage Dispo."};
     Grille& g = *TableK7Libre;
-    for (int c = 0; c < 4; ++c) {
-        g.setColWidth(c, 1600);
-        g.setTextMatrix(0, c, QString::fromUtf8(Entetes[c]));
-        g.setColAlignment(c, Grille::CentreHaut);
-    }
-    g.horizontalHeader()->setFont(police(QStringLiteral("Arial"), 10));
-    const int cadre = Unites::twips(2 * g.frameWidth());
-    const int largeur = 4 * g.ColWidth(0) + cadre;
-    const int rh0 = g.RowHeight(0);
-    const int rh1 = g.RowHeight(1);
+    const int largeur = 4 * g.ColWidth(0) + Unites::twips(2 * g.frameWidth());
     int hauteur;
     if (g.TextMatrix(1, 0).isEmpty()) {
         FrmInfosK7->hide();
         g.setTextMatrix(1, 1, QStringLiteral("Aucune     cassette"));
         g.setTextMatrix(1, 2, QStringLiteral("de     Disponible"));
-        hauteur = rh1 * (g.Rows() - 1) + rh0 + 10 + cadre;
+        hauteur = ListeK7::hauteur(g, g.Rows() - 1);
         LblChoixK7->setText(QStringLiteral("Aucune cassette n'a été trouvée pour la durée demandée"));
         BtnValiderK7->setEnabled(false);
         g.placer(Marge, HautGrille, largeur, hauteur);
@@ -167,7 +127,7 @@ void ChoixK7::InitialiseTable() {
         // At most four candidates show at once; the others scroll.
         const int n = g.Rows() < 6 ? g.Rows() - 1 : 4;
         const int barre = g.Rows() >= 6 ? Unites::twips(g.verticalScrollBar()->sizeHint().width()) : 0;
-        hauteur = rh1 * n + rh0 + 10 + cadre;
+        hauteur = ListeK7::hauteur(g, n);
         LblChoixK7->setText(QStringLiteral("Choisissez une cassette parmis les différentes propositions"));
         BtnValiderK7->setEnabled(true);
         TableRemplie = true;
@@ -198,14 +158,8 @@ void ChoixK7::TableK7Libre_RowColChange() {
 }
 
 void ChoixK7::AfficheInfosK7(int NumK7, const QString& Plage) {
-    lblNumK7->setText(QString::number(NumK7));
-    DataK7.setRecordSource(QStringLiteral("SELECT * from K7 WHERE IDK7 = ") + QString::number(NumK7));
-    DataK7.Refresh();
-    StatusK7 = DataK7.Texte(QStringLiteral("Status"));
+    StatusK7 = ListeK7::dessiner(*this, DataK7, *lblNumK7, NumK7, Plage, LargeurBarre);
     PlageChoisie = Plage;
-    Fonctions::DessineCassette(StatusK7, DataK7.Texte(QStringLiteral("Durée")), *this, shape(0).Left(),
-                               shape(0).Top(), LargeurBarre, shape(0).Height());
-    Fonctions::MarquePlage(StatusK7, Plage, *this);
     FrmInfosK7->move(pixels(Marge), TableK7Libre->geometry().bottom() + 1 + pixels(150));
 }
 
