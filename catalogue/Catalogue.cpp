@@ -18,6 +18,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <unicode/ucol.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -238,6 +240,34 @@ void detruireCollateur(void* contexte) {
     delete static_cast<QCollator*>(contexte);
 }
 
+// The French sort key of a text: ICU's collation key, then the text itself so that texts equal
+// to the reader still come in one repeatable order.
+void cleFrancaise(sqlite3_context* contexte, int, sqlite3_value** valeurs) {
+    if (sqlite3_value_type(valeurs[0]) == SQLITE_NULL) {
+        sqlite3_result_null(contexte);
+        return;
+    }
+    const auto* utf8 = reinterpret_cast<const char*>(sqlite3_value_text(valeurs[0]));
+    const int octets = sqlite3_value_bytes(valeurs[0]);
+    const QString texte = QString::fromUtf8(utf8, octets);
+    auto* icu = static_cast<UCollator*>(sqlite3_user_data(contexte));
+    QByteArray cle(64 + 4 * texte.size(), Qt::Uninitialized);
+    int32_t n = ucol_getSortKey(icu, reinterpret_cast<const UChar*>(texte.utf16()), int32_t(texte.size()),
+                                reinterpret_cast<uint8_t*>(cle.data()), int32_t(cle.size()));
+    if (n > cle.size()) {
+        cle.resize(n);
+        n = ucol_getSortKey(icu, reinterpret_cast<const UChar*>(texte.utf16()), int32_t(texte.size()),
+                            reinterpret_cast<uint8_t*>(cle.data()), int32_t(cle.size()));
+    }
+    cle.resize(n); // ends with the key's own 0, below every byte of the text that follows
+    cle.append(utf8, octets);
+    sqlite3_result_blob(contexte, cle.constData(), int(cle.size()), SQLITE_TRANSIENT);
+}
+
+void detruireCle(void* contexte) {
+    ucol_close(static_cast<UCollator*>(contexte));
+}
+
 // ---- the shared connection ----
 
 QString g_chemin;
@@ -427,6 +457,15 @@ bool enregistrerCollation(QSqlDatabase& db) {
     sqlite3* h = Sqlite::poignee(db);
     if (!h)
         return false;
+    UErrorCode etat = U_ZERO_ERROR;
+    UCollator* icu = ucol_open("fr_FR", &etat);
+    if (U_FAILURE(etat))
+        return false;
+    ucol_setStrength(icu, UCOL_SECONDARY); // letter case ignored, accents second
+    ucol_setAttribute(icu, UCOL_NUMERIC_COLLATION, UCOL_ON, &etat);
+    if (sqlite3_create_function_v2(h, NomCle.toUtf8().constData(), 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, icu,
+                                   cleFrancaise, nullptr, nullptr, detruireCle) != SQLITE_OK)
+        return false;
     auto* collateur = new QCollator(QLocale(QLocale::French, QLocale::France));
     collateur->setCaseSensitivity(Qt::CaseInsensitive);
     collateur->setNumericMode(true);
@@ -539,8 +578,12 @@ QString traduireSql(const QString& sql) {
                 const bool terminal = suivant < 0 || jetons[suivant].genre == Mot ||
                                       jetons[suivant].texte == QLatin1String(",") ||
                                       jetons[suivant].texte == QLatin1String(";");
-                if (estColonneTexte(j.texte) && !dejaCollate && terminal)
-                    sortie += QLatin1String(" COLLATE ") + NomCollation;
+                // Sorting by a key computed once per row is far cheaper than comparing texts in
+                // French order at every step of the sort.
+                if (estColonneTexte(j.texte) && !dejaCollate && terminal) {
+                    sortie.chop(j.texte.size());
+                    sortie += NomCle + QLatin1Char('(') + j.texte + QLatin1Char(')');
+                }
             } else if (dansOrderBy && (mot == QLatin1String("LIMIT") || mot == QLatin1String("UNION"))) {
                 dansOrderBy = false;
             }

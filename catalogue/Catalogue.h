@@ -15,6 +15,8 @@ inline const QString NomConnexion = QStringLiteral("cassetron");
 
 // The collation registered on every connection; used only in ORDER BY, never in the schema.
 inline const QString NomCollation = QStringLiteral("FRANCAIS");
+// The SQL function giving a text's French sort key; ORDER BY on text columns sorts by it.
+inline const QString NomCle = QStringLiteral("CLE_FR");
 
 enum class Etat { Ouvert, Absent, PasUnCatalogue, Incomplet, Endommage };
 

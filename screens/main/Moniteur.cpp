@@ -543,6 +543,9 @@ void Moniteur::BtnEffacerFilm_Click() {
         Messages::MsgBox(QStringLiteral("Il n'y a plus de films dans la base !!"), Messages::Information);
         if (liste)
             liste->Unload();
+        // Nothing left to browse, even though closing the list gave the buttons back.
+        BtnNextFilm->setEnabled(false);
+        BtnPreviousFilm->setEnabled(false);
     } else if (liste) {
         liste->SupprimeLigne(liste->TableFilm->Row());
         DataFilm.setRecordSource(

@@ -183,6 +183,9 @@ bool VisuK7::EffaceK7() {
     }
 
     // Then the screens, film by film, with the list repainted between films, and the posters.
+    // The buttons wait meanwhile: a second deletion must not start inside the first.
+    BtnEffacerK7->setEnabled(false);
+    BtnValiderK7->setEnabled(false);
     ListeFilm* liste = m && m->ListeOuverte ? ListeFilm::instance() : nullptr;
     for (const qint64 idFilm : std::as_const(films)) {
         if (liste) {
@@ -193,6 +196,8 @@ bool VisuK7::EffaceK7() {
         }
         QFile::remove(Affiches::fichier(cheminAppli, idFilm));
     }
+    BtnEffacerK7->setEnabled(true);
+    BtnValiderK7->setEnabled(true);
 
     {
         const QSignalBlocker silence(ComboK7);
