@@ -44,10 +44,38 @@ QString messageMoteur(sqlite3* db) {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("base de donnée fermée");
 }
 
-Requete::Requete(sqlite3* db, const QString& sql) : m_db(db) {
+namespace {
+struct CacheRequetes {
+    sqlite3* db = nullptr;
+    QHash<QString, sqlite3_stmt*> requetes;
+};
+CacheRequetes& cache() {
+    static CacheRequetes c;
+    return c;
+}
+} // namespace
+
+void viderCache() {
+    for (sqlite3_stmt* r : std::as_const(cache().requetes))
+        sqlite3_finalize(r);
+    cache().requetes.clear();
+    cache().db = nullptr;
+}
+
+Requete::Requete(sqlite3* db, const QString& sql, Cache enCache) : m_db(db) {
     if (!db) {
         m_erreur = messageMoteur(db);
         return;
+    }
+    if (enCache == Cache::Oui) {
+        if (cache().db != db)
+            viderCache();
+        cache().db = db;
+        m_cache = true;
+        if (sqlite3_stmt* r = cache().requetes.take(sql)) {
+            m_stmt = r; // taken out while in use: a nested use of the same text prepares its own
+            return;
+        }
     }
     const QByteArray texte = sql.toUtf8();
     if (sqlite3_prepare_v2(db, texte.constData(), int(texte.size()), &m_stmt, nullptr) != SQLITE_OK) {
@@ -58,6 +86,16 @@ Requete::Requete(sqlite3* db, const QString& sql) : m_db(db) {
 }
 
 Requete::~Requete() {
+    if (m_cache && m_stmt && cache().db == m_db) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        const char* texte = sqlite3_sql(m_stmt);
+        sqlite3_stmt*& place = cache().requetes[QString::fromUtf8(texte)];
+        if (place)
+            sqlite3_finalize(place);
+        place = m_stmt;
+        return;
+    }
     sqlite3_finalize(m_stmt);
 }
 
@@ -241,31 +279,47 @@ void detruireCollateur(void* contexte) {
 }
 
 // The French sort key of a text: ICU's collation key, then the text itself so that texts equal
-// to the reader still come in one repeatable order.
+// to the reader still come in one repeatable order. Keys are kept: a catalogue's titles change
+// rarely and are sorted again and again.
+struct CleFr {
+    UCollator* icu = nullptr;
+    QHash<QByteArray, QByteArray> cles;
+};
+
 void cleFrancaise(sqlite3_context* contexte, int, sqlite3_value** valeurs) {
     if (sqlite3_value_type(valeurs[0]) == SQLITE_NULL) {
         sqlite3_result_null(contexte);
         return;
     }
+    auto* etat = static_cast<CleFr*>(sqlite3_user_data(contexte));
     const auto* utf8 = reinterpret_cast<const char*>(sqlite3_value_text(valeurs[0]));
     const int octets = sqlite3_value_bytes(valeurs[0]);
-    const QString texte = QString::fromUtf8(utf8, octets);
-    auto* icu = static_cast<UCollator*>(sqlite3_user_data(contexte));
-    QByteArray cle(64 + 4 * texte.size(), Qt::Uninitialized);
-    int32_t n = ucol_getSortKey(icu, reinterpret_cast<const UChar*>(texte.utf16()), int32_t(texte.size()),
-                                reinterpret_cast<uint8_t*>(cle.data()), int32_t(cle.size()));
-    if (n > cle.size()) {
-        cle.resize(n);
-        n = ucol_getSortKey(icu, reinterpret_cast<const UChar*>(texte.utf16()), int32_t(texte.size()),
+    auto it = etat->cles.constFind(QByteArray::fromRawData(utf8, octets));
+    if (it == etat->cles.constEnd()) {
+        const QString texte = QString::fromUtf8(utf8, octets);
+        QByteArray cle(64 + 4 * texte.size(), Qt::Uninitialized);
+        int32_t n =
+            ucol_getSortKey(etat->icu, reinterpret_cast<const UChar*>(texte.utf16()), int32_t(texte.size()),
                             reinterpret_cast<uint8_t*>(cle.data()), int32_t(cle.size()));
+        if (n > cle.size()) {
+            cle.resize(n);
+            n = ucol_getSortKey(etat->icu, reinterpret_cast<const UChar*>(texte.utf16()),
+                                int32_t(texte.size()), reinterpret_cast<uint8_t*>(cle.data()),
+                                int32_t(cle.size()));
+        }
+        cle.resize(n); // ends with the key's own 0, below every byte of the text that follows
+        cle.append(utf8, octets);
+        if (etat->cles.size() > 1000000)
+            etat->cles.clear();
+        it = etat->cles.insert(QByteArray(utf8, octets), cle);
     }
-    cle.resize(n); // ends with the key's own 0, below every byte of the text that follows
-    cle.append(utf8, octets);
-    sqlite3_result_blob(contexte, cle.constData(), int(cle.size()), SQLITE_TRANSIENT);
+    sqlite3_result_blob(contexte, it->constData(), int(it->size()), SQLITE_TRANSIENT);
 }
 
 void detruireCle(void* contexte) {
-    ucol_close(static_cast<UCollator*>(contexte));
+    auto* etat = static_cast<CleFr*>(contexte);
+    ucol_close(etat->icu);
+    delete etat;
 }
 
 // ---- the shared connection ----
@@ -443,6 +497,7 @@ bool estOuvert() {
 }
 
 void fermer() {
+    Sqlite::viderCache(); // a connection with statements still prepared cannot close
     if (QSqlDatabase::contains(NomConnexion)) {
         {
             QSqlDatabase db = QSqlDatabase::database(NomConnexion, false);
@@ -457,13 +512,16 @@ bool enregistrerCollation(QSqlDatabase& db) {
     sqlite3* h = Sqlite::poignee(db);
     if (!h)
         return false;
-    UErrorCode etat = U_ZERO_ERROR;
-    UCollator* icu = ucol_open("fr_FR", &etat);
-    if (U_FAILURE(etat))
+    UErrorCode erreur = U_ZERO_ERROR;
+    auto* cle = new CleFr;
+    cle->icu = ucol_open("fr_FR", &erreur);
+    if (U_FAILURE(erreur)) {
+        delete cle;
         return false;
-    ucol_setStrength(icu, UCOL_SECONDARY); // letter case ignored, accents second
-    ucol_setAttribute(icu, UCOL_NUMERIC_COLLATION, UCOL_ON, &etat);
-    if (sqlite3_create_function_v2(h, NomCle.toUtf8().constData(), 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, icu,
+    }
+    ucol_setStrength(cle->icu, UCOL_SECONDARY); // letter case ignored, accents second
+    ucol_setAttribute(cle->icu, UCOL_NUMERIC_COLLATION, UCOL_ON, &erreur);
+    if (sqlite3_create_function_v2(h, NomCle.toUtf8().constData(), 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, cle,
                                    cleFrancaise, nullptr, nullptr, detruireCle) != SQLITE_OK)
         return false;
     auto* collateur = new QCollator(QLocale(QLocale::French, QLocale::France));
@@ -475,7 +533,7 @@ bool enregistrerCollation(QSqlDatabase& db) {
 
 // ---- the SQL dialect ----
 
-QString traduireSql(const QString& sql) {
+QString traduireSql(const QString& sql, QVariantList* parametres) {
     enum Genre { Mot, Nombre, Autre };
     struct Jeton {
         Genre genre;
@@ -551,7 +609,15 @@ QString traduireSql(const QString& sql) {
     };
     for (int k = 0; k < jetons.size(); ++k) {
         const Jeton& j = jetons[k];
-        sortie += j.texte;
+        if (parametres && j.genre == Nombre) {
+            // Numbers become parameters: texts differing only by a number share one statement.
+            bool entier = false;
+            const qlonglong n = j.texte.toLongLong(&entier);
+            *parametres << (entier ? QVariant(n) : QVariant(j.texte.toDouble()));
+            sortie += QLatin1Char('?');
+        } else {
+            sortie += j.texte;
+        }
         if (j.genre == Nombre && k + 1 < jetons.size() && jetons[k + 1].genre == Mot)
             sortie += QLatin1Char(' '); // "=3AND": SQLite wants a blank after the number
         if (j.genre == Mot) {

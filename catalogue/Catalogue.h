@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 // The catalogue file: one SQLite file, R7Ozire.mdb, in the application folder, reached through
 // one shared connection so that every screen works in the same transaction scope.
@@ -38,7 +39,8 @@ void fermer();
 
 // Rewrites a text of the screens' SQL dialect into SQLite: #HH:MM:SS# literals become quoted
 // texts, a number glued to a keyword gets a blank, ORDER BY on text columns uses French order.
-QString traduireSql(const QString& sql);
+// With `parametres`, the numbers of the text are replaced by "?" and given back in order.
+QString traduireSql(const QString& sql, QVariantList* parametres = nullptr);
 
 // The three tables; used by the tool that writes the empty catalogue and by the repair.
 bool creerSchema(QSqlDatabase& db, QString* erreur = nullptr);

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTime>
 
+using Catalogue::Sqlite::Cache;
 using Catalogue::Sqlite::Requete;
 
 namespace {
@@ -105,31 +106,55 @@ bool SourceDonnees::Refresh() {
     bool ok = preparer();
     if (ok && !m_source.trimmed().isEmpty()) {
         QString sql = m_source;
-        if (!m_table.isEmpty()) {
-            // The row's identity travels with it, so edits and deletions address that very row.
+        const bool table = !m_table.isEmpty();
+        if (table) {
+            // Only the rows' identities are read now, in the query's order; their fields are read
+            // when a screen looks at them. Most record sets are walked to one row, or not at all.
             const int etoile = sql.indexOf(QLatin1Char('*'));
-            sql.replace(etoile, 1, QStringLiteral("rowid, *"));
+            sql.replace(etoile, 1, QStringLiteral("rowid"));
+            // Without an order of its own, the rows come as the table holds them (an index that
+            // happens to cover the identities alone would give another order).
+            static const QRegularExpression ordre(QStringLiteral("\\border\\s+by\\b"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+            if (!ordre.match(sql).hasMatch())
+                sql += QStringLiteral(" ORDER BY rowid");
+            Requete noms(poignee(), QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(m_table), Cache::Oui);
+            m_colonnes.clear();
+            m_index.clear();
+            for (int i = 0; i < noms.colonnes(); ++i) {
+                const QString nom = noms.nomColonne(i);
+                m_index.insert(nom.toLower(), int(m_colonnes.size()));
+                m_colonnes << nom;
+            }
         }
-        Requete q(poignee(), Catalogue::traduireSql(sql));
-        const int premiere = m_table.isEmpty() ? 0 : 1;
+        QVariantList parametres;
+        Requete q(poignee(), Catalogue::traduireSql(sql, &parametres), Cache::Oui);
+        for (int i = 0; i < parametres.size(); ++i)
+            q.lier(i + 1, parametres[i]);
         if (!q.prete()) {
             ok = echec(QStringLiteral("La requête n'a pas pu être exécutée"), q.erreur());
         } else {
             const int n = q.colonnes();
-            m_colonnes.clear();
-            m_index.clear();
-            for (int i = premiere; i < n; ++i) {
-                const QString nom = q.nomColonne(i);
-                m_index.insert(nom.toLower(), int(m_colonnes.size()));
-                m_colonnes << nom;
+            if (!table) {
+                m_colonnes.clear();
+                m_index.clear();
+                for (int i = 0; i < n; ++i) {
+                    const QString nom = q.nomColonne(i);
+                    m_index.insert(nom.toLower(), int(m_colonnes.size()));
+                    m_colonnes << nom;
+                }
             }
             int rc;
             while ((rc = q.pas()) == SQLITE_ROW) {
                 Ligne l;
-                l.rowid = premiere ? q.entier(0) : qint64(m_lignes.size() + 1);
-                l.valeurs.reserve(n - premiere);
-                for (int i = premiere; i < n; ++i)
-                    l.valeurs.append(q.valeur(i));
+                if (table) {
+                    l.rowid = q.entier(0);
+                } else {
+                    l.rowid = qint64(m_lignes.size() + 1);
+                    l.valeurs.reserve(n);
+                    for (int i = 0; i < n; ++i)
+                        l.valeurs.append(q.valeur(i));
+                }
                 m_parRowid.insert(l.rowid, int(m_lignes.size()));
                 m_lignes.append(std::move(l));
             }
@@ -193,18 +218,81 @@ void SourceDonnees::MovePrevious() {
     deplacer(i);
 }
 
+bool SourceDonnees::Chercher(const QString& nom, const QVariant& valeur) {
+    const int c = colonne(nom);
+    int i = qMax(m_courant, 0);
+    const bool cle = c >= 0 && !m_cle.isEmpty() && m_colonnes[c].compare(m_cle, Qt::CaseInsensitive) == 0;
+    if (cle) {
+        const qint64 voulu = valeur.toLongLong();
+        while (i < m_lignes.size() && (m_lignes[i].supprimee || m_lignes[i].rowid != voulu))
+            ++i;
+    } else if (c >= 0) {
+        for (; i < m_lignes.size(); ++i) {
+            lire(i);
+            if (!m_lignes[i].supprimee && m_lignes[i].valeurs[c] == valeur)
+                break;
+        }
+    } else {
+        i = int(m_lignes.size());
+    }
+    deplacer(i);
+    return !Eof();
+}
+
 int SourceDonnees::colonne(const QString& nom) const {
     return m_index.value(nom.toLower(), -1);
+}
+
+// Reads the fields of row i, and of the next unread rows with it: a walk through the record set
+// costs one query per block, not one per row.
+void SourceDonnees::lire(int i) const {
+    if (i < 0 || i >= m_lignes.size() || !m_lignes[i].valeurs.isEmpty() || m_table.isEmpty())
+        return;
+    constexpr int Bloc = 64;
+    QVector<int> indices;
+    for (int k = i; k < m_lignes.size() && indices.size() < Bloc; ++k) {
+        if (m_lignes[k].valeurs.isEmpty())
+            indices << k;
+    }
+    QStringList marques(indices.size(), QStringLiteral("?"));
+    Requete q(poignee(),
+              QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)")
+                  .arg(m_table, marques.join(QLatin1Char(','))),
+              Cache::Oui);
+    for (int k = 0; k < indices.size(); ++k)
+        q.lier(k + 1, m_lignes[indices[k]].rowid);
+    while (q.pas() == SQLITE_ROW) {
+        const int index = m_parRowid.value(q.entier(0), -1);
+        if (index < 0)
+            continue;
+        QVector<QVariant> valeurs;
+        valeurs.reserve(m_colonnes.size());
+        for (int c = 0; c < m_colonnes.size(); ++c)
+            valeurs.append(q.valeur(c + 1));
+        m_lignes[index].valeurs = std::move(valeurs);
+    }
+    // A row gone since the query (another screen deleted it) reads as empty fields.
+    for (int k : std::as_const(indices)) {
+        if (m_lignes[k].valeurs.isEmpty())
+            m_lignes[k].valeurs = QVector<QVariant>(m_colonnes.size());
+    }
 }
 
 const QVector<QVariant>* SourceDonnees::valeursAffichees() const {
     if (m_mode != AucuneEdition)
         return &m_tampon;
-    return courantValide() ? &m_lignes[m_courant].valeurs : nullptr;
+    if (!courantValide())
+        return nullptr;
+    lire(m_courant);
+    return &m_lignes[m_courant].valeurs;
 }
 
 QVariant SourceDonnees::Fields(const QString& nom) const {
     const int c = colonne(nom);
+    // The key is the row's identity, known without reading the row.
+    if (m_mode == AucuneEdition && c >= 0 && !m_cle.isEmpty() && courantValide() &&
+        m_colonnes[c].compare(m_cle, Qt::CaseInsensitive) == 0)
+        return QVariant(m_lignes[m_courant].rowid);
     const QVector<QVariant>* v = valeursAffichees();
     if (c < 0 || !v)
         return {};
@@ -251,6 +339,7 @@ bool SourceDonnees::Edit() {
         return echec(QStringLiteral("Ces données ne peuvent pas être modifiées"), {});
     if (!courantValide())
         return echec(QStringLiteral("Aucune ligne n'est sélectionnée"), {});
+    lire(m_courant);
     m_tampon = m_lignes[m_courant].valeurs;
     m_modifie = QVector<bool>(m_colonnes.size(), false);
     m_mode = EditionEnCours;

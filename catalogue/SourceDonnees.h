@@ -37,6 +37,9 @@ public:
     void MoveNext();
     void MovePrevious();
     void MoveLast();
+    // Moves forward from the current record to the first one whose field equals the value, or
+    // past the last: what a loop of MoveNext does, without showing every record on the way.
+    bool Chercher(const QString& nom, const QVariant& valeur);
 
     // The field of the current record (or of the row being added or edited), by a name matched
     // without regard to letter case; invalid when there is no current record.
@@ -91,6 +94,7 @@ private:
     int colonne(const QString& nom) const;
     bool courantValide() const;
     const QVector<QVariant>* valeursAffichees() const;
+    void lire(int index) const;
     void deplacer(int index);
     void prevenir();
     bool echec(const QString& quoi, const QString& raison);
@@ -103,8 +107,8 @@ private:
     QString m_table; // the table a "SELECT * FROM" text reads; empty: read only
     QString m_cle;   // its engine-given key, if any
     QStringList m_colonnes;
-    QHash<QString, int> m_index; // lower-case name -> column
-    QVector<Ligne> m_lignes;
+    QHash<QString, int> m_index;     // lower-case name -> column
+    mutable QVector<Ligne> m_lignes; // fields read on first look (lire)
     QHash<qint64, int> m_parRowid;
     int m_vivantes = 0;
     int m_courant = -1; // -1 before the first row, size() past the last

@@ -15,9 +15,14 @@ namespace Catalogue::Sqlite {
 sqlite3* poignee(const QSqlDatabase& db);
 QString messageMoteur(sqlite3* db);
 
+// Statements kept prepared for the shared connection, by their text: the screens run the same
+// few texts again and again. Emptied when the connection closes.
+enum class Cache { Non, Oui };
+void viderCache();
+
 class Requete {
 public:
-    Requete(sqlite3* db, const QString& sql);
+    Requete(sqlite3* db, const QString& sql, Cache cache = Cache::Non);
     ~Requete();
     Requete(const Requete&) = delete;
     Requete& operator=(const Requete&) = delete;
@@ -38,6 +43,7 @@ public:
 private:
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
+    bool m_cache = false;
     QString m_erreur;
 };
 

@@ -42,6 +42,8 @@ public:
 
     // The field of the layout record the yellow segment stands for (from 1); 0 when none.
     int champChoisi() const;
+    // The search, run each time the screen becomes active (public for the benchmarks).
+    void Form_Activate() override;
 
 public slots:
     void TableK7Libre_RowColChange();
@@ -52,7 +54,6 @@ public slots:
 
 protected:
     void Form_Load() override;
-    void Form_Activate() override;
 
 private:
     void placerBoutons(int haut);

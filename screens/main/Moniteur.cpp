@@ -424,9 +424,7 @@ void Moniteur::AfficheDefault() {
 void Moniteur::MetAJourMoniteur(int IdFilm) {
     DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
     DataFilm.Refresh();
-    while (!DataFilm.Eof() && DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong() != IdFilm)
-        DataFilm.MoveNext();
-    if (DataFilm.Eof())
+    if (!DataFilm.Chercher(QStringLiteral("IdFilm"), qlonglong(IdFilm)))
         DataFilm.MoveFirst(); // the film is gone: show the first title rather than nothing
     AfficheAffiche();
 }

@@ -54,16 +54,17 @@ void ApercuImpression::BtnAjouterFilm_Click() {
     } else {
         TxtApercu->document()->print(&imprimante);
     }
+    // Printing into a file has no printer name: the file is where the list goes.
+    const QString nom =
+        imprimante.outputFileName().isEmpty() ? imprimante.printerName() : imprimante.outputFileName();
     if (imprimante.printerState() == QPrinter::Error || imprimante.printerState() == QPrinter::Aborted) {
         Messages::MsgBox(
             QStringLiteral("L'impression vers %1 a échoué : vérifiez que l'imprimante est allumée et "
                            "prête, puis recommencez.")
-                .arg(imprimante.printerName()),
+                .arg(nom),
             Messages::Critique);
         return;
     }
-    const QString nom =
-        imprimante.outputFileName().isEmpty() ? imprimante.printerName() : imprimante.outputFileName();
     Messages::MsgBox(QStringLiteral("Impression en cours vers ") + nom, Messages::Simple);
     Unload();
 }

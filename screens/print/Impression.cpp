@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -57,8 +58,10 @@ QString espaces(int n) {
 // Writes at the caret with a format that stays until changed, as a rich-text box is written.
 class Redaction {
 public:
+    // The whole list is one edit: the preview lays its text out once, not after every insertion.
     explicit Redaction(QTextEdit* texte) : m_texte(texte), m_curseur(texte->document()) {
         m_curseur.movePosition(QTextCursor::End);
+        m_curseur.beginEditBlock();
     }
     void police(const QString& nom) { m_format.setFontFamilies({nom}); }
     void taille(double points) { m_format.setFontPointSize(points); }
@@ -70,9 +73,23 @@ public:
         bloc.setAlignment(oui ? Qt::AlignHCenter : Qt::AlignLeft);
         m_curseur.setBlockFormat(bloc);
     }
-    void ecrire(const QString& texte) { m_curseur.insertText(texte, m_format); }
+    // A line break ends its line in the format in force, as a paragraph mark does: an empty line
+    // is as high as the format it was ended in (the blank 12 pt line before a cassette header).
+    void ecrire(const QString& texte) {
+        const QStringList lignes = texte.split(QLatin1Char('\n'));
+        for (int i = 0; i < lignes.size(); ++i) {
+            if (i > 0) {
+                if (m_curseur.block().length() == 1)
+                    m_curseur.setBlockCharFormat(m_format);
+                m_curseur.insertBlock(m_curseur.blockFormat(), m_format);
+            }
+            if (!lignes[i].isEmpty())
+                m_curseur.insertText(lignes[i], m_format);
+        }
+    }
     // The preview opens on the title.
     void auDebut() {
+        m_curseur.endEditBlock();
         QTextCursor c = m_texte->textCursor();
         c.setPosition(0);
         m_texte->setTextCursor(c);

@@ -1,0 +1,314 @@
+// Times every user action on the real screens (offscreen) at three catalogue sizes and prints a
+// table, median milliseconds per action and size, with each size's peak memory.
+// Usage: bench_actions                  all three sizes, each in a process of its own
+//        bench_actions menage|collection|extreme   one size, one line per action (used by the above)
+
+#include "bench/Generateur.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/Outils.h"
+#include "screens/common/Appli.h"
+#include "screens/common/Controles.h"
+#include "screens/common/Dialogues.h"
+#include "screens/common/Grille.h"
+#include "screens/common/Messages.h"
+#include "screens/film/AjoutFilm.h"
+#include "screens/film/ChoixK7.h"
+#include "screens/main/Moniteur.h"
+#include "screens/print/ApercuImpression.h"
+#include "screens/print/Impression.h"
+#include "screens/views/ConsultK7.h"
+#include "screens/views/ListeFilm.h"
+#include "screens/views/VisuK7.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <sys/resource.h>
+
+namespace {
+
+struct Taille {
+    const char* nom;
+    int films;
+    int cassettes;
+    int repetitions;
+};
+const Taille Tailles[] = {
+    {"menage", 500, 150, 9}, {"collection", 20000, 6000, 7}, {"extreme", 100000, 30000, 3}};
+
+QTextStream sortie(stdout);
+
+double mediane(QVector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.isEmpty() ? 0 : v[v.size() / 2];
+}
+
+// Runs `avant` (not timed), then times `action`, `fois` times.
+double mesurer(int fois, const std::function<void()>& action, const std::function<void()>& avant = {}) {
+    QVector<double> t;
+    for (int i = 0; i < fois; ++i) {
+        if (avant)
+            avant();
+        QElapsedTimer c;
+        c.start();
+        action();
+        t << c.nsecsElapsed() / 1e6;
+        QCoreApplication::processEvents();
+    }
+    return mediane(t);
+}
+
+void resultat(const char* action, double ms) {
+    sortie << action << '\t' << QString::number(ms, 'f', 2) << '\n';
+    sortie.flush();
+}
+
+// Closes the modal form of type T as soon as it shows.
+template <typename T> void fermerDesQueVisible() {
+    QTimer::singleShot(0, [] {
+        if (T* f = Feuille::chargee<T>())
+            f->Unload();
+    });
+}
+
+// A cassette of ten short films, for the deletion of a whole cassette.
+int cassetteDeDix() {
+    QSqlQuery q(Catalogue::base());
+    QStringList champs;
+    for (int i = 0; i < 10; ++i)
+        champs << QStringLiteral("FILM00:20:00Court métrage %1").arg(i + 1);
+    champs << QStringLiteral("00:40:00");
+    q.prepare(QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES ('04:00:00', "
+                             "'00:40:00', 10, ?)"));
+    q.addBindValue(champs.join(QLatin1Char('/')));
+    q.exec();
+    const int k7 = q.lastInsertId().toInt();
+    for (int i = 0; i < 10; ++i) {
+        q.prepare(
+            QStringLiteral("INSERT INTO Film (Titre, \"Durée\", Date, Genre) VALUES (?, '00:20:00', '2000', "
+                           "'Documentaire')"));
+        q.addBindValue(QStringLiteral("Court métrage %1").arg(i + 1));
+        q.exec();
+        const int film = q.lastInsertId().toInt();
+        q.prepare(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"));
+        q.addBindValue(film);
+        q.addBindValue(k7);
+        q.addBindValue(i + 1);
+        q.exec();
+    }
+    return k7;
+}
+
+// Opens the film form with a new film typed in and the cassette choice on screen, as a user
+// has them just before pressing "Ajouter".
+ChoixK7* preparerPlacement(Moniteur* m, int n) {
+    m->ModeAjout = true;
+    auto* film = new AjoutFilm;
+    film->charger();
+    film->TxtTitre->setPlainText(QStringLiteral("Nouveau film %1").arg(n));
+    film->TxtDuree->setText(QStringLiteral("01:05:00"));
+    film->VerifieDonnees();
+    auto* choix = new ChoixK7;
+    choix->charger();
+    choix->LblTitre->setText(film->TxtTitre->toPlainText());
+    choix->LblDuree->setText(film->TxtDuree->text());
+    choix->Form_Activate();
+    return choix;
+}
+
+int executerTaille(const Taille& t) {
+    QTemporaryDir dossier;
+    const QDir d(dossier.path());
+    const Generation g = genererCatalogue(d.filePath(Catalogue::NomCatalogue), t.films, t.cassettes);
+    if (!g.erreur.isEmpty()) {
+        QTextStream(stderr) << g.erreur << '\n';
+        return 1;
+    }
+    QFile::copy(QStringLiteral(CASSETRON_RESSOURCES "/NoPicture.jpg"),
+                d.filePath(QStringLiteral("NoPicture.jpg")));
+    Appli::setDossier(d.path());
+    Messages::setRepondeur([](const QString&, int style) {
+        return (style & 0x0F) == Messages::OuiNon ? Messages::Oui : Messages::Ok;
+    });
+    Dialogues::setImprimantes([] { return QStringList(); }, [] { return QString(); });
+    const int n = t.repetitions;
+
+    // Start: the main window up and showing its first film.
+    Moniteur* m = nullptr;
+    resultat("démarrage", mesurer(
+                              n,
+                              [&] {
+                                  m = new Moniteur;
+                                  m->Show();
+                              },
+                              [&] {
+                                  if (m)
+                                      delete m;
+                                  Catalogue::fermer();
+                              }));
+    resultat("film suivant", mesurer(n * 3, [&] { m->BtnNextFilm_Click(); }));
+
+    resultat("ouverture de la liste", mesurer(
+                                          n, [&] { m->MenuListeFilm_Click(); },
+                                          [&] {
+                                              if (ListeFilm* l = ListeFilm::instance()) {
+                                                  l->Unload();
+                                                  QCoreApplication::sendPostedEvents(nullptr,
+                                                                                     QEvent::DeferredDelete);
+                                              }
+                                          }));
+    Grille* grille = ListeFilm::instance()->TableFilm;
+    QWidget* entete = grille->horizontalHeader()->viewport();
+    const QPoint date(grille->columnViewportPosition(4) + 5, 5);
+    resultat("tri de la liste", mesurer(n, [&] { QTest::mouseClick(entete, Qt::LeftButton, {}, date); }));
+    ListeFilm::instance()->Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    {
+        auto* choix = new ChoixK7;
+        choix->charger();
+        choix->LblTitre->setText(QStringLiteral("Recherche"));
+        choix->LblDuree->setText(QStringLiteral("01:45:00"));
+        resultat("recherche (ajout d'un film)", mesurer(n, [&] { choix->Form_Activate(); }));
+        delete choix;
+    }
+    {
+        auto* consult = new ConsultK7;
+        consult->charger();
+        consult->LblHH->setText(QStringLiteral("01"));
+        int i = 0;
+        resultat("recherche (cassette libre)", mesurer(n, [&] {
+                     consult->LblMM->setText(i++ % 2 ? QStringLiteral("45") : QStringLiteral("30"));
+                 }));
+        delete consult;
+    }
+
+    // Placements and deletions, list closed then open.
+    int numero = 0;
+    for (const bool liste : {false, true}) {
+        if (liste)
+            m->MenuListeFilm_Click();
+        ChoixK7* choix = nullptr;
+        resultat(liste ? "placement (liste ouverte)" : "placement (liste fermée)",
+                 mesurer(
+                     n,
+                     [&] {
+                         fermerDesQueVisible<InfosK7>();
+                         choix->BtnValiderK7_Click();
+                     },
+                     [&] {
+                         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                         choix = preparerPlacement(m, ++numero);
+                     }));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        resultat(liste ? "effacement d'un film (liste ouverte)" : "effacement d'un film (liste fermée)",
+                 mesurer(n, [&] { m->BtnEffacerFilm_Click(); }));
+        if (liste) {
+            auto* visu = new VisuK7;
+            resultat("effacement d'une cassette de 10 films (liste ouverte)",
+                     mesurer(
+                         n, [&] { visu->EffaceK7(); },
+                         [&] {
+                             const QString k7 = QString::number(cassetteDeDix());
+                             if (!visu->isVisible()) {
+                                 visu->charger();
+                                 visu->show();
+                             }
+                             visu->ComboK7->addItem(k7);
+                             visu->ComboK7->setCurrentIndex(visu->ComboK7->count() - 1);
+                         }));
+            visu->Unload();
+            ListeFilm::instance()->Unload();
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    auto* impression = new Impression;
+    impression->charger();
+    const char* const listes[6] = {"liste imprimée par titre",  "liste imprimée par genre",
+                                   "liste imprimée par durée",  "liste imprimée par date",
+                                   "liste imprimée par numéro", "liste imprimée par temps restant"};
+    for (int i = 0; i < 6; ++i) {
+        impression->CaseTri[i]->setChecked(true);
+        resultat(listes[i], mesurer(qMax(1, n / 2), [&] {
+                     fermerDesQueVisible<ApercuImpression>();
+                     impression->BtnAjouterFilm_Click();
+                 }));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    delete impression;
+    delete m;
+    Catalogue::fermer();
+    resultat("compactage", mesurer(qMax(1, n / 2), [&] { Catalogue::compacter(d.path()); }));
+
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    resultat("mémoire maximale (Mo)", u.ru_maxrss / 1024.0);
+    return 0;
+}
+
+// Each size in a process of its own, so that each peak memory is its own.
+int tableau(const QString& programme) {
+    QStringList actions;
+    QHash<QString, QStringList> valeurs;
+    for (const Taille& t : Tailles) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(programme, {QString::fromUtf8(t.nom)});
+        p.waitForFinished(-1);
+        const QStringList lignes =
+            QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& l : lignes) {
+            const QString action = l.section(QLatin1Char('\t'), 0, 0);
+            if (!actions.contains(action))
+                actions << action;
+            valeurs[action] << l.section(QLatin1Char('\t'), 1, 1);
+        }
+    }
+    sortie << QStringLiteral("%1 %2 %3 %4\n")
+                  .arg(QStringLiteral("action (médiane, ms)"), -55)
+                  .arg(QStringLiteral("500/150"), 10)
+                  .arg(QStringLiteral("20000/6000"), 12)
+                  .arg(QStringLiteral("100000/30000"), 14);
+    for (const QString& a : std::as_const(actions)) {
+        const QStringList v = valeurs.value(a);
+        sortie << QStringLiteral("%1 %2 %3 %4\n")
+                      .arg(a, -55)
+                      .arg(v.value(0), 10)
+                      .arg(v.value(1), 12)
+                      .arg(v.value(2), 14);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 2) {
+        for (const Taille& t : Tailles) {
+            if (args[1] == QLatin1String(t.nom))
+                return executerTaille(t);
+        }
+        QTextStream(stderr) << "taille inconnue : " << args[1] << '\n';
+        return 2;
+    }
+    return tableau(app.applicationFilePath());
+}
