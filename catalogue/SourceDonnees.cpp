@@ -248,7 +248,7 @@ int SourceDonnees::colonne(const QString& nom) const {
 void SourceDonnees::lire(int i) const {
     if (i < 0 || i >= m_lignes.size() || !m_lignes[i].valeurs.isEmpty() || m_table.isEmpty())
         return;
-    constexpr int Bloc = 64;
+    constexpr int Bloc = 256;
     QVector<int> indices;
     for (int k = i; k < m_lignes.size() && indices.size() < Bloc; ++k) {
         if (m_lignes[k].valeurs.isEmpty())

@@ -75,6 +75,7 @@ public:
     void setTextMatrix(int r, int c, const QString& texte);
     // Appends a row (or inserts it at index) from tab-separated cell texts.
     void AddItem(const QString& texte, int index = -1);
+    void AddItem(QStringList cellules, int index = -1);
     void RemoveItem(int r);
     void Clear(); // keeps the header texts' row, empties every cell
 

@@ -34,7 +34,7 @@ bool remplir(Grille& g, SourceDonnees& DataK7Libre, const QString& Duree) {
             for (int c = 0; c < 4; ++c)
                 g.setTextMatrix(1, c, cellules[c]);
         } else {
-            g.AddItem(cellules.join(QLatin1Char('\t')));
+            g.AddItem(cellules);
         }
         ++r;
     }

@@ -89,7 +89,7 @@ void ListeFilm::InitialiseTable() {
                 for (int c = 0; c < NbColonnes; ++c)
                     g.setTextMatrix(1, c, cellules[c]);
             } else {
-                g.AddItem(cellules.join(QLatin1Char('\t')));
+                g.AddItem(cellules);
             }
             if (DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong() == filmCourant)
                 ligneCourante = r;
