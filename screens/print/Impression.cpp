@@ -63,20 +63,51 @@ public:
         m_curseur.movePosition(QTextCursor::End);
         m_curseur.beginEditBlock();
     }
-    void police(const QString& nom) { m_format.setFontFamilies({nom}); }
-    void taille(double points) { m_format.setFontPointSize(points); }
-    void gras(bool oui) { m_format.setFontWeight(oui ? QFont::Bold : QFont::Normal); }
-    void italique(bool oui) { m_format.setFontItalic(oui); }
-    void souligne(bool oui) { m_format.setFontUnderline(oui); }
+    // Text written in one format goes in with one insertion: a format change sends what waits.
+    void police(const QString& nom) {
+        vider();
+        m_format.setFontFamilies({nom});
+    }
+    void taille(double points) {
+        vider();
+        m_format.setFontPointSize(points);
+    }
+    void gras(bool oui) {
+        vider();
+        m_format.setFontWeight(oui ? QFont::Bold : QFont::Normal);
+    }
+    void italique(bool oui) {
+        vider();
+        m_format.setFontItalic(oui);
+    }
+    void souligne(bool oui) {
+        vider();
+        m_format.setFontUnderline(oui);
+    }
     void centre(bool oui) {
+        vider();
         QTextBlockFormat bloc = m_curseur.blockFormat();
         bloc.setAlignment(oui ? Qt::AlignHCenter : Qt::AlignLeft);
         m_curseur.setBlockFormat(bloc);
     }
+    void ecrire(const QString& texte) { m_attente += texte; }
+    // The preview opens on the title.
+    void auDebut() {
+        vider();
+        m_curseur.endEditBlock();
+        QTextCursor c = m_texte->textCursor();
+        c.setPosition(0);
+        m_texte->setTextCursor(c);
+    }
+
+private:
     // A line break ends its line in the format in force, as a paragraph mark does: an empty line
     // is as high as the format it was ended in (the blank 12 pt line before a cassette header).
-    void ecrire(const QString& texte) {
-        const QStringList lignes = texte.split(QLatin1Char('\n'));
+    void vider() {
+        if (m_attente.isEmpty())
+            return;
+        const QStringList lignes = m_attente.split(QLatin1Char('\n'));
+        m_attente.clear();
         for (int i = 0; i < lignes.size(); ++i) {
             if (i > 0) {
                 if (m_curseur.block().length() == 1)
@@ -87,18 +118,11 @@ public:
                 m_curseur.insertText(lignes[i], m_format);
         }
     }
-    // The preview opens on the title.
-    void auDebut() {
-        m_curseur.endEditBlock();
-        QTextCursor c = m_texte->textCursor();
-        c.setPosition(0);
-        m_texte->setTextCursor(c);
-    }
 
-private:
     QTextEdit* m_texte;
     QTextCursor m_curseur;
     QTextCharFormat m_format;
+    QString m_attente;
 };
 
 QPixmap fleche(bool haut) {
