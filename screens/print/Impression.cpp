@@ -315,6 +315,8 @@ void Impression::editerFilms(int cle) {
     DataFilm.setRecordSource(QString::fromUtf8(croissant(cle) ? Tris[cle].croissant : Tris[cle].decroissant));
     if (!DataFilm.Refresh())
         Messages::MsgBox(DataFilm.Erreur(), Messages::Critique);
+    // One reading of the catalogue for the whole list, rather than one per query of each film.
+    Catalogue::Transaction lecture;
     Redaction r(apercu->TxtApercu);
     titre(r, cle);
     QString genre;
@@ -376,6 +378,7 @@ void Impression::editerFilms(int cle) {
         r.ecrire(RC + RC + RC);
     }
     r.auDebut();
+    lecture.valider();
     Appli::defaut();
     apercu->ShowModal(this);
     m_apercu = nullptr;
@@ -389,6 +392,8 @@ void Impression::editerCassettes(int cle) {
     DataK7.setRecordSource(QString::fromUtf8(croissant(cle) ? Tris[cle].croissant : Tris[cle].decroissant));
     if (!DataK7.Refresh())
         Messages::MsgBox(DataK7.Erreur(), Messages::Critique);
+    // One reading of the catalogue for the whole list, rather than one per query of each film.
+    Catalogue::Transaction lecture;
     Redaction r(apercu->TxtApercu);
     titre(r, cle);
     bool dejaUnTemps = false;
@@ -426,6 +431,7 @@ void Impression::editerCassettes(int cle) {
         }
     }
     r.auDebut();
+    lecture.valider();
     Appli::defaut();
     apercu->ShowModal(this);
     m_apercu = nullptr;
