@@ -422,13 +422,6 @@ private slots:
         QCOMPARE(octetsDe(d.catalogue()), octets);
     }
 
-    void catalogueSain() {
-        DossierTest d;
-        d.remplir();
-        QCOMPARE(d.invariants(), QStringList());
-        QCOMPARE(Catalogue::verifierIntegrite(d.catalogue()), QStringList());
-    }
-
     void catalogueCasse_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QStringList>("mots"); // all in one line of the report

@@ -57,27 +57,14 @@ private slots:
     void duree_data() {
         QTest::addColumn<QString>("ligne");
         QTest::addColumn<QString>("duree");
-        QTest::newRow("01:45") << "01:45"
-                               << "01:45:00";
-        QTest::newRow("01h45") << "01h45"
-                               << "01:45:00";
-        QTest::newRow("1:45") << "1:45"
-                              << "01:45:00";
-        QTest::newRow("1h45") << "1h45"
-                              << "01:45:00";
-        QTest::newRow("1:45:00") << "1:45:00"
-                                 << "01:45:00";
-        QTest::newRow("01:45:00") << "01:45:00"
-                                  << "01:45:00";
+        auto cas = [](const char* ligne, const char* duree) {
+            QTest::newRow(*ligne ? ligne : "vide") << QString(ligne) << QString(duree);
+        };
+        for (const char* l : {"01:45", "01h45", "1:45", "1h45", "1:45:00", "01:45:00"})
+            cas(l, "01:45:00");
         // Anything else goes in as written, for the duration check to refuse.
-        QTest::newRow("vide") << ""
-                              << "";
-        QTest::newRow("texte") << "deux heures"
-                               << "deux heures";
-        QTest::newRow("chiffres seuls") << "01145"
-                                        << "01145";
-        QTest::newRow("blanc final") << "01:45 "
-                                     << "01:45 ";
+        for (const char* l : {"", "deux heures", "01145", "01:45 "})
+            cas(l, l);
     }
 
     void duree() {
@@ -89,18 +76,15 @@ private slots:
     void acteurs_data() {
         QTest::addColumn<QString>("ligne");
         QTest::addColumn<QString>("acteurs");
-        QTest::newRow("deux acteurs") << "jean RENO;natalie portman"
-                                      << "Jean Reno, Natalie Portman";
-        QTest::newRow("accents") << "éric ÉLMOSNINO;ÉMILIE dequenne"
-                                 << "Éric Élmosnino, Émilie Dequenne";
-        QTest::newRow("un seul") << "bourvil"
-                                 << "Bourvil";
-        QTest::newRow("deux blancs : le prénom seul") << "jean  reno;natalie portman"
-                                                      << "Jean, Natalie Portman";
-        QTest::newRow("acteur vide : fin de la liste") << "jean reno;;natalie portman"
-                                                       << "Jean Reno";
-        QTest::newRow("vide") << ""
-                              << "";
+        auto cas = [](const char* nom, const char* ligne, const char* acteurs) {
+            QTest::newRow(nom) << QString(ligne) << QString(acteurs);
+        };
+        cas("deux acteurs", "jean RENO;natalie portman", "Jean Reno, Natalie Portman");
+        cas("accents", "éric ÉLMOSNINO;ÉMILIE dequenne", "Éric Élmosnino, Émilie Dequenne");
+        cas("un seul", "bourvil", "Bourvil");
+        cas("deux blancs : le prénom seul", "jean  reno;natalie portman", "Jean, Natalie Portman");
+        cas("acteur vide : fin de la liste", "jean reno;;natalie portman", "Jean Reno");
+        cas("vide", "", "");
     }
 
     void acteurs() {
@@ -113,21 +97,14 @@ private slots:
         QTest::addColumn<QString>("film");
         QTest::addColumn<QString>("present"); // poster file written beside, "" for none
         QTest::addColumn<QString>("affiche");
-        QTest::newRow(".txt") << "Alien.txt"
-                              << ""
-                              << "Alien.jpg";
-        QTest::newRow(".film") << "Alien.film"
-                               << ""
-                               << "Alien.jpg";
-        QTest::newRow("points dans le nom") << "La.Haine.film"
-                                            << ""
-                                            << "La.Haine.jpg";
-        QTest::newRow("sans extension") << "Alien"
-                                        << ""
-                                        << "Alien.jpg";
-        QTest::newRow("affiche en capitales") << "Alien.FILM"
-                                              << "Alien.JPG"
-                                              << "Alien.JPG";
+        auto cas = [](const char* nom, const char* film, const char* present, const char* affiche) {
+            QTest::newRow(nom) << QString(film) << QString(present) << QString(affiche);
+        };
+        cas(".txt", "Alien.txt", "", "Alien.jpg");
+        cas(".film", "Alien.film", "", "Alien.jpg");
+        cas("points dans le nom", "La.Haine.film", "", "La.Haine.jpg");
+        cas("sans extension", "Alien", "", "Alien.jpg");
+        cas("affiche en capitales", "Alien.FILM", "Alien.JPG", "Alien.JPG");
     }
 
     void afficheVoisine() {

@@ -75,24 +75,15 @@ private slots:
         QTest::addColumn<QString>("duree");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("ajustée plutôt que longue") << "01:30:00"
-                                                   << "02:00:00/FILM01:00:00A/01:30:00"
-                                                   << "01:30:00";
-        QTest::newRow("aucune assez longue") << "01:30:00"
-                                             << "01:00:00/FILM01:00:00A/00:45:00"
-                                             << "";
-        QTest::newRow("une seconde de trop") << "01:30:01"
-                                             << "01:30:00"
-                                             << "";
-        QTest::newRow("plus courte en dernier") << "00:10:00"
-                                                << "00:50:00/FILM01:00:00A/00:20:00"
-                                                << "00:20:00";
-        QTest::newRow("films ignorés") << "00:10:00"
-                                       << "FILM00:05:00A/FILM03:00:00B"
-                                       << "";
-        QTest::newRow("film tronqué") << "00:10:00"
-                                      << "FILMxx/01:00:00"
-                                      << "01:00:00";
+        auto cas = [](const char* nom, const char* duree, const char* status, const char* attendu) {
+            QTest::newRow(nom) << QString(duree) << QString(status) << QString(attendu);
+        };
+        cas("ajustée plutôt que longue", "01:30:00", "02:00:00/FILM01:00:00A/01:30:00", "01:30:00");
+        cas("aucune assez longue", "01:30:00", "01:00:00/FILM01:00:00A/00:45:00", "");
+        cas("une seconde de trop", "01:30:01", "01:30:00", "");
+        cas("plus courte en dernier", "00:10:00", "00:50:00/FILM01:00:00A/00:20:00", "00:20:00");
+        cas("films ignorés", "00:10:00", "FILM00:05:00A/FILM03:00:00B", "");
+        cas("film tronqué", "00:10:00", "FILMxx/01:00:00", "01:00:00");
     }
     void cherchePlageLibre() {
         QFETCH(QString, duree);
@@ -107,57 +98,24 @@ private slots:
         QTest::addColumn<QString>("duree");
         QTest::addColumn<QString>("titre");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("cassette neuve") << "03:00:00"
-                                        << "03:00:00"
-                                        << "01:30:00"
-                                        << "Titre"
-                                        << "FILM01:30:00Titre/01:30:00";
-        QTest::newRow("remplit la plage") << "FILM01:30:00Titre/01:30:00"
-                                          << "01:30:00"
-                                          << "01:30:00"
-                                          << "Autre"
-                                          << "FILM01:30:00Titre/FILM01:30:00Autre";
-        QTest::newRow("première de deux égales")
-            << kEgales << "00:45:00"
-            << "00:30:00"
-            << "T"
-            << "FILM00:30:00T/00:15:00/FILM01:00:00A/00:45:00/FILM00:10:00B/00:20:00";
-        QTest::newRow("titre vide") << "01:00:00"
-                                    << "01:00:00"
-                                    << "01:00:00"
-                                    << ""
-                                    << "FILM01:00:00";
-        QTest::newRow("durée normalisée") << "02:00:00"
-                                          << "02:00:00"
-                                          << "1:5:3"
-                                          << "T"
-                                          << "FILM01:05:03T/00:54:57";
-        QTest::newRow("barre oblique du titre") << "02:00:00"
-                                                << "02:00:00"
-                                                << "01:00:00"
-                                                << "AC/DC"
-                                                << "FILM01:00:00AC∕DC/01:00:00";
-        QTest::newRow("plage absente") << "02:00:00"
-                                       << "01:00:00"
-                                       << "00:30:00"
-                                       << "T"
-                                       << "02:00:00";
-        QTest::newRow("plage trop courte") << kDeuxFilms << "00:05:00"
-                                           << "00:10:00"
-                                           << "T" << kDeuxFilms;
-        QTest::newRow("plage qui est un film") << kDeuxFilms << "FILM00:20:00A"
-                                               << "00:01:00"
-                                               << "T" << kDeuxFilms;
-        QTest::newRow("durée négative") << "01:00:00"
-                                        << "01:00:00"
-                                        << "-00:10:00"
-                                        << "T"
-                                        << "01:00:00";
-        QTest::newRow("reste non lu conservé") << "02:00:00//x"
-                                               << "02:00:00"
-                                               << "01:00:00"
-                                               << "T"
-                                               << "FILM01:00:00T/01:00:00//x";
+        auto cas = [](const char* nom, const QString& status, const char* plage, const char* duree,
+                      const char* titre, const QString& attendu) {
+            QTest::newRow(nom) << status << QString(plage) << QString(duree) << QString(titre) << attendu;
+        };
+        cas("cassette neuve", "03:00:00", "03:00:00", "01:30:00", "Titre", "FILM01:30:00Titre/01:30:00");
+        cas("remplit la plage", "FILM01:30:00Titre/01:30:00", "01:30:00", "01:30:00", "Autre",
+            "FILM01:30:00Titre/FILM01:30:00Autre");
+        cas("première de deux égales", kEgales, "00:45:00", "00:30:00", "T",
+            "FILM00:30:00T/00:15:00/FILM01:00:00A/00:45:00/FILM00:10:00B/00:20:00");
+        cas("titre vide", "01:00:00", "01:00:00", "01:00:00", "", "FILM01:00:00");
+        cas("durée normalisée", "02:00:00", "02:00:00", "1:5:3", "T", "FILM01:05:03T/00:54:57");
+        cas("barre oblique du titre", "02:00:00", "02:00:00", "01:00:00", "AC/DC",
+            "FILM01:00:00AC∕DC/01:00:00");
+        cas("plage absente", "02:00:00", "01:00:00", "00:30:00", "T", "02:00:00");
+        cas("plage trop courte", kDeuxFilms, "00:05:00", "00:10:00", "T", kDeuxFilms);
+        cas("plage qui est un film", kDeuxFilms, "FILM00:20:00A", "00:01:00", "T", kDeuxFilms);
+        cas("durée négative", "01:00:00", "01:00:00", "-00:10:00", "T", "01:00:00");
+        cas("reste non lu conservé", "02:00:00//x", "02:00:00", "01:00:00", "T", "FILM01:00:00T/01:00:00//x");
     }
     void insereFilm() {
         QFETCH(QString, status);
@@ -197,12 +155,9 @@ private slots:
         QTest::newRow("capitales cherchées") << status << "L'ÉTÉ MEURTRIER" << 2;
         QTest::newRow("absent") << status << "Zorro" << 0;
         QTest::newRow("préfixe seulement") << status << "Ali" << 0;
-        QTest::newRow("titre vide") << "FILM00:10:00A/FILM00:10:00"
-                                    << "" << 2;
-        QTest::newRow("barre oblique") << "FILM00:10:00AC∕DC"
-                                       << "ac/dc" << 1;
-        QTest::newRow("film tronqué compté") << "FILMxx/FILM00:10:00"
-                                             << "" << 2;
+        QTest::newRow("titre vide") << QString("FILM00:10:00A/FILM00:10:00") << QString() << 2;
+        QTest::newRow("barre oblique") << QString("FILM00:10:00AC∕DC") << QString("ac/dc") << 1;
+        QTest::newRow("film tronqué compté") << QString("FILMxx/FILM00:10:00") << QString() << 2;
     }
     void cherchePositionFilm() {
         QFETCH(QString, status);

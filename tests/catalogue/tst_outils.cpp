@@ -21,28 +21,20 @@ private slots:
         QTest::addColumn<int>("numero");
         QTest::addColumn<QString>("separateur");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("premier") << "A/B/C" << 1 << "/"
-                                 << "A";
-        QTest::newRow("milieu") << "A/B/C" << 2 << "/"
-                                << "B";
-        QTest::newRow("dernier") << "A/B/C" << 3 << "/"
-                                 << "C";
-        QTest::newRow("au-delà") << "A/B/C" << kIntMax << "/"
-                                 << "";
-        QTest::newRow("séparateur final") << "A/B/" << 3 << "/"
-                                          << "";
-        QTest::newRow("texte vide") << "" << 1 << "/"
-                                    << "";
-        QTest::newRow("zéro") << "A/B" << 0 << "/"
-                              << "";
-        QTest::newRow("négatif") << "A/B" << kIntMin << "/"
-                                 << "";
-        QTest::newRow("sans séparateur") << "01:30:00" << 1 << "/"
-                                         << "01:30:00";
-        QTest::newRow("séparateur long") << "un; deux; trois" << 2 << "; "
-                                         << "deux";
-        QTest::newRow("séparateur vide") << "A/B" << 1 << ""
-                                         << "A/B";
+        auto cas = [](const char* nom, const char* texte, int n, const char* sep, const char* attendu) {
+            QTest::newRow(nom) << QString::fromUtf8(texte) << n << QString::fromUtf8(sep) << QString(attendu);
+        };
+        cas("premier", "A/B/C", 1, "/", "A");
+        cas("milieu", "A/B/C", 2, "/", "B");
+        cas("dernier", "A/B/C", 3, "/", "C");
+        cas("au-delà", "A/B/C", kIntMax, "/", "");
+        cas("séparateur final", "A/B/", 3, "/", "");
+        cas("texte vide", "", 1, "/", "");
+        cas("zéro", "A/B", 0, "/", "");
+        cas("négatif", "A/B", kIntMin, "/", "");
+        cas("sans séparateur", "01:30:00", 1, "/", "01:30:00");
+        cas("séparateur long", "un; deux; trois", 2, "; ", "deux");
+        cas("séparateur vide", "A/B", 1, "", "A/B");
     }
     void extraitElement() {
         QFETCH(QString, texte);
@@ -56,18 +48,14 @@ private slots:
         QTest::addColumn<QString>("texte");
         QTest::addColumn<QString>("ancien");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("première occurrence seule") << "ab-ab"
-                                                   << "ab"
-                                                   << "X-ab";
-        QTest::newRow("absent") << "abc"
-                                << "z"
-                                << "abc";
-        QTest::newRow("casse significative") << "Été"
-                                             << "été"
-                                             << "Été";
-        QTest::newRow("ancien vide") << "abc"
-                                     << ""
-                                     << "abc";
+        auto cas = [](const char* nom, const char* texte, const char* ancien, const char* attendu) {
+            QTest::newRow(nom) << QString::fromUtf8(texte) << QString::fromUtf8(ancien)
+                               << QString::fromUtf8(attendu);
+        };
+        cas("première occurrence seule", "ab-ab", "ab", "X-ab");
+        cas("absent", "abc", "z", "abc");
+        cas("casse significative", "Été", "été", "Été");
+        cas("ancien vide", "abc", "", "abc");
     }
     void remplaceTexte() {
         QFETCH(QString, texte);
@@ -81,24 +69,18 @@ private slots:
         QTest::addColumn<int>("numero");
         QTest::addColumn<QString>("separateur");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("premier") << "A/B/C" << 1 << "/"
-                                 << "X/B/C";
-        QTest::newRow("milieu") << "A/B/C" << 2 << "/"
-                                << "A/X/C";
-        QTest::newRow("dernier") << "A/B/C" << 3 << "/"
-                                 << "A/B/X";
-        QTest::newRow("au-delà") << "A/B/C" << 4 << "/"
-                                 << "A/B/C";
-        QTest::newRow("zéro") << "A/B/C" << 0 << "/"
-                              << "A/B/C";
-        QTest::newRow("champ vide final") << "A/B/" << 3 << "/"
-                                          << "A/B/X";
-        QTest::newRow("sans séparateur, champ 1") << "A" << 1 << "/"
-                                                  << "X";
-        QTest::newRow("sans séparateur, champ 2") << "A" << 2 << "/"
-                                                  << "A";
-        QTest::newRow("séparateur long") << "A<>B<>C" << 2 << "<>"
-                                         << "A<>X<>C";
+        auto cas = [](const char* nom, const char* texte, int n, const char* sep, const char* attendu) {
+            QTest::newRow(nom) << QString(texte) << n << QString(sep) << QString(attendu);
+        };
+        cas("premier", "A/B/C", 1, "/", "X/B/C");
+        cas("milieu", "A/B/C", 2, "/", "A/X/C");
+        cas("dernier", "A/B/C", 3, "/", "A/B/X");
+        cas("au-delà", "A/B/C", 4, "/", "A/B/C");
+        cas("zéro", "A/B/C", 0, "/", "A/B/C");
+        cas("champ vide final", "A/B/", 3, "/", "A/B/X");
+        cas("sans séparateur, champ 1", "A", 1, "/", "X");
+        cas("sans séparateur, champ 2", "A", 2, "/", "A");
+        cas("séparateur long", "A<>B<>C", 2, "<>", "A<>X<>C");
     }
     void remplaceElement() {
         QFETCH(QString, texte);
@@ -112,18 +94,15 @@ private slots:
         QTest::addColumn<QString>("texte");
         QTest::addColumn<QString>("element");
         QTest::addColumn<int>("attendu");
-        QTest::newRow("premier de deux égaux") << "01:00:00/FILM01:00:00A/01:00:00"
-                                               << "01:00:00" << 1;
-        QTest::newRow("dernier champ") << "A/B/C"
-                                       << "C" << 3;
-        QTest::newRow("absent") << "A/B/C"
-                                << "D" << 0;
-        QTest::newRow("casse significative") << "A/b"
-                                             << "B" << 0;
-        QTest::newRow("préfixe seulement") << "AB/C"
-                                           << "A" << 0;
-        QTest::newRow("après un champ vide") << "A//C"
-                                             << "C" << 3;
+        auto cas = [](const char* nom, const char* texte, const char* element, int attendu) {
+            QTest::newRow(nom) << QString(texte) << QString(element) << attendu;
+        };
+        cas("premier de deux égaux", "01:00:00/FILM01:00:00A/01:00:00", "01:00:00", 1);
+        cas("dernier champ", "A/B/C", "C", 3);
+        cas("absent", "A/B/C", "D", 0);
+        cas("casse significative", "A/b", "B", 0);
+        cas("préfixe seulement", "AB/C", "A", 0);
+        cas("après un champ vide", "A//C", "C", 3);
     }
     void chercheElement() {
         QFETCH(QString, texte);
@@ -185,16 +164,14 @@ private slots:
         QTest::addColumn<QString>("debut");
         QTest::addColumn<QString>("fin");
         QTest::addColumn<int>("attendu");
-        QTest::newRow("même jour") << "02:00:00"
-                                   << "03:30:00" << 5400;
-        QTest::newRow("après minuit") << "23:00:00"
-                                      << "01:00:00" << 7200;
-        QTest::newRow("égales") << "01:30:00"
-                                << "01:30:00" << 0;
-        QTest::newRow("extrêmes") << "-9999999:00:00"
-                                  << "9999999:00:00" << kIntMax;
-        QTest::newRow("extrêmes inversés") << "9999999:00:00"
-                                           << "-9999999:00:00" << kIntMin;
+        auto cas = [](const char* nom, const char* debut, const char* fin, int attendu) {
+            QTest::newRow(nom) << QString(debut) << QString(fin) << attendu;
+        };
+        cas("même jour", "02:00:00", "03:30:00", 5400);
+        cas("après minuit", "23:00:00", "01:00:00", 7200);
+        cas("égales", "01:30:00", "01:30:00", 0);
+        cas("extrêmes", "-9999999:00:00", "9999999:00:00", kIntMax);
+        cas("extrêmes inversés", "9999999:00:00", "-9999999:00:00", kIntMin);
     }
     void ecartSecondes() {
         QFETCH(QString, debut);
@@ -207,32 +184,22 @@ private slots:
         QTest::addColumn<QString>("texte");
         QTest::addColumn<QString>("masque");
         QTest::addColumn<bool>("attendu");
-        QTest::newRow("heure") << "12:30:00"
-                               << "##:##:##" << true;
-        QTest::newRow("heure trop courte") << "12:30"
-                                           << "##:##:##" << false;
-        QTest::newRow("texte plus long") << "12:30:001"
-                                         << "##:##:##" << true;
-        QTest::newRow("lettre pour chiffre") << "1a:30:00"
-                                             << "##:##:##" << false;
-        QTest::newRow("chiffre non latin") << "١2:30:00"
-                                           << "##:##:##" << false;
-        QTest::newRow("joker") << "12h30"
-                               << "##?##" << true;
-        QTest::newRow("chiffre plafond atteint") << "59"
-                                                 << "59" << true;
-        QTest::newRow("chiffre plafond dépassé") << "60"
-                                                 << "59" << false;
-        QTest::newRow("lettre accentuée") << "é"
-                                          << "x" << true;
-        QTest::newRow("arobase sur chiffre") << "1"
-                                             << "@" << false;
-        QTest::newRow("texte épuisé sur étoile") << "ab"
-                                                 << "ab*" << true;
-        QTest::newRow("vides") << ""
-                               << "" << true;
-        QTest::newRow("texte vide") << ""
-                                    << "#" << false;
+        auto cas = [](const char* nom, const char* texte, const char* masque, bool attendu) {
+            QTest::newRow(nom) << QString::fromUtf8(texte) << QString(masque) << attendu;
+        };
+        cas("heure", "12:30:00", "##:##:##", true);
+        cas("heure trop courte", "12:30", "##:##:##", false);
+        cas("texte plus long", "12:30:001", "##:##:##", true);
+        cas("lettre pour chiffre", "1a:30:00", "##:##:##", false);
+        cas("chiffre non latin", "١2:30:00", "##:##:##", false);
+        cas("joker", "12h30", "##?##", true);
+        cas("chiffre plafond atteint", "59", "59", true);
+        cas("chiffre plafond dépassé", "60", "59", false);
+        cas("lettre accentuée", "é", "x", true);
+        cas("arobase sur chiffre", "1", "@", false);
+        cas("texte épuisé sur étoile", "ab", "ab*", true);
+        cas("vides", "", "", true);
+        cas("texte vide", "", "#", false);
     }
     void verifieFormat() {
         QFETCH(QString, texte);

@@ -245,12 +245,8 @@ private slots:
         QTest::addColumn<QString>("cle");
         QTest::addColumn<QString>("champ");
         QTest::addColumn<int>("suivante");
-        QTest::newRow("film") << "Film"
-                              << "IdFilm"
-                              << "Titre" << 9;
-        QTest::newRow("cassette") << "K7"
-                                  << "IdK7"
-                                  << "Status" << 6;
+        QTest::newRow("film") << QString("Film") << QString("IdFilm") << QString("Titre") << 9;
+        QTest::newRow("cassette") << QString("K7") << QString("IdK7") << QString("Status") << 6;
     }
     void cleAvantUpdate() {
         QFETCH(QString, table);
@@ -347,12 +343,9 @@ private slots:
         QTest::addColumn<int>("rang");
         QTest::addColumn<QString>("suivant");   // "" : past the end
         QTest::addColumn<QString>("precedent"); // "" : before the start
-        QTest::newRow("premier") << 0 << "Amélie"
-                                 << "";
-        QTest::newRow("milieu") << 3 << "K7 9"
-                                << "Brazil";
-        QTest::newRow("dernier") << 7 << ""
-                                 << "L'été meurtrier";
+        QTest::newRow("premier") << 0 << QString("Amélie") << QString();
+        QTest::newRow("milieu") << 3 << QString("K7 9") << QString("Brazil");
+        QTest::newRow("dernier") << 7 << QString() << QString("L'été meurtrier");
     }
     void suppression() {
         QFETCH(int, rang);

@@ -10,6 +10,7 @@
 #include "screens/common/Controles.h"
 #include "screens/common/Feuille.h"
 #include "screens/common/Grille.h"
+#include "screens/common/Unites.h"
 #include "screens/film/AjoutFilm.h"
 #include "screens/main/Moniteur.h"
 #include "tests/support/DossierTest.h"
@@ -21,6 +22,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSqlError>
@@ -97,6 +99,16 @@ inline QStringList lignes(const Grille& g, int colonnes) {
         l << cellules.join(QLatin1Char('|'));
     }
     return l;
+}
+
+// A bar as drawn: per segment "R" (film), "B" (free) or "J" (proposed), then its length.
+inline QString barre(const AvecBarre& f) {
+    QStringList s;
+    for (int i = 0; i <= f.shape.UBound(); ++i) {
+        const int c = f.shape(i).BackColor();
+        s << QString(c == Unites::Rouge ? "R" : c == Unites::Jaune ? "J" : "B") + f.lblDuree(i).Caption();
+    }
+    return s.join(QLatin1Char(' '));
 }
 
 // Data rows wholly in sight.
@@ -200,8 +212,7 @@ struct Banc {
     QPointer<Moniteur> m;
 
     Banc() {
-        QFile::copy(QStringLiteral(CASSETRON_RESSOURCES "/NoPicture.jpg"),
-                    dossier.fichier(QStringLiteral("NoPicture.jpg")));
+        QFile::copy(QStringLiteral(CASSETRON_RESSOURCES "/NoPicture.jpg"), placeholder());
         Appli::setDossier(dossier.chemin());
     }
     ~Banc() {
@@ -222,15 +233,25 @@ struct Banc {
     // An empty catalogue says so when the main window opens.
     Moniteur& demarrer() {
         QSqlQuery q = executer(QStringLiteral("SELECT count(*) FROM FilmK7"));
-        if (q.next() && q.value(0).toInt() == 0)
-            repondeur.attendre();
+        const bool vide = q.next() && q.value(0).toInt() == 0;
         q.finish();
-        Catalogue::fermer();
-        m = new Moniteur;
-        m->Show();
+        demarrer(vide ? 1 : 0);
         repondeur.effacer();
         return *m;
     }
+    // The main window on the catalogue as the test left it, past this many boxes at start; the
+    // boxes stay in the log.
+    Moniteur& demarrer(int messages) {
+        for (int i = 0; i < messages; ++i)
+            repondeur.attendre();
+        Catalogue::fermer();
+        m = new Moniteur;
+        m->Show();
+        return *m;
+    }
+    QString placeholder() const { return dossier.fichier(QStringLiteral("NoPicture.jpg")); }
+    // The picture the main window shows.
+    QImage montree() const { return m->Affiche->pixmap().toImage().convertToFormat(QImage::Format_RGB32); }
 };
 
 } // namespace banc

@@ -19,16 +19,6 @@ namespace {
 
 const QString Aucune = QStringLiteral("|Aucune     cassette|de     Disponible|");
 
-// The bar as drawn: per segment "R" (film), "B" (free) or "J" (proposed), then its length.
-QString barre(const AvecBarre& f) {
-    QStringList s;
-    for (int i = 0; i <= f.shape.UBound(); ++i) {
-        const int c = f.shape(i).BackColor();
-        s << QString(c == Unites::Rouge ? "R" : c == Unites::Jaune ? "J" : "B") + f.lblDuree(i).Caption();
-    }
-    return s.join(QLatin1Char(' '));
-}
-
 QString entree(const ConsultK7& c) {
     return c.LblHH->text() + QLatin1Char(':') + c.LblMM->text() + QLatin1Char(':') + c.LblSS->text();
 }

@@ -25,16 +25,6 @@ const QString BaseVide = QStringLiteral("La base est vide ! Il n'y a plus aucune
 const QString Panne =
     QStringLiteral("CREATE TRIGGER panne BEFORE %1 BEGIN SELECT RAISE(ABORT, 'panne'); END");
 
-// The bar as drawn: per segment "R" (film), "B" (free) or "J" (proposed), then its length.
-QString barre(const AvecBarre& f) {
-    QStringList s;
-    for (int i = 0; i <= f.shape.UBound(); ++i) {
-        const int c = f.shape(i).BackColor();
-        s << QString(c == Unites::Rouge ? "R" : c == Unites::Jaune ? "J" : "B") + f.lblDuree(i).Caption();
-    }
-    return s.join(QLatin1Char(' '));
-}
-
 QStringList identifiants(const QString& sql) {
     QStringList l;
     QSqlQuery q = executer(sql);
@@ -89,13 +79,6 @@ bool coherent(const Moniteur& m) {
 ListeFilm* ouvrirListe(Moniteur& m) {
     m.MenuListeFilm->trigger();
     return ListeFilm::instance();
-}
-
-QStringList titresListe(const Grille& g) {
-    QStringList l;
-    for (int r = 1; r < g.Rows(); ++r)
-        l << g.TextMatrix(r, 0);
-    return l;
 }
 
 // Opens the cassette viewer from the menu; what the user does there runs while it is open, and
@@ -266,7 +249,7 @@ private slots:
             QVERIFY(!m.ListeOuverte && !m.FilmPresent);
             return;
         }
-        QCOMPARE(titresListe(g), reste);
+        QCOMPARE(lignes(g, 1), reste);
         QCOMPARE(g.TextMatrix(g.Row(), 0), montre);
         QVERIFY(l->SuiviActif && m.FilmPresent && coherent(m) && afficheJuste(m, b));
     }
@@ -450,7 +433,7 @@ private slots:
         for (const QString& p : places)
             titres << p.section(QLatin1Char(':'), 2);
         titres.sort();
-        QCOMPARE(titresListe(*l->TableFilm), titres);
+        QCOMPARE(lignes(*l->TableFilm, 1), titres);
         QCOMPARE(l->TableFilm->TextMatrix(l->TableFilm->Row(), 0), montre);
         QVERIFY(l->SuiviActif);
     }
@@ -475,7 +458,7 @@ private slots:
         });
         QCOMPARE(placements(), QStringList{"2:1:Autre"});
         QCOMPARE(b.affiches(), QStringList{"201.jpg"});
-        QCOMPARE(titresListe(*l->TableFilm), QStringList{"Autre"});
+        QCOMPARE(lignes(*l->TableFilm, 1), QStringList{"Autre"});
         QCOMPARE(m.LblTitre->text(), QStringLiteral("Autre"));
         QCOMPARE(b.dossier.invariants(), QStringList());
         QCOMPARE(QApplication::overrideCursor(), nullptr);

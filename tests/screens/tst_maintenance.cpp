@@ -23,17 +23,6 @@ QStringList fichiers(const DossierTest& d) {
     return QDir(d.chemin()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// The main window on the catalogue as the test left it; a damaged one is said at start.
-Moniteur& demarrer(Banc& banc, int messages) {
-    for (int i = 0; i < messages; ++i)
-        banc.repondeur.attendre();
-    Catalogue::fermer();
-    banc.m = new Moniteur;
-    banc.m->Show();
-    banc.repondeur.effacer();
-    return *banc.m;
-}
-
 // The program has ended: nothing of it shows any more, the closing notice is gone.
 void verifierFin() {
     QVERIFY(Appli::finDemandee());
@@ -100,7 +89,7 @@ private slots:
             QVERIFY(Catalogue::creerCatalogueVide(copie));
         else if (!reste.isEmpty())
             QVERIFY(ecrire(copie, reste.toUtf8()));
-        Moniteur& m = demarrer(banc, 0);
+        Moniteur& m = banc.demarrer(0);
 
         m.MenuCompactDB->trigger();
 
@@ -127,7 +116,7 @@ private slots:
         const QString dossier = banc.dossier.chemin();
         if (!lectureSeule)
             QVERIFY(QDir().mkpath(banc.dossier.fichier(Catalogue::NomCompact) + QStringLiteral("/dedans")));
-        Moniteur& m = demarrer(banc, 0);
+        Moniteur& m = banc.demarrer(0);
         const QStringList fichiersAvant = fichiers(banc.dossier);
         const QByteArray octetsAvant = octets(banc.dossier.catalogue());
         const QFile::Permissions droits = QFileInfo(dossier).permissions();
@@ -181,7 +170,8 @@ private slots:
         if (etat == QLatin1String("texte"))
             QVERIFY(ecrire(banc.dossier.catalogue(), "K7 1 : Zorro, alien\nK7 2 : Été\n"));
         const QByteArray original = octets(banc.dossier.catalogue());
-        Moniteur& m = demarrer(banc, etat == QLatin1String("sain") ? 0 : 1);
+        Moniteur& m = banc.demarrer(etat == QLatin1String("sain") ? 0 : 1);
+        banc.repondeur.effacer();
         banc.repondeur.attendre();
 
         m.MenuRepairDb->trigger();

@@ -3,8 +3,7 @@
 #include "screens/common/Appli.h"
 #include "screens/common/Unites.h"
 #include "screens/main/Moniteur.h"
-#include "tests/support/DossierTest.h"
-#include "tests/support/Ecrans.h"
+#include "tests/screens/BancEcrans.h"
 
 #include <QDate>
 #include <QDir>
@@ -16,54 +15,17 @@
 #include <QTimer>
 #include <QtTest>
 
+using namespace banc;
+
 namespace {
 
 const QString AucunFilm = QStringLiteral("Aucun film n'est présent dans la base de donnée !!");
 const QString Ancienne =
     QStringLiteral("Votre ancienne base de donnée a été prise en compte par l'installation");
 
-QByteArray octets(const QString& chemin) {
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void ecrire(const QString& chemin, const QByteArray& contenu) {
-    QFile f(chemin);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(contenu);
-}
-
 QImage image(const QString& chemin) {
     return QImage(chemin).convertToFormat(QImage::Format_RGB32);
 }
-
-// A temporary application folder with the placeholder picture, and the main window on it.
-struct Banc {
-    DossierTest dossier; // open on the shared connection while the test fills it
-    Repondeur repondeur;
-    QPointer<Moniteur> m;
-
-    Banc() {
-        QFile::copy(QStringLiteral(CASSETRON_RESSOURCES "/NoPicture.jpg"), placeholder());
-        Appli::setDossier(dossier.chemin());
-    }
-    ~Banc() { delete m; }
-    QString placeholder() const { return dossier.fichier(QStringLiteral("NoPicture.jpg")); }
-    QString affiche(int idFilm) const {
-        return dossier.fichier(QStringLiteral("Affiche/%1.jpg").arg(idFilm));
-    }
-
-    // The main window opens the catalogue itself.
-    Moniteur& demarrer(int messages = 0) {
-        for (int i = 0; i < messages; ++i)
-            repondeur.attendre();
-        Catalogue::fermer();
-        m = new Moniteur;
-        m->Show();
-        return *m;
-    }
-    QImage montree() const { return m->Affiche->pixmap().toImage().convertToFormat(QImage::Format_RGB32); }
-};
 
 // Everything the placeholder display sets, in a fixed order.
 QStringList textes(const Moniteur& m) {
@@ -122,7 +84,7 @@ void abimerPage(const QString& chemin, int page) {
     QVERIFY(b.size() >= page * taille);
     for (int i = debut; i < page * taille; ++i)
         b[i] = char(0xA5);
-    ecrire(chemin, b);
+    QVERIFY(ecrire(chemin, b));
 }
 
 } // namespace
@@ -286,7 +248,7 @@ private slots:
         QCOMPARE(banc.montree(), placeholder);
 
         // A poster that is not a picture shows the placeholder too.
-        ecrire(banc.affiche(avec), "pas une image");
+        QVERIFY(ecrire(banc.affiche(avec), "pas une image"));
         m.BtnNextFilm_Click();
         m.BtnPreviousFilm_Click();
         QCOMPARE(banc.montree(), placeholder);
@@ -309,7 +271,7 @@ private slots:
         const QString dossier = banc.dossier.fichier(QStringLiteral("Affiche"));
         if (present) {
             QVERIFY(QDir().mkpath(dossier + QStringLiteral("/ancien")));
-            ecrire(banc.affiche(7), "affiche sept");
+            QVERIFY(ecrire(banc.affiche(7), "affiche sept"));
         }
         banc.demarrer(1);
         QVERIFY(QFileInfo(dossier).isDir());
@@ -349,9 +311,9 @@ private slots:
         if (cas == QLatin1String("absent")) {
             QVERIFY(QFile::remove(fichier));
         } else if (cas == QLatin1String("vide")) {
-            ecrire(fichier, QByteArray());
+            QVERIFY(ecrire(fichier, QByteArray()));
         } else if (cas == QLatin1String("texte")) {
-            ecrire(fichier, "Liste de mes cassettes\nK7 1 : Zorro\n");
+            QVERIFY(ecrire(fichier, "Liste de mes cassettes\nK7 1 : Zorro\n"));
         } else if (cas != QLatin1String("incomplet")) {
             abimerPage(fichier, cas == QLatin1String("schema") ? 1 : pageFilm);
         }
