@@ -196,11 +196,10 @@ int main(int argc, char** argv) {
     moniteur->MenuAPropos_Click();
 
     moniteur->MenuAideEnLigne_Click();
-    ok = enregistrer(Aide::instance(), sortie.filePath(QStringLiteral("aide-principes.png"))) && ok;
-    Aide::instance()->AfficheEcran(1);
-    ok = enregistrer(Aide::instance(), sortie.filePath(QStringLiteral("aide-principal.png"))) && ok;
-    Aide::instance()->AfficheEcran(4);
-    ok = enregistrer(Aide::instance(), sortie.filePath(QStringLiteral("aide-ajouter.png"))) && ok;
+    for (int i = 0; i < 6; ++i) {
+        Aide::instance()->AfficheEcran(i);
+        ok = enregistrer(Aide::instance(), sortie.filePath(QStringLiteral("aide-%1.png").arg(i))) && ok;
+    }
     moniteur->close();
     return ok ? 0 : 1;
 }

@@ -109,8 +109,8 @@ const Contenu& contenu(int i) {
            "La fenêtre de recherche s'affiche, le tableau récapitule l'ensemble des cassettes libres pour la "
            "plage "
            "spécifiée",
-           QRect(240, 1380, 9000, 300)},
-          {3, "Saisir la plage horaire recherchée dans la zone de saisie", QRect(240, 2100, 3000, 480)}},
+           QRect(240, 1380, 9000, 480)},
+          {3, "Saisir la plage horaire recherchée dans la zone de saisie", QRect(240, 2040, 3000, 720)}},
          {{"Zone de saisie de la plage horaire", QRect(240, 2880, 2900, 300), QPointF(0.5, 0.13)},
           {"Cassettes disposant d'une plage libre assez longue", QRect(7440, 2640, 2300, 480),
            QPointF(0.6, 0.4)},
@@ -121,8 +121,8 @@ const Contenu& contenu(int i) {
           {"Le tableau se met à jour au fur et à mesure de la saisie.", QRect(240, 4380, 3000, 480)}}},
         {"Ajouter un Film",
          {{"ajoutfilm.png", QRect(240, 2160, 3900, 2700)}, {"choixk7.png", QRect(5520, 2160, 3000, 2460)}},
-         {{1, "Sélectionner la rubrique Ajouter un film dans le menu Film", QRect(240, 960, 4500, 300)},
-          {2, "L'écran de saisie s'affiche", QRect(240, 1380, 4500, 300)},
+         {{1, "Sélectionner la rubrique Ajouter un film dans le menu Film", QRect(240, 960, 8000, 300)},
+          {2, "L'écran de saisie s'affiche", QRect(240, 1380, 8000, 300)},
           {3,
            "Saisir les éléments du film un à un, ou importer les données du film avec l'icône d'importation, "
            "puis "
@@ -136,7 +136,7 @@ const Contenu& contenu(int i) {
            "rajouter une",
            QRect(5160, 5340, 4500, 720)}},
          {},
-         {{"Les données importées doivent être au format texte .FILM", QRect(600, 5880, 4200, 300)}}},
+         {{"Les données importées doivent être au format texte .FILM", QRect(600, 5820, 4400, 480)}}},
         {"Visualiser/Effacer une Cassette",
          {{"visuk7.png", QRect(3120, 2040, 3600, 2640)}},
          {{1, "Sélectionner la rubrique Visualiser/Effacer une cassette du menu Cassette",
@@ -155,6 +155,11 @@ const Contenu& contenu(int i) {
          {}},
     };
     return panneaux[i];
+}
+
+// A wrapped text gets the height it needs, whatever the room planned for it.
+void agrandir(QLabel* l) {
+    l->resize(l->width(), qMax(l->height(), l->heightForWidth(l->width())));
 }
 
 // Draws over the panel's pictures the lines that tie each callout to its place on the first one.
@@ -224,6 +229,7 @@ public:
                                                   police(QStringLiteral("Arial"), 9, true));
             libelle->setWordWrap(true);
             libelle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            agrandir(libelle);
         }
         for (const auto& t : c.textes) {
             QString chaine = QString::fromUtf8(t.first);
@@ -235,6 +241,7 @@ public:
                 entete ? police(QStringLiteral("Arial Black"), 12) : police(QStringLiteral("Arial"), 9));
             e->setWordWrap(true);
             e->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            agrandir(e);
             if (entete) {
                 // Headings are shadowed too.
                 Etiquette* o =
@@ -255,6 +262,7 @@ public:
             e->setBackColor(0xC0FFFF);
             e->setFrameStyle(QFrame::Box);
             e->setAlignment(Qt::AlignCenter);
+            agrandir(e);
             m_bulles.append({e, b.cible});
         }
         if (!m_bulles.isEmpty() && !m_images.isEmpty())
