@@ -465,6 +465,9 @@ Ouverture ouvrir(const QString& chemin) {
         } else {
             sqlite3* h = Sqlite::poignee(db);
             o = verifierStructure(h, absolu);
+            // A large collection reads its pages again and again (sorts, lists); keep up to 32 MB
+            // of them rather than SQLite's default 2 MB.
+            Sqlite::executer(h, QStringLiteral("PRAGMA cache_size = -32768"));
             if (o.ok() && !enregistrerCollation(db)) {
                 o.etat = Etat::Endommage;
                 o.message = QStringLiteral("Le catalogue %1 ne peut pas être ouvert (%2).")
