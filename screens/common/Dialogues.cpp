@@ -49,6 +49,30 @@ QString FichierOuvrir(QWidget* parent, const QString& filtre) {
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Ouvrir"), QString(), filtreQt(filtre));
 }
 
+namespace {
+RepondeurEnregistrement& repondeurEnregistrement() {
+    static RepondeurEnregistrement r;
+    return r;
+}
+} // namespace
+
+void setRepondeurEnregistrement(RepondeurEnregistrement r) {
+    repondeurEnregistrement() = std::move(r);
+}
+
+QString FichierEnregistrer(QWidget* parent, const QString& filtre, const QString& nomPropose) {
+    QString chemin = repondeurEnregistrement()
+                         ? repondeurEnregistrement()(filtre, nomPropose)
+                         : QFileDialog::getSaveFileName(parent, QStringLiteral("Enregistrer"), nomPropose,
+                                                        filtreQt(filtre));
+    const int barre = int(filtre.indexOf(QLatin1Char('|')));
+    const QString motif = filtre.mid(barre + 1).split(QLatin1Char(';')).value(0).trimmed(); // "*.pdf"
+    const QString extension = motif.mid(1);
+    if (!chemin.isEmpty() && extension.size() > 1 && !chemin.endsWith(extension, Qt::CaseInsensitive))
+        chemin += extension;
+    return chemin;
+}
+
 void setRepondeurImpression(RepondeurImpression r) {
     repondeurImpression() = std::move(r);
 }

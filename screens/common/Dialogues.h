@@ -20,6 +20,12 @@ QString filtreQt(const QString& filtre);
 using RepondeurFichier = std::function<QString(const QString& filtre)>;
 void setRepondeurFichier(RepondeurFichier r);
 
+// The save dialog: the path chosen (with the filter's extension added when missing), "" when
+// cancelled.
+QString FichierEnregistrer(QWidget* parent, const QString& filtre, const QString& nomPropose);
+using RepondeurEnregistrement = std::function<QString(const QString& filtre, const QString& nomPropose)>;
+void setRepondeurEnregistrement(RepondeurEnregistrement r);
+
 // The print dialog. Flag 16 ticks "collate". Returns false when the user cancels.
 struct Impression {
     int copies = 1;

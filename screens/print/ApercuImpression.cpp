@@ -5,6 +5,9 @@
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QPageSize>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextCursor>
@@ -23,19 +26,23 @@ ApercuImpression::ApercuImpression(QWidget* parent) : Feuille(parent) {
     TxtApercu->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     TxtApercu->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     BtnAjouterFilm = boutonOrange(this, QStringLiteral("OK"));
-    BtnAjouterFilm->setGeometry(pixels(2760), pixels(7140), pixels(1800), pixels(450));
+    BtnAjouterFilm->setGeometry(pixels(1320), pixels(7140), pixels(1800), pixels(450));
     BtnAjouterFilm->setDefault(true);
+    BtnPdf = boutonOrange(this, QStringLiteral("Enregistrer en PDF…"));
+    BtnPdf->setGeometry(pixels(3360), pixels(7140), pixels(2880), pixels(450));
     BtnAnnuler = boutonOrange(this, QStringLiteral("Annuler"));
-    BtnAnnuler->setGeometry(pixels(5040), pixels(7140), pixels(1800), pixels(450));
+    BtnAnnuler->setGeometry(pixels(6480), pixels(7140), pixels(1800), pixels(450));
     connect(BtnAjouterFilm, &QPushButton::clicked, this, &ApercuImpression::BtnAjouterFilm_Click);
     connect(BtnAnnuler, &QPushButton::clicked, this, &ApercuImpression::BtnAnnuler_Click);
+    connect(BtnPdf, &QPushButton::clicked, this, &ApercuImpression::BtnPdf_Click);
 }
 
 void ApercuImpression::BtnAjouterFilm_Click() {
+    // Without a printer the list can still be kept: the preview stays open on its PDF button.
     if (Dialogues::Imprimantes().isEmpty()) {
-        Messages::MsgBox(QStringLiteral("Aucune imprimante n'est installée, impossible d'imprimer !!"),
+        Messages::MsgBox(QStringLiteral("Aucune imprimante n'est installée, impossible d'imprimer !!\n\n"
+                                        "Le bouton « Enregistrer en PDF… » garde la liste dans un fichier."),
                          Messages::Exclamation);
-        Unload();
         return;
     }
     QPrinter imprimante(QPrinter::HighResolution);
@@ -71,4 +78,26 @@ void ApercuImpression::BtnAjouterFilm_Click() {
 
 void ApercuImpression::BtnAnnuler_Click() {
     Unload();
+}
+
+void ApercuImpression::BtnPdf_Click() {
+    const QString chemin = Dialogues::FichierEnregistrer(this, QStringLiteral("Documents PDF | *.pdf"),
+                                                         QStringLiteral("Liste des films.pdf"));
+    if (chemin.isEmpty())
+        return;
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(chemin);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setDocName(QStringLiteral("Liste des films"));
+    TxtApercu->document()->print(&pdf);
+    if (pdf.printerState() == QPrinter::Error || !QFileInfo(chemin).isFile()) {
+        Messages::MsgBox(QStringLiteral("Le fichier %1 n'a pas pu être écrit : vérifiez le dossier choisi et "
+                                        "la place sur le disque.")
+                             .arg(QDir::toNativeSeparators(chemin)),
+                         Messages::Critique);
+        return;
+    }
+    Messages::MsgBox(QStringLiteral("La liste a été enregistrée dans ") + QDir::toNativeSeparators(chemin),
+                     Messages::Information);
 }

@@ -14,8 +14,11 @@ public:
     QTextEdit* TxtApercu;
     QPushButton* BtnAjouterFilm;
     QPushButton* BtnAnnuler;
+    QPushButton* BtnPdf;
 
 public slots:
     void BtnAjouterFilm_Click();
     void BtnAnnuler_Click();
+    // Writes the list, with its formats, to a PDF file the user chooses.
+    void BtnPdf_Click();
 };

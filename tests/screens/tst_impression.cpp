@@ -362,10 +362,11 @@ private slots:
         QTest::addColumn<QStringList>("imprime"); // in this order; "-" first: not printed
         const QString pdf = QStringLiteral("%1/liste.pdf");
         const QString enCours = QStringLiteral("Impression en cours vers %1/liste.pdf|0|");
-        QTest::newRow("aucune imprimante")
-            << false << 1 << pdf << ""
-            << QStringList{"Aucune imprimante n'est installée, impossible d'imprimer !!|48|0"}
-            << QStringList();
+        QTest::newRow("aucune imprimante") << false << 1 << pdf << ""
+                                           << QStringList{"Aucune imprimante n'est installée, impossible "
+                                                          "d'imprimer !!\n\nLe bouton « Enregistrer en "
+                                                          "PDF… » garde la liste dans un fichier.|48|0"}
+                                           << QStringList();
         QTest::newRow("dialogue annulé") << true << 0 << pdf << "" << QStringList() << QStringList();
         QTest::newRow("liste entière") << true << 1 << pdf << "" << QStringList{enCours + "1"}
                                        << QStringList{"LISTE DES FILMS", "(classement par Titre de film)",
@@ -445,7 +446,8 @@ private slots:
 
         QVERIFY(f.isVisible());
         const bool echec = sortie.contains(QLatin1String("absent"));
-        QCOMPARE(ouvert, (copies == 0 && imprimante) || echec);
+        // Without a printer the preview stays open on its PDF button.
+        QCOMPARE(ouvert, (copies == 0 && imprimante) || echec || !imprimante);
         QCOMPARE(apres, avant);
         QCOMPARE(demandes, !imprimante ? 0 : copies == 0 ? 2 : 1);
         QCOMPARE(drapeaux, QList<int>(demandes, Dialogues::DrapeauAssembler));
@@ -463,6 +465,38 @@ private slots:
             QVERIFY2((i >= 0) != absent, qPrintable(t + QStringLiteral(" dans :\n") + texte));
             ou = qMax(ou, i);
         }
+    }
+
+    // The list kept as a PDF, with or without a printer; the extension comes by itself.
+    void enregistrementPdf() {
+        BancImpression banc;
+        remplir();
+        Dialogues::setImprimantes([] { return QStringList(); }, [] { return QString(); });
+        const QString pdf = banc.dossier.fichier(QStringLiteral("liste"));
+        Dialogues::setRepondeurEnregistrement([&](const QString&, const QString&) { return pdf; });
+        QStringList vus;
+        Messages::setRepondeur([&](const QString& texte, int) {
+            vus << texte;
+            return Messages::Ok;
+        });
+        Impression& f = banc.ouvrir();
+        puis([&] {
+            ApercuImpression* a = f.apercu();
+            QVERIFY(a);
+            QTest::mouseClick(a->BtnPdf, Qt::LeftButton);
+            QVERIFY(a->isVisible());
+            a->Unload();
+        });
+        QTest::mouseClick(f.BtnAjouterFilm, Qt::LeftButton);
+        Dialogues::setRepondeurEnregistrement({});
+        QVERIFY(QFile::exists(pdf + QStringLiteral(".pdf")));
+        QCOMPARE(vus, QStringList{QStringLiteral("La liste a été enregistrée dans ") + pdf +
+                                  QStringLiteral(".pdf")});
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) manque : le contenu du PDF n'est pas vérifié.");
+        const QString texte = pdfEnTexte(pdf + QStringLiteral(".pdf"));
+        QVERIFY2(texte.contains(QStringLiteral("LISTE DES FILMS")), qPrintable(texte));
+        QVERIFY2(texte.contains(QStringLiteral("(classement par Titre de film)")), qPrintable(texte));
     }
 };
 
