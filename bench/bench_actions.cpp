@@ -6,6 +6,7 @@
 #include "bench/Generateur.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Outils.h"
+#include "catalogue/Sauvegarde.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
 #include "screens/common/Dialogues.h"
@@ -147,6 +148,18 @@ int executerTaille(const Taille& t) {
     });
     Dialogues::setImprimantes([] { return QStringList(); }, [] { return QString(); });
     const int n = t.repetitions;
+
+    // The copy made at start when the catalogue changed since the last one.
+    resultat("sauvegarde au démarrage",
+             mesurer(
+                 qMax(1, n / 2), [&] { Sauvegarde::sauvegarder(d.path()); },
+                 [&] {
+                     Catalogue::ouvrir(d.filePath(Catalogue::NomCatalogue));
+                     QSqlQuery q(Catalogue::base());
+                     q.exec(QStringLiteral("INSERT INTO K7 (\"Durée\") VALUES ('01:00:00')"));
+                     q.exec(QStringLiteral("DELETE FROM K7 WHERE IdK7 = last_insert_rowid()"));
+                     Catalogue::fermer();
+                 }));
 
     // Start: the main window up and showing its first film.
     Moniteur* m = nullptr;

@@ -1,7 +1,9 @@
 #include "screens/auxiliary/Introduction.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Sauvegarde.h"
 #include "screens/common/Appli.h"
+#include "screens/common/Controles.h"
 #include "screens/common/Etiquettes.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
@@ -53,6 +55,7 @@ Introduction::Introduction(QWidget* parent) : Feuille(parent) {
     BtnOK->setGeometry(Unites::pixels(2700), Unites::pixels(3540), Unites::pixels(1200), Unites::pixels(450));
     BtnOK->setFont(police(QStringLiteral("Arial Black"), 10));
     BtnOK->setDefault(true);
+    lettreAcces(BtnOK, 'O');
     connect(BtnOK, &QPushButton::clicked, this, &Introduction::BtnOK_Click);
 }
 
@@ -86,8 +89,15 @@ void Introduction::BtnOK_Click() {
 }
 
 void Introduction::Form_Unload() {
-    // The main window appears first, then anything its loading has to say appears over it.
     hide();
+    // A copy of the catalogue before this run changes anything, when it changed since the last.
+    const Sauvegarde::Resultat copie = Sauvegarde::sauvegarder(Appli::dossier());
+    if (!copie.erreur.isEmpty())
+        Messages::MsgBox(QStringLiteral("La copie de sauvegarde du catalogue n'a pas pu être faite : %1.\n\n"
+                                        "Le catalogue lui-même n'est pas touché.")
+                             .arg(copie.erreur),
+                         Messages::Exclamation);
+    // The main window appears first, then anything its loading has to say appears over it.
     auto* moniteur = new Moniteur;
     moniteur->show();
     moniteur->Show();
