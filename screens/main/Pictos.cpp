@@ -150,6 +150,8 @@ void dessiner(QPainter& p, Picto picto) {
     }
 }
 
+} // namespace
+
 QPixmap image(Picto picto, int taille) {
     QPixmap pm(taille, taille);
     pm.fill(Qt::transparent);
@@ -159,8 +161,6 @@ QPixmap image(Picto picto, int taille) {
     dessiner(p, picto);
     return pm;
 }
-
-} // namespace
 
 QIcon icone(Picto picto) {
     QIcon i;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
 
 // The toolbar's pictures, drawn by the program itself so they stay sharp at any scale.
 namespace Pictos {
@@ -16,4 +17,6 @@ enum Picto {
     FichierFilm
 };
 QIcon icone(Picto p);
+// One picture at the given size in pixels, drawn for that size.
+QPixmap image(Picto p, int taille);
 } // namespace Pictos

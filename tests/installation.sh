@@ -1,0 +1,37 @@
+#!/bin/sh
+# Installs into a temporary folder, checks the application folder and the desktop entry, installs
+# again over a folder holding a catalogue and posters (they must stay as they are), and starts the
+# installed program under the offscreen platform.
+set -eu
+construction=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+dossier="$tmp/Cassetron"
+export XDG_DATA_HOME="$tmp/xdg"
+
+cmake --install "$construction" --prefix "$dossier" >/dev/null
+for f in Cassetron R7Ozire.Maj NoPicture.jpg cassetron.png cassetron.desktop; do
+    [ -e "$dossier/$f" ] || { echo "manque : $f"; exit 1; }
+done
+entree="$XDG_DATA_HOME/applications/cassetron.desktop"
+[ -f "$entree" ] || { echo "pas d'entrée de menu"; exit 1; }
+grep -q "^Exec=\"$dossier/Cassetron\"$" "$entree" || { echo "Exec faux"; cat "$entree"; exit 1; }
+grep -q "^Icon=$dossier/cassetron.png$" "$entree" || { echo "Icon faux"; exit 1; }
+[ ! -e "$dossier/R7Ozire.mdb" ] || { echo "un catalogue a été installé"; exit 1; }
+
+# Over an existing installation: the catalogue and the posters are the user's.
+echo "catalogue" > "$dossier/R7Ozire.mdb"
+mkdir -p "$dossier/Affiche" && echo "affiche" > "$dossier/Affiche/1.jpg"
+cmake --install "$construction" --prefix "$dossier" >/dev/null
+[ "$(cat "$dossier/R7Ozire.mdb")" = "catalogue" ] || { echo "catalogue touché"; exit 1; }
+[ "$(cat "$dossier/Affiche/1.jpg")" = "affiche" ] || { echo "affiche touchée"; exit 1; }
+rm -rf "$dossier/R7Ozire.mdb" "$dossier/Affiche"
+
+# The installed program starts and waits on its start-up screen.
+QT_QPA_PLATFORM=offscreen "$dossier/Cassetron" &
+pid=$!
+sleep 2
+kill -0 "$pid" 2>/dev/null || { echo "le programme installé ne démarre pas"; exit 1; }
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+echo "installation ok"
