@@ -102,5 +102,8 @@ About::About(QWidget* parent) : Feuille(parent) {
     BtnOK = boutonOrange(this, QStringLiteral("Ok"));
     BtnOK->setGeometry(pixels(3300), pixels(4740), pixels(1800), pixels(450));
     BtnOK->setDefault(true);
+    lettreAcces(BtnOK, 'O');
+    ordreTabulation({Text1, BtnOK});
+    BtnOK->setFocus();
     connect(BtnOK, &QPushButton::clicked, this, &About::BtnOK_Click);
 }

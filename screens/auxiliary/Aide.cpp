@@ -319,6 +319,10 @@ Aide::Aide(QWidget* parent) : Feuille(parent) {
     BtnRechercheK7 = boutons[3];
     BtnAjouterFilm = boutons[4];
     BtnVisuK7 = boutons[5];
+    const char lettres[6] = {'P', 'E', 'F', 'R', 'A', 'C'};
+    for (int i = 0; i < 6; ++i)
+        lettreAcces(boutons[i], lettres[i]);
+    ordreTabulation({boutons[0], boutons[1], boutons[2], boutons[3], boutons[4], boutons[5]});
 }
 
 void Aide::AfficheEcran(int Index) {

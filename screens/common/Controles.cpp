@@ -3,6 +3,7 @@
 #include "screens/common/Unites.h"
 
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -70,4 +71,25 @@ QPushButton* boutonOrange(QWidget* parent, const QString& texte, int couleur) {
             .arg(fond.name(), fond.darker(125).name()));
     b->setFont(Unites::police(QStringLiteral("Arial Black"), 9));
     return b;
+}
+
+void lettreAcces(QAbstractButton* bouton, char lettre) {
+    const auto touche = Qt::Key(Qt::Key_A + (lettre - 'A'));
+    auto* raccourci = new QShortcut(QKeySequence(Qt::ALT | touche), bouton);
+    raccourci->setContext(Qt::WindowShortcut);
+    QObject::connect(raccourci, &QShortcut::activated, bouton, [bouton] {
+        if (bouton->isVisible() && bouton->isEnabled())
+            bouton->click();
+    });
+    if (bouton->toolTip().isEmpty())
+        bouton->setToolTip(QStringLiteral("Alt+%1").arg(QLatin1Char(lettre)));
+}
+
+void ordreTabulation(std::initializer_list<QWidget*> ordre) {
+    QWidget* precedent = nullptr;
+    for (QWidget* w : ordre) {
+        if (precedent)
+            QWidget::setTabOrder(precedent, w);
+        precedent = w;
+    }
 }

@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <initializer_list>
+
 // A clock-time field with the typing aids every duration field shares: ":" appended at 2 and 5
 // characters, the text cut to 8, Backspace empties the field, a click selects the whole text.
 // The rule applies to text set by code as well, as it does to typing.
@@ -34,3 +36,10 @@ signals:
 
 // The screens' orange buttons.
 QPushButton* boutonOrange(QWidget* parent, const QString& texte, int couleur = 33023);
+
+// Alt+letter presses the button as an underlined letter would, while its caption keeps its exact
+// text; the tooltip tells the key.
+void lettreAcces(QAbstractButton* bouton, char lettre);
+
+// Tab visits these widgets in this order.
+void ordreTabulation(std::initializer_list<QWidget*> ordre);

@@ -110,6 +110,9 @@ Grille::Grille(QWidget* parent) : QTableView(parent), m_modele(new ModeleGrille(
     horizontalHeader()->viewport()->installEventFilter(this);
     horizontalHeader()->setMinimumSectionSize(1);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Nothing is edited in a cell: Tab leaves the grid for the next control instead of trapping
+    // the keyboard in it.
+    setTabKeyNavigation(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
     setMouseTracking(true);

@@ -131,6 +131,13 @@ AjoutFilm::AjoutFilm(QWidget* parent) : Feuille(parent) {
     BtnAnnuler = boutonOrange(this, QStringLiteral("Annuler"));
     BtnAnnuler->setGeometry(pixels(7020), pixels(5820), pixels(1800), pixels(450));
 
+    lettreAcces(BtnAjouterFilm, 'V');
+    lettreAcces(BtnAnnuler, 'N');
+    // The film's fields as they read, the poster's buttons, then the form's answers.
+    ordreTabulation({TxtTitre, TxtRealisateur, TxtActeurs, TxtDuree, TxtDate, TxtPays, ComboGenre,
+                     TxtDescription, OuvrirAffiche, ImporterFilm, BtnAjouterFilm, BtnAnnuler});
+    TxtTitre->setFocus();
+
     connect(BtnAjouterFilm, &QPushButton::clicked, this, &AjoutFilm::BtnAjouterFilm_Click);
     connect(BtnAnnuler, &QPushButton::clicked, this, &AjoutFilm::BtnAnnuler_Click);
     connect(OuvrirAffiche, &QToolButton::clicked, this, &AjoutFilm::OuvrirAffiche_Click);

@@ -9,6 +9,7 @@
 #include "screens/main/Moniteur.h"
 
 #include <QDir>
+#include <QKeyEvent>
 
 using Unites::pixels;
 
@@ -39,6 +40,13 @@ AjoutK7::AjoutK7(QWidget* parent) : Feuille(parent) {
     BtnAnnuler = boutonOrange(this, QStringLiteral("Annuler"));
     BtnAnnuler->setGeometry(pixels(2940), pixels(1500), pixels(1680), pixels(480));
 
+    lettreAcces(BtnAjouterK7, 'A');
+    lettreAcces(BtnAnnuler, 'N');
+    ordreTabulation({TxtDuree, BtnAjouterK7, BtnAnnuler});
+    TxtDuree->setFocus();
+    // Up and Down in the length step the hours, as the spinner beside it does.
+    TxtDuree->installEventFilter(this);
+
     connect(UpDownDuree, &UpDown::UpClick, this, &AjoutK7::UpClick);
     connect(UpDownDuree, &UpDown::DownClick, this, &AjoutK7::DownClick);
     connect(BtnAjouterK7, &QPushButton::clicked, this, &AjoutK7::BtnAjouterK7_Click);
@@ -68,6 +76,17 @@ void AjoutK7::changerHeures(int pas) {
     if (pas < 0 && heures <= 0)
         return;
     TxtDuree->setText(QStringLiteral("%1").arg(heures + pas, 2, 10, QLatin1Char('0')) + t.mid(p));
+}
+
+bool AjoutK7::eventFilter(QObject* objet, QEvent* e) {
+    if (objet == TxtDuree && e->type() == QEvent::KeyPress) {
+        const int touche = static_cast<QKeyEvent*>(e)->key();
+        if (touche == Qt::Key_Up || touche == Qt::Key_Down) {
+            changerHeures(touche == Qt::Key_Up ? +1 : -1);
+            return true;
+        }
+    }
+    return Feuille::eventFilter(objet, e);
 }
 
 void AjoutK7::UpClick() {

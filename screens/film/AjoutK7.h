@@ -30,6 +30,7 @@ public slots:
 
 protected:
     void Form_Load() override;
+    bool eventFilter(QObject* objet, QEvent* e) override;
 
 private:
     void changerHeures(int pas);

@@ -67,6 +67,12 @@ ChoixK7::ChoixK7(QWidget* parent) : Feuille(parent) {
     BtnAjouterK7 = boutonOrange(this, QStringLiteral("Ajouter une Cassette"), OrangeClair);
     BtnFermer = boutonOrange(this, QStringLiteral("Fermer"));
     BtnValiderK7->setDefault(true);
+    lettreAcces(BtnValiderK7, 'A');
+    lettreAcces(BtnAjouterK7, 'C');
+    lettreAcces(BtnFermer, 'F');
+    // The list first: the arrows pick a cassette, Enter places the film on it.
+    ordreTabulation({TableK7Libre, BtnValiderK7, BtnAjouterK7, BtnFermer});
+    TableK7Libre->setFocus();
 
     connect(TableK7Libre, &Grille::RowColChange, this, &ChoixK7::TableK7Libre_RowColChange);
     connect(&shape, &TableauEtiquettes::Click, this, &ChoixK7::shape_Click);
@@ -373,6 +379,7 @@ InfosK7::InfosK7(QWidget* parent) : Feuille(parent) {
     BtnValiderK7 = boutonOrange(this, QStringLiteral("Ok"));
     BtnValiderK7->setGeometry(pixels(2100), pixels(3000), pixels(1440), pixels(420));
     BtnValiderK7->setDefault(true);
+    lettreAcces(BtnValiderK7, 'O');
     connect(BtnValiderK7, &QPushButton::clicked, this, &InfosK7::BtnValiderK7_Click);
 }
 

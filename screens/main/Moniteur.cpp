@@ -28,10 +28,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -188,6 +190,14 @@ Moniteur::Moniteur(QWidget* parent) : Feuille(parent) {
         b->setGeometry(pixels(gauche), pixels(90), pixels(525), pixels(525));
         gauche += 525;
     }
+    ordreTabulation({BtnListeFilm, BntAjouterFilm, BtnModifFilm, BtnEffacerFilm, BtnRechercheK7, BtnAjoutK7,
+                     BtnVisuK7, TxtDescription});
+    // The summary has no caret to move and the tool buttons would only walk the bar: the arrows
+    // browse even when one of them has the focus.
+    TxtDescription->installEventFilter(this);
+    for (QToolButton* b :
+         {BtnListeFilm, BntAjouterFilm, BtnModifFilm, BtnEffacerFilm, BtnRechercheK7, BtnAjoutK7, BtnVisuK7})
+        b->installEventFilter(this);
 
     for (SourceDonnees* s : {&DataFilm, &DataFilmK7, &DataK7})
         s->setParent(this);
@@ -447,6 +457,41 @@ void Moniteur::BtnPreviousFilm_Click() {
         DataFilm.MoveLast();
     AfficheAffiche();
     AfficheInfosK7();
+}
+
+bool Moniteur::parcourir(const QKeyEvent* e) {
+    if ((e->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    const bool suivant = e->key() == Qt::Key_Right || e->key() == Qt::Key_PageDown;
+    const bool precedent = e->key() == Qt::Key_Left || e->key() == Qt::Key_PageUp;
+    if (!suivant && !precedent)
+        return false;
+    // Disabled buttons mean browsing is off (empty catalogue, list open): the keys obey them too.
+    QPushButton* bouton = suivant ? BtnNextFilm : BtnPreviousFilm;
+    if (bouton->isEnabled()) {
+        if (suivant)
+            BtnNextFilm_Click();
+        else
+            BtnPreviousFilm_Click();
+    }
+    return true;
+}
+
+bool Moniteur::eventFilter(QObject* objet, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        const auto* touche = static_cast<QKeyEvent*>(e);
+        const bool page =
+            objet == TxtDescription && (touche->key() == Qt::Key_PageUp || touche->key() == Qt::Key_PageDown);
+        // A summary longer than its box keeps the page keys to scroll through it.
+        if (!(page && TxtDescription->verticalScrollBar()->maximum() > 0) && parcourir(touche))
+            return true;
+    }
+    return Feuille::eventFilter(objet, e);
+}
+
+void Moniteur::keyPressEvent(QKeyEvent* e) {
+    if (!parcourir(e))
+        Feuille::keyPressEvent(e);
 }
 
 void Moniteur::Form_Activate() {

@@ -5,6 +5,7 @@
 #include "screens/common/Feuille.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -125,9 +126,14 @@ protected:
     bool Form_QueryUnload() override;
     // Escape does not close the main window: quitting is a command of its own.
     void reject() override {}
+    // Left/Right and Page Up/Page Down browse as the "<" and ">" buttons do.
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* objet, QEvent* e) override;
 
 private:
     void construireMenus();
+    // True when the key is a browsing key, whether or not browsing is possible now.
+    bool parcourir(const QKeyEvent* e);
     void construireBarreOutils();
     void chargerAffiche(const QString& chemin);
     bool m_catalogueOuvert = false;

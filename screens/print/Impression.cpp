@@ -194,6 +194,11 @@ Impression::Impression(QWidget* parent) : Feuille(parent) {
     BtnAjouterFilm->setDefault(true);
     BtnAnnuler = boutonOrange(this, QStringLiteral("Annuler"));
     BtnAnnuler->setGeometry(pixels(3480), pixels(3720), pixels(1800), pixels(450));
+    lettreAcces(BtnAjouterFilm, 'I');
+    lettreAcces(BtnAnnuler, 'N');
+    // The choices are one group: Tab enters it at the checked one, the arrows move within it.
+    ordreTabulation(
+        {CaseTri[0], CaseTri[1], CaseTri[2], CaseTri[3], CaseTri[4], CaseTri[5], BtnAjouterFilm, BtnAnnuler});
     connect(BtnAjouterFilm, &QPushButton::clicked, this, &Impression::BtnAjouterFilm_Click);
     connect(BtnAnnuler, &QPushButton::clicked, this, &Impression::BtnAnnuler_Click);
 }

@@ -76,6 +76,10 @@ ConsultK7::ConsultK7(QWidget* parent) : Feuille(parent) {
     BtnAjouterK7 = boutonOrange(this, QStringLiteral("Ajouter une Cassette"), OrangeClair);
     BtnValiderK7 = boutonOrange(this, QStringLiteral("Ok"));
     BtnValiderK7->setDefault(true);
+    lettreAcces(BtnAjouterK7, 'C');
+    lettreAcces(BtnValiderK7, 'O');
+    ordreTabulation({LblHH, LblMM, LblSS, TableK7Libre, BtnAjouterK7, BtnValiderK7});
+    LblHH->setFocus();
 
     connect(LblHH, &QLineEdit::textChanged, this, &ConsultK7::LblHH_Change);
     connect(LblMM, &QLineEdit::textChanged, this, &ConsultK7::LblMM_Change);

@@ -66,6 +66,10 @@ VisuK7::VisuK7(QWidget* parent) : Feuille(parent) {
     BtnValiderK7 = boutonOrange(this, QStringLiteral("Ok"));
     BtnValiderK7->setGeometry(pixels(3120), pixels(3240), pixels(1680), pixels(450));
     BtnValiderK7->setDefault(true);
+    lettreAcces(BtnEffacerK7, 'E');
+    lettreAcces(BtnValiderK7, 'O');
+    ordreTabulation({ComboK7, BtnEffacerK7, BtnValiderK7});
+    ComboK7->setFocus();
 
     TimerChange = new QTimer(this);
     TimerChange->setInterval(100);
