@@ -1,0 +1,1 @@
+SELECT * FROM Film ORDER BY Titre

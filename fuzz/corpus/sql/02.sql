@@ -1,0 +1,1 @@
+SELECT * from K7 WHERE TempsRestant >= #01:45:00# ORDER BY TempsRestant

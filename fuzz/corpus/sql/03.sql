@@ -1,0 +1,1 @@
+SELECT * from K7 WHERE TempsRestant >= #0:33# ORDER BY TempsRestant

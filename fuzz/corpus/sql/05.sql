@@ -1,0 +1,1 @@
+SELECT * FROM FilmK7 WHERE IdK7=3AND Position>=1.5 ORDER BY Position

@@ -1,0 +1,1 @@
+SELECT * FROM Film WHERE Titre = 'L''été 5' OR [Réalisateur] = "x 7"

@@ -1,0 +1,1 @@
+SELECT Titre FROM Film WHERE Titre > #abc'def# ORDER BY Date

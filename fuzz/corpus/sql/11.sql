@@ -1,0 +1,1 @@
+SELECT count(*) FROM Film GROUP BY Genre ORDER BY 1

@@ -1,0 +1,1 @@
+SELECT * FROM Film WHERE IdFilm = 1e3 OR IdFilm = 0x10 OR IdFilm = 1.2.3

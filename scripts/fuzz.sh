@@ -1,0 +1,42 @@
+#!/bin/sh
+# Builds the catalogue engine's libFuzzer targets with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-fuzz/, then runs each for the given number of seconds
+# (20 by default) from a copy of its seed corpus in fuzz/corpus/. Exits non-zero when any target
+# finds a fault; the input that shows it is left in build-fuzz/trouvailles/.
+set -eu
+secondes="${1:-20}"
+racine=$(cd "$(dirname "$0")/.." && pwd)
+construction="$racine/build-fuzz"
+"$racine/scripts/paquets.sh" fuzz
+
+CC=clang CXX=clang++ cmake -S "$racine/fuzz" -B "$construction" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$construction" -j"${CASSETRON_FUZZ_JOBS:-2}"
+
+# The longest input each target reads: a film file, a query, a record with its steps.
+longueur() {
+    case "$1" in
+    fuzz_fichierfilm) echo 4096 ;;
+    fuzz_sql) echo 1024 ;;
+    *) echo 2048 ;;
+    esac
+}
+
+trouvailles="$construction/trouvailles"
+mkdir -p "$trouvailles"
+statut=0
+for cible in fuzz_fichierfilm fuzz_sql fuzz_status; do
+    corpus="$construction/corpus/$cible"
+    rm -rf "$corpus"
+    mkdir -p "$corpus"
+    cp "$racine/fuzz/corpus/${cible#fuzz_}/"* "$corpus/"
+    echo "== $cible, $secondes s"
+    if ! UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 QT_QPA_PLATFORM=offscreen \
+        "$construction/$cible" -max_total_time="$secondes" -max_len="$(longueur "$cible")" \
+        -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$trouvailles/$cible-" \
+        "$corpus"; then
+        echo "** $cible : trouvaille, voir $trouvailles" >&2
+        statut=1
+    fi
+done
+exit $statut
