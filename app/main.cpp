@@ -1,4 +1,7 @@
 #include "screens/auxiliary/Introduction.h"
+#include "screens/common/Appli.h"
+#include "screens/common/Instance.h"
+#include "screens/common/Messages.h"
 #include "screens/main/Pictos.h"
 
 #include <QApplication>
@@ -17,6 +20,13 @@ int main(int argc, char** argv) {
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&traduction);
     QApplication::setWindowIcon(Pictos::icone(Pictos::VisuK7));
+
+    // Before anything reads or installs the catalogue.
+    const InstanceUnique instance(Appli::dossier());
+    if (!instance.acquise()) {
+        Messages::MsgBox(InstanceUnique::message(), Messages::Exclamation);
+        return 1;
+    }
 
     auto* introduction = new Introduction;
     introduction->Show();

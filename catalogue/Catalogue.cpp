@@ -3,6 +3,7 @@
 #include "catalogue/Fonctions.h"
 #include "catalogue/Invariants.h"
 #include "catalogue/Outils.h"
+#include "catalogue/Pannes.h"
 #include "catalogue/Sqlite.h"
 
 #include <QCollator>
@@ -41,7 +42,34 @@ sqlite3* poignee(const QSqlDatabase& db) {
 }
 
 QString messageMoteur(sqlite3* db) {
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("base de donnée fermée");
+    if (!db)
+        return QStringLiteral("base de donnée fermée");
+    // What a damaged or locked-away file makes the engine say reaches the user in French; the
+    // engine's other texts are the program's own faults and stay as they are.
+    switch (sqlite3_errcode(db)) {
+    case SQLITE_CORRUPT:
+        return QStringLiteral("une partie du fichier est illisible");
+    case SQLITE_NOTADB:
+        return QStringLiteral("ce n'est pas un fichier de base de donnée");
+    case SQLITE_READONLY:
+        return QStringLiteral("le catalogue est en lecture seule : il n'accepte pas d'écriture");
+    case SQLITE_IOERR:
+        return QStringLiteral("erreur de lecture ou d'écriture sur le disque");
+    case SQLITE_FULL:
+        return QStringLiteral("le disque est plein");
+    case SQLITE_CANTOPEN: // on an open connection, a journal or a copy its folder refuses
+        return QStringLiteral("le fichier ou son dossier n'accepte pas d'écriture");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("accès refusé");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("le catalogue est occupé par un autre programme");
+    case SQLITE_NOMEM:
+        return QStringLiteral("mémoire insuffisante");
+    default:
+        return QString::fromUtf8(sqlite3_errmsg(db));
+    }
 }
 
 namespace {
@@ -130,6 +158,11 @@ void Requete::lier(int index, const QVariant& valeur) {
 int Requete::pas() {
     if (!m_stmt)
         return SQLITE_MISUSE;
+    // A statement that changes rows is one write, counted when it starts.
+    if (!sqlite3_stmt_busy(m_stmt) && !sqlite3_stmt_readonly(m_stmt) && !Pannes::autoriser()) {
+        m_erreur = Pannes::message();
+        return SQLITE_IOERR;
+    }
     const int rc = sqlite3_step(m_stmt);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         m_erreur = messageMoteur(m_db);
@@ -178,7 +211,7 @@ bool executer(sqlite3* db, const QString& sql, QString* erreur) {
     }
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
     if (rc != SQLITE_OK && erreur)
-        *erreur = msg ? QString::fromUtf8(msg) : messageMoteur(db);
+        *erreur = msg && (rc & 0xFF) == SQLITE_ERROR ? QString::fromUtf8(msg) : messageMoteur(db);
     sqlite3_free(msg);
     return rc == SQLITE_OK;
 }
@@ -351,19 +384,39 @@ bool estFichierSqlite(const QString& chemin, QString* raison) {
 // Checks that the file holds the three tables with all their fields. Returns the open failure.
 Ouverture verifierStructure(sqlite3* db, const QString& chemin) {
     Ouverture o;
+    auto endommage = [&](const QString& raison) {
+        o.etat = Etat::Endommage;
+        o.message = QStringLiteral("Le catalogue %1 est endommagé et ne peut pas être lu (%2).\n\n"
+                                   "Utilisez la réparation de la base de donnée.")
+                        .arg(nomLisible(chemin), raison);
+        return o;
+    };
+    // A view answers the same questions as a table but takes no rows: not a catalogue's table.
+    QHash<QString, QString> genres;
+    {
+        Requete q(db, QStringLiteral("SELECT lower(name), type FROM sqlite_master"));
+        int rc;
+        while ((rc = q.pas()) == SQLITE_ROW)
+            genres.insert(q.texte(0), q.texte(1));
+        if (rc != SQLITE_DONE)
+            return endommage(q.erreur());
+    }
     for (const Table& t : tables()) {
+        const QString genre = genres.value(t.nom.toLower());
+        if (!genre.isEmpty() && genre != QLatin1String("table")) {
+            o.etat = Etat::Incomplet;
+            o.message =
+                QStringLiteral("Le fichier %1 n'est pas un catalogue complet : « %2 » n'est pas une table.")
+                    .arg(nomLisible(chemin), t.nom);
+            return o;
+        }
         Requete q(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(t.nom));
         QSet<QString> presents;
         int rc;
         while ((rc = q.pas()) == SQLITE_ROW)
             presents.insert(q.texte(1).toLower());
-        if (rc != SQLITE_DONE) {
-            o.etat = Etat::Endommage;
-            o.message = QStringLiteral("Le catalogue %1 est endommagé et ne peut pas être lu (%2).\n\n"
-                                       "Utilisez la réparation de la base de donnée.")
-                            .arg(nomLisible(chemin), q.erreur());
-            return o;
-        }
+        if (rc != SQLITE_DONE)
+            return endommage(q.erreur());
         if (presents.isEmpty()) {
             o.etat = Etat::Incomplet;
             o.message =
@@ -401,6 +454,10 @@ bool remplacer(const QString& source, const QString& cible, QString* erreur) {
         *erreur = QStringLiteral("impossible d'écrire sur le disque la copie %1").arg(nomLisible(source));
         return false;
     }
+    if (!Pannes::autoriser()) {
+        *erreur = Pannes::message();
+        return false;
+    }
     if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(cible).constData()) != 0) {
         *erreur = QString::fromLocal8Bit(std::strerror(errno));
         return false;
@@ -435,7 +492,7 @@ QString texteSauf(const QString& s) {
 Ouverture ouvrir(const QString& chemin) {
     const QString absolu = QFileInfo(chemin).absoluteFilePath();
     if (estOuvert() && g_chemin == absolu)
-        return {Etat::Ouvert, {}};
+        return {Etat::Ouvert, {}, false, {}};
     fermer();
 
     Ouverture o;
@@ -473,6 +530,20 @@ Ouverture ouvrir(const QString& chemin) {
                 o.message = QStringLiteral("Le catalogue %1 ne peut pas être ouvert (%2).")
                                 .arg(nomLisible(absolu), Sqlite::messageMoteur(h));
             }
+            // Writing needs the file and, for the engine's journal beside it, its folder.
+            const auto ecrivable = [](const QString& c) {
+                return ::access(QFile::encodeName(c).constData(), W_OK) == 0;
+            };
+            if (o.ok() && (sqlite3_db_readonly(h, "main") == 1 || !ecrivable(absolu) ||
+                           !ecrivable(QFileInfo(absolu).absolutePath()))) {
+                o.lectureSeule = true;
+                o.avertissement =
+                    QStringLiteral("Le catalogue %1 est en lecture seule : vous pouvez le consulter, mais "
+                                   "aucune modification ne pourra y être enregistrée.\n\nVérifiez que le "
+                                   "dossier de l'application et le catalogue sont accessibles en écriture, "
+                                   "puis redémarrez Cassetron.")
+                        .arg(nomLisible(absolu));
+            }
         }
         if (!o.ok())
             db.close();
@@ -509,6 +580,29 @@ void fermer() {
         QSqlDatabase::removeDatabase(NomConnexion);
     }
     g_chemin.clear();
+}
+
+bool lireMarque(qint32* marque, QString* erreur) {
+    Requete q(Sqlite::poignee(base()), QStringLiteral("PRAGMA user_version"));
+    if (q.pas() != SQLITE_ROW) {
+        if (erreur)
+            *erreur = q.erreur();
+        return false;
+    }
+    *marque = qint32(q.entier(0));
+    return true;
+}
+
+bool avancerMarque(qint32* marque, QString* erreur) {
+    qint32 m = 0;
+    if (!lireMarque(&m, erreur))
+        return false;
+    // Only equality is ever asked of the mark, so it may wrap round (past 0, the fresh file's).
+    m = m == std::numeric_limits<qint32>::max() ? 1 : m + 1;
+    if (!Sqlite::executer(Sqlite::poignee(base()), QStringLiteral("PRAGMA user_version = %1").arg(m), erreur))
+        return false;
+    *marque = m;
+    return true;
 }
 
 bool enregistrerCollation(QSqlDatabase& db) {
@@ -610,9 +704,28 @@ QString traduireSql(const QString& sql, QVariantList* parametres) {
         }
         return -1;
     };
+    // After ORDER BY or GROUP BY, a bare number is a column of the result: made a parameter, it
+    // would be a constant that sorts or groups nothing. Kept as written at the head of every term
+    // there (a literal is never wrong, only shared less).
+    bool listeBy = false;
+    int precedent = -1; // the last token that is not blank
     for (int k = 0; k < jetons.size(); ++k) {
         const Jeton& j = jetons[k];
-        if (parametres && j.genre == Nombre) {
+        const bool ordinal =
+            listeBy && j.genre == Nombre && precedent >= 0 &&
+            (jetons[precedent].texte.compare(QLatin1String("BY"), Qt::CaseInsensitive) == 0 ||
+             jetons[precedent].texte == QLatin1String(","));
+        if (!j.texte.trimmed().isEmpty()) {
+            const QString haut = j.texte.toUpper();
+            if (j.genre == Mot && haut == QLatin1String("BY") && precedent >= 0 &&
+                (jetons[precedent].texte.toUpper() == QLatin1String("ORDER") ||
+                 jetons[precedent].texte.toUpper() == QLatin1String("GROUP")))
+                listeBy = true;
+            else if (haut == QLatin1String(";") || (j.genre == Mot && haut == QLatin1String("SELECT")))
+                listeBy = false;
+            precedent = k;
+        }
+        if (parametres && j.genre == Nombre && !ordinal) {
             // Numbers become parameters: texts differing only by a number share one statement.
             bool entier = false;
             const qlonglong n = j.texte.toLongLong(&entier);
@@ -710,6 +823,12 @@ Transaction::~Transaction() {
 bool Transaction::valider() {
     if (!m_actif)
         return false;
+    // The commit is a write of its own: where a full disk shows.
+    if (!Pannes::autoriser()) {
+        m_erreur = Pannes::message();
+        annuler();
+        return false;
+    }
     if (!Sqlite::executer(Sqlite::poignee(m_db), QStringLiteral("RELEASE ") + m_nom, &m_erreur)) {
         annuler();
         return false;
@@ -750,6 +869,18 @@ bool copieSaine(const QString& chemin, QString* raison) {
 }
 
 } // namespace
+
+namespace {
+const QString NomReparation = QStringLiteral("R7Ozire.reparation.mdb");
+}
+
+void oublierCopiesInterrompues(const QString& dossier) {
+    const QDir d(dossier);
+    for (const QString& copie : {NomCompact, NomReparation}) {
+        QFile::remove(d.filePath(copie));
+        QFile::remove(d.filePath(copie + QStringLiteral("-journal")));
+    }
+}
 
 Resultat compacter(const QString& dossier) {
     const QDir d(dossier);
@@ -1166,7 +1297,7 @@ Remise remettreEnEtat(sqlite3* db) {
 Reparation reparer(const QString& dossier) {
     const QDir d(dossier);
     const QString source = d.filePath(NomCatalogue);
-    const QString neuf = d.filePath(QStringLiteral("R7Ozire.reparation.mdb"));
+    const QString neuf = d.filePath(NomReparation);
     Reparation r;
     if (!QFileInfo(source).isFile()) {
         r.message = QStringLiteral("Le catalogue %1 est introuvable.").arg(nomLisible(source));
@@ -1206,6 +1337,13 @@ Reparation reparer(const QString& dossier) {
                     maj.lier(2, nomsCanoniques().value(seq.texte(0).toLower(), seq.texte(0)));
                     maj.executer();
                 }
+            }
+            // The mark goes along: a poster change left pending must still find it as it was.
+            if (raison.isEmpty()) {
+                Requete marque(src.db, QStringLiteral("PRAGMA user_version"));
+                if (marque.pas() == SQLITE_ROW && marque.entier(0) != 0)
+                    Sqlite::executer(dst.db,
+                                     QStringLiteral("PRAGMA user_version = %1").arg(marque.entier(0)));
             }
             if (raison.isEmpty() && !Sqlite::executer(dst.db, QStringLiteral("COMMIT"), &raison))
                 Sqlite::executer(dst.db, QStringLiteral("ROLLBACK"));

@@ -24,6 +24,9 @@ enum class Etat { Ouvert, Absent, PasUnCatalogue, Incomplet, Endommage };
 struct Ouverture {
     Etat etat = Etat::Absent;
     QString message; // French, ready for a message box; empty when opened
+    // Opened, but the file or its folder refuses writes: it can be read, no change can be saved.
+    bool lectureSeule = false;
+    QString avertissement; // French, for a message box, when read-only
     bool ok() const { return etat == Etat::Ouvert; }
 };
 
@@ -36,6 +39,13 @@ QString cheminOuvert();
 bool estOuvert();
 // Releases the file (maintenance needs it closed).
 void fermer();
+
+// A counter in the catalogue file's header (PRAGMA user_version, which the schema leaves unused),
+// moved on inside a command's transaction: files a command changes beside the catalogue after
+// its commit can tell at the next start whether that commit happened. On the shared connection.
+bool lireMarque(qint32* marque, QString* erreur = nullptr);
+// Within the open transaction; gives back the new value, which commits or rolls back with it.
+bool avancerMarque(qint32* marque, QString* erreur = nullptr);
 
 // Rewrites a text of the screens' SQL dialect into SQLite: #HH:MM:SS# literals become quoted
 // texts, a number glued to a keyword gets a blank, ORDER BY on text columns uses French order.
@@ -81,6 +91,11 @@ struct Resultat {
 // first), then renames the copy over the catalogue: there is always a whole catalogue in place.
 // The catalogue must not be open.
 Resultat compacter(const QString& dossier);
+
+// Removes what a compaction or a repair cut short (a crash, a power cut) left beside the
+// catalogue: its unfinished copy, never the catalogue, since a copy takes its place only by a
+// rename. At start, before the catalogue is opened.
+void oublierCopiesInterrompues(const QString& dossier);
 
 // PRAGMA integrity_check plus the catalogue's own rules; empty when all is well.
 QStringList verifierIntegrite(const QString& chemin);

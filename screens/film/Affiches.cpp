@@ -1,15 +1,139 @@
 #include "screens/film/Affiches.h"
 
+#include "catalogue/Catalogue.h"
+#include "catalogue/Pannes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Affiches {
+
+namespace {
+
+const QString NomJournal = QStringLiteral(".journal-affiches");
+const QString NomJournalProvisoire = QStringLiteral(".journal-affiches.provisoire");
+const QString EnTete = QStringLiteral("Cassetron affiches 1");
+
+// The temporary copies, as QTemporaryFile names them from ".nouvelle-XXXXXX.jpg": no user names a
+// file so, and nothing else in the folder is ever removed unless a journal names it.
+bool estProvisoire(const QString& nom) {
+    static const QRegularExpression modele(QStringLiteral("^\\.nouvelle-[A-Za-z0-9]{6}\\.jpg$"));
+    return modele.match(nom).hasMatch();
+}
+
+bool estAffiche(const QString& nom) {
+    static const QRegularExpression modele(QStringLiteral("^[1-9][0-9]*\\.jpg$"));
+    return modele.match(nom).hasMatch();
+}
+
+QString raisonSysteme() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Writes what is already written to the disk, so that a power cut keeps the order of the steps.
+void synchroniser(const QString& chemin) {
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// A file that is already gone is not a failure.
+bool supprimer(const QString& chemin, QString* erreur) {
+    if (::unlink(QFile::encodeName(chemin).constData()) == 0 || errno == ENOENT)
+        return true;
+    *erreur = QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(chemin), raisonSysteme());
+    return false;
+}
+
+bool renommer(const QString& source, const QString& cible, QString* erreur) {
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(cible).constData()) == 0)
+        return true;
+    *erreur = QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(cible), raisonSysteme());
+    return false;
+}
+
+struct Contenu {
+    qint32 marque = 0;
+    QList<QPair<QString, QString>> installations; // temporary copy, poster
+    QStringList suppressions;
+};
+
+// A journal is put in place whole by a rename; one that does not read as such was not written by
+// Cassetron, and none of the names it holds is trusted.
+bool lire(const QString& chemin, Contenu* c) {
+    QFile f(chemin);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > (1 << 20))
+        return false;
+    const QStringList lignes = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    if (lignes.size() < 4 || lignes[0] != EnTete || lignes[lignes.size() - 2] != QLatin1String("fin") ||
+        !lignes.last().isEmpty())
+        return false;
+    const QStringList marque = lignes[1].split(QLatin1Char(' '));
+    bool ok = marque.size() == 2 && marque[0] == QLatin1String("marque");
+    c->marque = ok ? marque[1].toInt(&ok) : 0;
+    for (int i = 2; ok && i < lignes.size() - 2; ++i) {
+        const QStringList l = lignes[i].split(QLatin1Char(' '));
+        if (l.size() == 3 && l[0] == QLatin1String("installer") && estProvisoire(l[1]) && estAffiche(l[2]))
+            c->installations.append({l[1], l[2]});
+        else if (l.size() == 2 && l[0] == QLatin1String("supprimer") && estAffiche(l[1]))
+            c->suppressions << l[1];
+        else
+            ok = false;
+    }
+    return ok;
+}
+
+// Settles a journal left in the folder: its command committed only if the catalogue holds its
+// mark; then its changes are finished, else its copies go. The journal goes once settled.
+bool regler(const QDir& d, Reprise* r) {
+    // A journal not yet in place belongs to a command that never reached its commit.
+    if (!supprimer(d.filePath(NomJournalProvisoire), &r->erreur))
+        return false;
+    const QString journal = d.filePath(NomJournal);
+    if (!QFileInfo::exists(journal))
+        return true;
+    Contenu c;
+    if (lire(journal, &c)) {
+        qint32 marque = 0;
+        QString erreur;
+        if (!Catalogue::lireMarque(&marque, &erreur)) {
+            r->erreur =
+                QStringLiteral("le catalogue ne dit pas où en était la dernière commande (%1)").arg(erreur);
+            return false;
+        }
+        r->journal = true;
+        r->validee = marque == c.marque;
+        bool ok = true;
+        for (const auto& [provisoire, affiche] : std::as_const(c.installations)) {
+            const QString source = d.filePath(provisoire);
+            if (!r->validee)
+                ok = supprimer(source, &r->erreur) && ok;
+            else if (QFileInfo::exists(source)) // else it was put in place already
+                ok = renommer(source, d.filePath(affiche), &r->erreur) && ok;
+        }
+        for (const QString& affiche : std::as_const(c.suppressions)) {
+            if (r->validee)
+                ok = supprimer(d.filePath(affiche), &r->erreur) && ok;
+        }
+        if (!ok)
+            return false;
+        synchroniser(d.path());
+    }
+    return supprimer(journal, &r->erreur);
+}
+
+} // namespace
 
 QString dossier(const QString& cheminAppli) {
     return QDir(cheminAppli).filePath(QStringLiteral("Affiche"));
@@ -31,6 +155,16 @@ bool Copie::preparer(const QString& source, const QString& dossierAffiches, QStr
                       .arg(QDir::toNativeSeparators(source), entree.errorString());
         return false;
     }
+    if (!Catalogue::Pannes::autoriser()) {
+        *erreur = QStringLiteral("l'affiche n'a pas pu être copiée (%1)").arg(Catalogue::Pannes::message());
+        return false;
+    }
+    if (QFileInfo::exists(dossierAffiches) && !QFileInfo(dossierAffiches).isDir()) {
+        *erreur = QStringLiteral("le dossier des affiches %1 est un fichier et non un dossier ; renommez ou "
+                                 "déplacez ce fichier")
+                      .arg(QDir::toNativeSeparators(dossierAffiches));
+        return false;
+    }
     QDir().mkpath(dossierAffiches);
     QTemporaryFile sortie(QDir(dossierAffiches).filePath(QStringLiteral(".nouvelle-XXXXXX.jpg")));
     if (!sortie.open()) {
@@ -47,7 +181,8 @@ bool Copie::preparer(const QString& source, const QString& dossierAffiches, QStr
             return false;
         }
     }
-    if (entree.error() != QFile::NoError || !sortie.flush()) {
+    // On the disk before the commit that makes it the film's poster.
+    if (entree.error() != QFile::NoError || !sortie.flush() || ::fsync(sortie.handle()) != 0) {
         *erreur = QStringLiteral("l'affiche n'a pas pu être copiée (%1)").arg(entree.errorString());
         return false;
     }
@@ -66,6 +201,130 @@ bool Copie::installer(const QString& cible, QString* erreur) {
     }
     m_provisoire.clear();
     return true;
+}
+
+// ---- the journal ----
+
+Journal::Journal(const QString& cheminAppli) : m_dossier(dossier(cheminAppli)) {}
+
+void Journal::installer(Copie& copie, qint64 IdFilm) {
+    if (copie.prete())
+        m_changements.append(
+            {&copie, QFileInfo(copie.provisoire()).fileName(), QStringLiteral("%1.jpg").arg(IdFilm)});
+}
+
+void Journal::supprimer(qint64 IdFilm) {
+    const QString nom = QStringLiteral("%1.jpg").arg(IdFilm);
+    if (QFileInfo::exists(QDir(m_dossier).filePath(nom)))
+        m_changements.append({nullptr, QString(), nom});
+}
+
+bool Journal::preparer(QString* erreur) {
+    if (m_changements.isEmpty())
+        return true;
+    const QDir d(m_dossier);
+    // A journal an earlier command could not finish is settled first: there is only one.
+    Reprise reprise;
+    if (!regler(d, &reprise)) {
+        *erreur = QStringLiteral("les affiches de la commande précédente ne sont pas en ordre : %1")
+                      .arg(reprise.erreur);
+        return false;
+    }
+    qint32 marque = 0;
+    if (!Catalogue::avancerMarque(&marque, erreur))
+        return false;
+    QString texte = EnTete + QStringLiteral("\nmarque %1\n").arg(marque);
+    for (const Changement& c : std::as_const(m_changements)) {
+        texte += c.copie ? QStringLiteral("installer %1 %2\n").arg(c.provisoire, c.cible)
+                         : QStringLiteral("supprimer %1\n").arg(c.cible);
+    }
+    texte += QStringLiteral("fin\n");
+
+    if (!Catalogue::Pannes::autoriser()) {
+        *erreur = QStringLiteral("le journal des affiches n'a pas pu être écrit (%1)")
+                      .arg(Catalogue::Pannes::message());
+        return false;
+    }
+    // Whole or absent: written aside, on the disk, then put in place by a rename.
+    const QString provisoire = d.filePath(NomJournalProvisoire);
+    const QByteArray octets = texte.toUtf8();
+    const int fd =
+        ::open(QFile::encodeName(provisoire).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool ok = fd >= 0;
+    for (qsizetype fait = 0; ok && fait < octets.size();) {
+        const ssize_t n = ::write(fd, octets.constData() + fait, size_t(octets.size() - fait));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        fait += n;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    const QString raison = raisonSysteme();
+    if (fd >= 0)
+        ::close(fd);
+    QString sansSuite;
+    if (!ok || !renommer(provisoire, d.filePath(NomJournal), &sansSuite)) {
+        ::unlink(QFile::encodeName(provisoire).constData());
+        *erreur = QStringLiteral("le journal des affiches n'a pas pu être écrit dans %1 (%2)")
+                      .arg(QDir::toNativeSeparators(m_dossier), ok ? sansSuite : raison);
+        return false;
+    }
+    synchroniser(m_dossier);
+    m_ecrit = true;
+    return true;
+}
+
+void Journal::abandonner() {
+    if (m_ecrit)
+        ::unlink(QFile::encodeName(QDir(m_dossier).filePath(NomJournal)).constData());
+    m_ecrit = false;
+}
+
+bool Journal::terminer(QString* erreur) {
+    if (!m_ecrit)
+        return true;
+    const QDir d(m_dossier);
+    bool ok = true;
+    for (const Changement& c : std::as_const(m_changements)) {
+        QString raison;
+        if (c.copie ? !c.copie->installer(d.filePath(c.cible), &raison)
+                    : !Affiches::supprimer(d.filePath(c.cible), &raison)) {
+            *erreur = raison;
+            ok = false;
+        }
+    }
+    if (!ok) {
+        // The journal stays and names the copies still to install: they must stay too.
+        for (const Changement& c : std::as_const(m_changements)) {
+            if (c.copie)
+                c.copie->m_provisoire.clear();
+        }
+        m_ecrit = false;
+        return false;
+    }
+    synchroniser(m_dossier);
+    abandonner();
+    return true;
+}
+
+Reprise reprendre(const QString& cheminAppli) {
+    Reprise r;
+    const QDir d(dossier(cheminAppli));
+    if (!d.exists())
+        return r;
+    if (!regler(d, &r)) {
+        r.erreur = QStringLiteral("Les affiches de la dernière commande, interrompue, n'ont pas pu être "
+                                  "remises en ordre : %1")
+                       .arg(r.erreur);
+        return r;
+    }
+    // Copies no journal names: their command stopped before its commit.
+    for (const QString& nom : d.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QString sansSuite;
+        if (estProvisoire(nom) && supprimer(d.filePath(nom), &sansSuite))
+            ++r.provisoiresSupprimes;
+    }
+    return r;
 }
 
 } // namespace Affiches

@@ -7,6 +7,7 @@
 #include "screens/common/Controles.h"
 #include "screens/common/Dialogues.h"
 #include "screens/common/Etiquettes.h"
+#include "screens/common/Images.h"
 #include "screens/common/Liaisons.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
@@ -249,11 +250,15 @@ void AjoutFilm::BtnAjouterFilm_Click() {
         Messages::MsgBox(QStringLiteral("Le film n'a pas été modifié : %1.").arg(erreur), Messages::Critique);
         return;
     }
+    Affiches::Journal journal(cheminAppli);
+    journal.installer(affiche, idFilm);
     {
         Catalogue::Transaction t;
-        if (!t.ok() || !DataFilm.Update() || !t.valider()) {
-            erreur = !t.erreur().isEmpty() ? t.erreur() : DataFilm.Erreur();
+        QString raison;
+        if (!t.ok() || !DataFilm.Update() || !journal.preparer(&raison) || !t.valider()) {
+            erreur = !raison.isEmpty() ? raison : !t.erreur().isEmpty() ? t.erreur() : DataFilm.Erreur();
             t.annuler();
+            journal.abandonner();
             if (DataFilm.EditMode() == SourceDonnees::AucuneEdition)
                 DataFilm.Edit(); // the fields still hold what the user typed
             Messages::MsgBox(
@@ -262,10 +267,10 @@ void AjoutFilm::BtnAjouterFilm_Click() {
             return;
         }
     }
-    if (!affiche.installer(Affiches::fichier(cheminAppli, idFilm), &erreur))
+    if (!journal.terminer(&erreur))
         Messages::MsgBox(
-            QStringLiteral(
-                "Le film a été modifié, mais sa nouvelle affiche n'a pas pu être mise en place : %1")
+            QStringLiteral("Le film a été modifié, mais sa nouvelle affiche n'a pas pu être mise en "
+                           "place : %1\n\nElle le sera au prochain démarrage de Cassetron.")
                 .arg(erreur),
             Messages::Exclamation);
     if (Moniteur* m = Moniteur::instance()) {
@@ -289,25 +294,27 @@ void AjoutFilm::BtnAnnuler_Click() {
     Unload();
 }
 
-void AjoutFilm::montrerAffiche(const QString& chemin) {
-    const QPixmap image(chemin);
-    Affiche->setPixmap(image);
-    if (image.isNull())
-        Affiche->setText(QStringLiteral("Affiche illisible"));
-}
-
 void AjoutFilm::OuvrirAffiche_Click() {
     const QString chemin =
         Dialogues::FichierOuvrir(this, QStringLiteral("Affiches de Films | *.jpg;*.bmp;*.gif"));
     if (chemin.isEmpty())
         return;
+    QString raison;
     if (!QFileInfo(chemin).isFile() || !QFileInfo(chemin).isReadable()) {
         Messages::MsgBox(
             QStringLiteral("L'affiche %1 ne peut pas être lue.").arg(QDir::toNativeSeparators(chemin)),
             Messages::Exclamation);
         return;
     }
-    montrerAffiche(chemin);
+    // Only a picture becomes a poster: anything else would be copied beside the posters as one.
+    const QImage image = Images::lire(chemin, &raison);
+    if (image.isNull()) {
+        Messages::MsgBox(QStringLiteral("L'affiche %1 ne peut pas être lue : %2.")
+                             .arg(QDir::toNativeSeparators(chemin), raison),
+                         Messages::Exclamation);
+        return;
+    }
+    Affiche->setPixmap(QPixmap::fromImage(image));
     AfficheModifiee = true;
     CheminAffiche = chemin;
 }
@@ -319,14 +326,29 @@ void AjoutFilm::ImporterFilm_Click() {
 }
 
 bool AjoutFilm::importer(const QString& chemin) {
+    const QFileInfo info(chemin);
     QFile f(chemin);
     FichierFilm::Lecture lecture;
-    if (!f.open(QIODevice::ReadOnly))
-        lecture.erreur = f.errorString();
-    else if (f.size() > TailleMaxFichierFilm)
-        lecture.erreur = QStringLiteral("il est bien trop grand pour être un fichier de film");
-    else
-        lecture = FichierFilm::lire(f.readAll());
+    const QString tropGrand = QStringLiteral("il est bien trop grand pour être un fichier de film");
+    // Only a regular file: a folder cannot be read, a pipe or a device would be read forever.
+    if (!info.exists())
+        lecture.erreur = QStringLiteral("le fichier est introuvable");
+    else if (!info.isFile())
+        lecture.erreur = QStringLiteral("ce n'est pas un fichier");
+    else if (info.size() > TailleMaxFichierFilm)
+        lecture.erreur = tropGrand;
+    else if (!f.open(QIODevice::ReadOnly))
+        lecture.erreur = QStringLiteral("il ne peut pas être ouvert en lecture");
+    else {
+        // Never more than the limit in memory, even for a file that grew since.
+        const QByteArray octets = f.read(TailleMaxFichierFilm + 1);
+        if (f.error() != QFileDevice::NoError)
+            lecture.erreur = QStringLiteral("il ne peut pas être lu");
+        else if (octets.size() > TailleMaxFichierFilm)
+            lecture.erreur = tropGrand;
+        else
+            lecture = FichierFilm::lire(octets);
+    }
     if (!lecture.erreur.isEmpty()) {
         Messages::MsgBox(QStringLiteral("Le fichier %1 n'a pas pu être importé : %2.")
                              .arg(QDir::toNativeSeparators(chemin), lecture.erreur),
@@ -366,9 +388,20 @@ bool AjoutFilm::importer(const QString& chemin) {
     }
     const QString affiche = FichierFilm::afficheVoisine(chemin);
     if (QFileInfo::exists(affiche)) {
-        montrerAffiche(affiche);
-        AfficheModifiee = true;
-        CheminAffiche = affiche;
+        QString raison;
+        const QImage image = Images::lire(affiche, &raison);
+        if (!image.isNull()) {
+            Affiche->setPixmap(QPixmap::fromImage(image));
+            AfficheModifiee = true;
+            CheminAffiche = affiche;
+        } else {
+            // The film's details are in; the poster is not taken (nor shown), so nothing unreadable
+            // gets copied and a poster chosen before stays the one shown and kept.
+            Messages::MsgBox(QStringLiteral("Le film est importé sans son affiche : l'affiche %1 ne peut pas "
+                                            "être lue : %2.")
+                                 .arg(QDir::toNativeSeparators(affiche), raison),
+                             Messages::Exclamation);
+        }
     }
     return true;
 }

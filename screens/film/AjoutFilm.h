@@ -65,5 +65,4 @@ protected:
 
 private:
     bool m_ajout = true;
-    void montrerAffiche(const QString& chemin);
 };

@@ -219,6 +219,7 @@ void ChoixK7::BtnValiderK7_Click() {
         return;
     }
 
+    Affiches::Journal journal(cheminAppli);
     qint64 idFilm = 0;
     SourceDonnees::Signet signetFilm = 0;
     QString status;
@@ -286,9 +287,14 @@ void ChoixK7::BtnValiderK7_Click() {
                      echec(DataFilmK7.Erreur());
             }
         }
+        if (ok)
+            journal.installer(affiche, idFilm);
+        QString raison;
+        ok = ok && (journal.preparer(&raison) || echec(raison));
         ok = ok && (t.valider() || echec(t.erreur()));
         if (!ok) {
             t.annuler();
+            journal.abandonner();
             // The film was not kept after all: it is pending again, as the user typed it.
             if (signetFilm)
                 film->DataFilm.ReprendreAjout(signetFilm);
@@ -300,9 +306,10 @@ void ChoixK7::BtnValiderK7_Click() {
         }
     }
     QString erreurAffiche;
-    if (!affiche.installer(Affiches::fichier(cheminAppli, idFilm), &erreurAffiche))
+    if (!journal.terminer(&erreurAffiche))
         erreurAffiche =
-            QStringLiteral("Le film a été ajouté, mais son affiche n'a pas pu être mise en place : %1")
+            QStringLiteral("Le film a été ajouté, mais son affiche n'a pas pu être mise en place : "
+                           "%1\n\nElle le sera au prochain démarrage de Cassetron.")
                 .arg(erreurAffiche);
 
     if (moniteur)

@@ -10,6 +10,7 @@
 #include "screens/common/Controles.h"
 #include "screens/common/Etiquettes.h"
 #include "screens/common/Grille.h"
+#include "screens/common/Images.h"
 #include "screens/common/Liaisons.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
@@ -67,14 +68,16 @@ Etiquette* chiffre(QWidget* parent, int g, int h, int l, int ht, int couleur, co
 
 // Opening probes only the tables' structure; a damaged table shows when its rows are read.
 // Said once, like a damaged file, over the placeholder display.
+QString messageIllisible(const SourceDonnees& source) {
+    return QStringLiteral("Le catalogue %1 est endommagé et ne peut pas être lu (%2).\n\nLe menu Option, "
+                          "Base de donnée, Réparer la base de donnée peut le remettre en état.")
+        .arg(QDir::toNativeSeparators(source.DatabaseName()), source.Erreur());
+}
+
 void signalerIllisible(Moniteur& m, const SourceDonnees& source) {
     m.FilmPresent = false;
     m.AfficheDefault();
-    Messages::MsgBox(
-        QStringLiteral("Le catalogue %1 est endommagé et ne peut pas être lu (%2).\n\nLe menu Option, "
-                       "Base de donnée, Réparer la base de donnée peut le remettre en état.")
-            .arg(QDir::toNativeSeparators(source.DatabaseName()), source.Erreur()),
-        Messages::Critique);
+    Messages::MsgBox(messageIllisible(source), Messages::Critique);
 }
 
 } // namespace
@@ -319,12 +322,18 @@ QString Moniteur::CheminAffiche(qint64 IdFilm) const {
     return QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg"));
 }
 
+QPixmap Moniteur::imageAffiche(qint64 IdFilm) const {
+    // An unreadable poster (not a picture, huge, a folder) shows the placeholder, as a missing one does.
+    const QImage image = Images::lire(CheminAffiche(IdFilm));
+    if (!image.isNull())
+        return QPixmap::fromImage(image);
+    return QPixmap(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")));
+}
+
 void Moniteur::chargerAffiche(const QString& chemin) {
-    QPixmap image(chemin);
-    // An unreadable poster shows the placeholder, as a missing one does.
-    if (image.isNull())
-        image.load(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")));
-    Affiche->setPixmap(image);
+    const QImage image = Images::lire(chemin);
+    Affiche->setPixmap(image.isNull() ? QPixmap(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")))
+                                      : QPixmap::fromImage(image));
 }
 
 void Moniteur::AfficheAffiche() {
@@ -337,12 +346,32 @@ void Moniteur::Form_Load() {
     for (SourceDonnees* s : {&DataFilm, &DataFilmK7, &DataK7})
         s->setDatabaseName(catalogue);
     const QString affiches = QDir(CheminAppli).filePath(QStringLiteral("Affiche"));
-    if (!QFileInfo(affiches).isDir())
-        QDir().mkpath(affiches);
+    // What stops the poster folder from being there; said after the catalogue's own state.
+    QString dossierAffiches;
+    if (QFileInfo(affiches).exists() && !QFileInfo(affiches).isDir())
+        dossierAffiches = QStringLiteral("un fichier porte déjà ce nom");
+    else if (!QFileInfo(affiches).isDir() && !QDir().mkpath(affiches))
+        dossierAffiches = QStringLiteral("le dossier de l'application n'accepte pas de modification");
+    const auto signalerDossierAffiches = [&] {
+        if (!dossierAffiches.isEmpty())
+            Messages::MsgBox(
+                QStringLiteral("Le dossier des affiches %1 n'a pas pu être créé : %2.\n\nLes films "
+                               "s'affichent sans leur affiche et aucune affiche ne peut être ajoutée.")
+                    .arg(QDir::toNativeSeparators(affiches), dossierAffiches),
+                Messages::Exclamation);
+    };
 
+    Catalogue::oublierCopiesInterrompues(CheminAppli);
     // A missing or damaged catalogue is said once, clearly; the window stays usable.
     const Catalogue::Ouverture o = Catalogue::ouvrir(catalogue);
     m_catalogueOuvert = o.ok();
+    if (o.ok()) {
+        // A command cut short (a crash, a power cut) may have left its posters half changed:
+        // put right before any of them shows.
+        const Affiches::Reprise reprise = Affiches::reprendre(CheminAppli);
+        if (!reprise.erreur.isEmpty())
+            Messages::MsgBox(reprise.erreur, Messages::Exclamation);
+    }
     if (!o.ok()) {
         FilmPresent = false;
         K7Presente = false;
@@ -357,8 +386,12 @@ void Moniteur::Form_Load() {
                                "votre catalogue dans le dossier %1.")
                     .arg(QDir::toNativeSeparators(CheminAppli));
         Messages::MsgBox(o.message + conseil, Messages::Critique);
+        signalerDossierAffiches();
         return;
     }
+    if (o.lectureSeule)
+        Messages::MsgBox(o.avertissement, Messages::Exclamation);
+    signalerDossierAffiches();
     DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7"));
     if (!DataK7.Refresh()) {
         signalerIllisible(*this, DataK7);
@@ -396,14 +429,24 @@ void Moniteur::AfficheInfosK7() {
     const qint64 idFilm = DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong();
     DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IDFilm = ") +
                                QString::number(idFilm));
-    DataFilmK7.Refresh();
+    if (!DataFilmK7.Refresh())
+        signalerLectureImpossible(DataFilmK7);
     const qint64 idK7 = DataFilmK7.Fields(QStringLiteral("IdK7")).toLongLong();
     DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7 WHERE IDK7 = ") + QString::number(idK7));
-    DataK7.Refresh();
+    if (!DataK7.Refresh())
+        signalerLectureImpossible(DataK7);
     if (DataK7.RecordCount() == 0)
         lblNumK7->setText(QStringLiteral("0"));
     Fonctions::DessineCassette(DataK7.Texte(QStringLiteral("Status")), DataK7.Texte(QStringLiteral("Durée")),
                                *this, shape(0).Left(), shape(0).Top(), LargeurBarre, shape(0).Height());
+}
+
+// A damaged stretch the start did not reach shows while browsing: said once, the film stays shown.
+void Moniteur::signalerLectureImpossible(const SourceDonnees& source) {
+    if (m_lectureSignalee)
+        return;
+    m_lectureSignalee = true;
+    Messages::MsgBox(messageIllisible(source), Messages::Critique);
 }
 
 void Moniteur::AfficheDefault() {
@@ -543,7 +586,7 @@ void Moniteur::MenuModifFilm_Click() {
     ModeModif = true;
     auto* film = new AjoutFilm;
     film->charger();
-    film->Affiche->setPixmap(QPixmap(CheminAffiche(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong())));
+    film->Affiche->setPixmap(imageAffiche(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong()));
     film->ShowModal(this);
 }
 
@@ -607,6 +650,8 @@ bool Moniteur::EffaceFilm() {
     const qint64 f = DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong();
     const QString duree = DataFilm.Texte(QStringLiteral("Durée"));
     QString erreur;
+    Affiches::Journal journal(CheminAppli);
+    journal.supprimer(f);
     {
         Catalogue::Transaction t;
         auto echec = [&](const QString& raison) {
@@ -657,9 +702,12 @@ bool Moniteur::EffaceFilm() {
             }
         }
         ok = ok && (DataFilm.Delete() || echec(DataFilm.Erreur()));
+        QString raison;
+        ok = ok && (journal.preparer(&raison) || echec(raison));
         ok = ok && (t.valider() || echec(t.erreur()));
         if (!ok) {
             t.annuler();
+            journal.abandonner();
             Appli::defaut();
             Messages::MsgBox(
                 QStringLiteral("Le film n'a pas été effacé, le catalogue est inchangé :\n%1").arg(erreur),
@@ -670,7 +718,9 @@ bool Moniteur::EffaceFilm() {
             return false;
         }
     }
-    QFile::remove(Affiches::fichier(CheminAppli, f));
+    // Should the poster resist, its journal stays and the next start removes it.
+    QString sansSuite;
+    journal.terminer(&sansSuite);
     return true;
 }
 

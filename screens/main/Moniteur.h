@@ -7,6 +7,7 @@
 class QAction;
 class QKeyEvent;
 class QLabel;
+class QPixmap;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -136,5 +137,9 @@ private:
     bool parcourir(const QKeyEvent* e);
     void construireBarreOutils();
     void chargerAffiche(const QString& chemin);
+    // The picture a film's poster shows, the placeholder when it cannot be read.
+    QPixmap imageAffiche(qint64 IdFilm) const;
+    void signalerLectureImpossible(const SourceDonnees& source);
     bool m_catalogueOuvert = false;
+    bool m_lectureSignalee = false;
 };

@@ -12,7 +12,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFrame>
 #include <QPushButton>
 #include <QTimer>
@@ -142,6 +141,7 @@ bool VisuK7::EffaceK7() {
     // The catalogue first, whole or not at all: placements, films, then the cassette.
     QList<qint64> films;
     QString erreur;
+    Affiches::Journal journal(cheminAppli);
     {
         Catalogue::Transaction t;
         bool ok = t.ok();
@@ -160,6 +160,7 @@ bool VisuK7::EffaceK7() {
             if (!ok)
                 erreur = DataFilm.Erreur();
             films << idFilm;
+            journal.supprimer(idFilm);
         }
         if (!ok && erreur.isEmpty())
             erreur = DataFilmK7.Erreur();
@@ -170,12 +171,15 @@ bool VisuK7::EffaceK7() {
                 erreur =
                     DataK7.Erreur().isEmpty() ? QStringLiteral("la cassette n'existe plus") : DataK7.Erreur();
         }
+        if (ok && !journal.preparer(&erreur))
+            ok = false;
         if (ok && !t.valider()) {
             ok = false;
             erreur = t.erreur();
         }
         if (!ok) {
             t.annuler();
+            journal.abandonner();
             Appli::defaut();
             Messages::MsgBox(
                 QStringLiteral("La cassette %1 n'a pas été effacée, le catalogue est inchangé :\n%2")
@@ -186,7 +190,11 @@ bool VisuK7::EffaceK7() {
         }
     }
 
-    // Then the screens, film by film, with the list repainted between films, and the posters.
+    // The posters go with the films (should one resist, its journal stays for the next start).
+    QString sansSuite;
+    journal.terminer(&sansSuite);
+
+    // Then the screens, film by film, with the list repainted between films.
     // The buttons wait meanwhile: a second deletion must not start inside the first.
     BtnEffacerK7->setEnabled(false);
     BtnValiderK7->setEnabled(false);
@@ -198,7 +206,6 @@ bool VisuK7::EffaceK7() {
                 liste->SupprimeLigne(r);
             Appli::DoEvents();
         }
-        QFile::remove(Affiches::fichier(cheminAppli, idFilm));
     }
     BtnEffacerK7->setEnabled(true);
     BtnValiderK7->setEnabled(true);

@@ -1,6 +1,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/SourceDonnees.h"
 #include "tests/support/DossierTest.h"
+#include "tests/support/Verrou.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +68,19 @@ QStringList fichiers(const DossierTest& d) {
     return QDir(d.chemin()).entryList(QDir::Files | QDir::Hidden);
 }
 
-enum Degat { Intact, SansLigne, Absent, Texte, Vide, SansTable, SansChamp, PremierePage, Tronque };
+enum Degat {
+    Intact,
+    SansLigne,
+    Absent,
+    Texte,
+    Vide,
+    SansTable,
+    SansChamp,
+    ChampRenomme,
+    TableEnVue,
+    PremierePage,
+    Tronque
+};
 
 // Applies a kind of damage to the closed catalogue file.
 void endommager(const DossierTest& d, int degat) {
@@ -88,6 +101,13 @@ void endommager(const DossierTest& d, int degat) {
         break;
     case SansChamp:
         QCOMPARE(surFichier(f, {"ALTER TABLE Film DROP COLUMN Genre"}), QStringList());
+        break;
+    case ChampRenomme:
+        QCOMPARE(surFichier(f, {"ALTER TABLE Film RENAME COLUMN Titre TO Nom"}), QStringList());
+        break;
+    case TableEnVue: // every field still answers, but no row can be written
+        QCOMPARE(surFichier(f, {"ALTER TABLE K7 RENAME TO K7_", "CREATE VIEW K7 AS SELECT * FROM K7_"}),
+                 QStringList());
         break;
     case PremierePage:
         abimer(octets, 16, 4096); // the magic text stays, the rest of the header and the schema go
@@ -111,6 +131,54 @@ class TestCatalogue : public QObject {
     Q_OBJECT
 
 private slots:
+    // The screens' dialect rewritten for SQLite, numbers made parameters.
+    void traduireSql_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("attendu");
+        QTest::addColumn<QVariantList>("valeurs");
+        auto cas = [](const char* nom, const char* sql, const char* attendu, const QVariantList& valeurs) {
+            QTest::newRow(nom) << QString::fromUtf8(sql) << QString::fromUtf8(attendu) << valeurs;
+        };
+        cas("heure courte", "SELECT * from K7 WHERE TempsRestant >= #0:33# ORDER BY TempsRestant",
+            "SELECT * from K7 WHERE TempsRestant >= '00:33:00' ORDER BY TempsRestant", {});
+        cas("nombre collé à un mot", "SELECT * FROM FilmK7 WHERE IdK7=3AND Position>=1.5",
+            "SELECT * FROM FilmK7 WHERE IdK7=? AND Position>=?", {qlonglong(3), 1.5});
+        cas("ordre français", "SELECT * FROM Film ORDER BY titre DESC, Genre",
+            "SELECT * FROM Film ORDER BY CLE_FR(Titre) DESC, CLE_FR(Genre)", {});
+        cas("texte cité", "SELECT * FROM Film WHERE Titre = 'L''été 5'",
+            "SELECT * FROM Film WHERE Titre = 'L''été 5'", {});
+        cas("nombres d'une expression de tri", "SELECT * FROM K7 WHERE IdK7 > 2 ORDER BY IdK7 + 1 LIMIT 3",
+            "SELECT * FROM K7 WHERE IdK7 > ? ORDER BY IdK7 + ? LIMIT ?",
+            {qlonglong(2), qlonglong(1), qlonglong(3)});
+        // A number heading a sort or grouping term is a column: as a parameter it sorts nothing.
+        cas("tri par rang de colonne", "SELECT IdK7, TempsRestant FROM K7 ORDER BY 2 DESC,1",
+            "SELECT IdK7, TempsRestant FROM K7 ORDER BY 2 DESC,1", {});
+        cas("regroupement par rang de colonne", "SELECT Genre, count(*) FROM Film GROUP BY 1 ORDER BY 2",
+            "SELECT Genre, count(*) FROM Film GROUP BY 1 ORDER BY 2", {});
+        cas("requête suivante", "SELECT * FROM K7 ORDER BY 1; SELECT 5",
+            "SELECT * FROM K7 ORDER BY 1; SELECT ?", {qlonglong(5)});
+    }
+    void traduireSql() {
+        QFETCH(QString, sql);
+        QFETCH(QString, attendu);
+        QFETCH(QVariantList, valeurs);
+        QVariantList parametres;
+        QCOMPARE(Catalogue::traduireSql(sql, &parametres), attendu);
+        QCOMPARE(parametres, valeurs);
+    }
+
+    // The record set really comes in the order of the column named by its rank.
+    void triParRang() {
+        DossierTest d;
+        d.remplir();
+        SourceDonnees s;
+        QVERIFY(rafraichir(s, d.catalogue(), "SELECT IdK7 FROM K7 ORDER BY 1 DESC"));
+        QStringList ordre;
+        for (s.MoveFirst(); !s.Eof(); s.MoveNext())
+            ordre << s.Texte(QStringLiteral("IdK7"));
+        QCOMPARE(ordre, (QStringList{"5", "4", "3", "2", "1"}));
+    }
+
     void ouverture_data() {
         QTest::addColumn<int>("degat");
         QTest::addColumn<Catalogue::Etat>("etat");
@@ -122,6 +190,9 @@ private slots:
         QTest::newRow("fichier vide") << int(Vide) << Catalogue::Etat::PasUnCatalogue << "";
         QTest::newRow("table manquante") << int(SansTable) << Catalogue::Etat::Incomplet << "« K7 »";
         QTest::newRow("champ manquant") << int(SansChamp) << Catalogue::Etat::Incomplet << "« Genre »";
+        QTest::newRow("champ renommé") << int(ChampRenomme) << Catalogue::Etat::Incomplet << "« Titre »";
+        QTest::newRow("table qui est une vue")
+            << int(TableEnVue) << Catalogue::Etat::Incomplet << "« K7 » n'est pas une table";
         QTest::newRow("entête abîmée") << int(PremierePage) << Catalogue::Etat::Endommage << "";
         QTest::newRow("tronqué") << int(Tronque) << Catalogue::Etat::Endommage << "";
     }
@@ -158,6 +229,42 @@ private slots:
         // Opening never creates, completes or rewrites the file.
         QCOMPARE(QFileInfo::exists(f), existe);
         QCOMPARE(octetsDe(f), avant);
+    }
+
+    // A catalogue that refuses writes opens for reading and says so; a write is refused in French
+    // and the file stays as it was.
+    void lectureSeule_data() {
+        QTest::addColumn<bool>("dossier"); // the folder refuses writes, else the file
+        QTest::newRow("catalogue en lecture seule") << false;
+        QTest::newRow("dossier en lecture seule") << true;
+    }
+    void lectureSeule() {
+        QFETCH(bool, dossier);
+        DossierTest d;
+        d.remplir();
+        Catalogue::fermer();
+        const QByteArray avant = octetsDe(d.catalogue());
+        Verrou verrou(dossier ? d.chemin() : d.catalogue());
+        if (!verrou.actif())
+            QSKIP("Rien ici ne fait refuser l'écriture à ce compte (root sans attribut immuable).");
+
+        const Catalogue::Ouverture o = Catalogue::ouvrir(d.catalogue());
+        QVERIFY2(o.ok(), qPrintable(o.message));
+        QVERIFY(o.lectureSeule);
+        QVERIFY2(o.avertissement.contains(QDir::toNativeSeparators(d.catalogue())),
+                 qPrintable(o.avertissement));
+        QCOMPARE(d.contenu(QStringLiteral("Film")).size(), 8);
+        SourceDonnees s;
+        QVERIFY(rafraichir(s, d.catalogue(), "SELECT * FROM K7 WHERE IdK7 = 0"));
+        QVERIFY(s.AddNew());
+        s.setField(QStringLiteral("Durée"), QStringLiteral("03:00:00"));
+        QVERIFY(!s.Update());
+        QVERIFY2(s.Erreur().contains(QStringLiteral("n'accepte pas d'écriture")), qPrintable(s.Erreur()));
+        Catalogue::fermer();
+        verrou.lever();
+        QCOMPARE(octetsDe(d.catalogue()), avant);
+        // Writable again, it says nothing more.
+        QVERIFY(!Catalogue::ouvrir(d.catalogue()).lectureSeule);
     }
 
     // A placement on cassette 4 (film, cassette, placement rows) that does not complete.

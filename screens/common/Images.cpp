@@ -1,0 +1,46 @@
+#include "screens/common/Images.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace Images {
+
+QImage lire(const QString& chemin, QString* raison) {
+    QString sansSuite;
+    QString& r = raison ? *raison : sansSuite;
+    const QFileInfo f(chemin);
+    if (!f.exists()) {
+        r = QStringLiteral("le fichier est introuvable");
+        return {};
+    }
+    if (!f.isFile()) {
+        r = QStringLiteral("ce n'est pas un fichier");
+        return {};
+    }
+    if (f.size() == 0) {
+        r = QStringLiteral("le fichier est vide");
+        return {};
+    }
+    QImageReader lecteur(chemin);
+    lecteur.setDecideFormatFromContent(true); // the name says ".jpg" whatever the file holds
+    if (!lecteur.canRead()) {
+        r = QStringLiteral("ce n'est pas une image");
+        return {};
+    }
+    // The header alone tells the size: a huge one is refused before anything is allocated.
+    const QSize taille = lecteur.size();
+    if (taille.isValid() && qint64(taille.width()) * taille.height() > PixelsMax) {
+        r = QStringLiteral("l'image est bien trop grande (%1 × %2 points)")
+                .arg(taille.width())
+                .arg(taille.height());
+        return {};
+    }
+    QImage image;
+    if (!lecteur.read(&image) || image.isNull()) {
+        r = QStringLiteral("l'image est illisible ou incomplète");
+        return {};
+    }
+    return image;
+}
+
+} // namespace Images

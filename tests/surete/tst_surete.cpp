@@ -1,0 +1,424 @@
+// Crash safety, shown by killing: the scripted run of every writing command is killed with
+// SIGKILL at random moments, and the next start must find the catalogue whole, its rules kept,
+// and exactly the state before or after the command that was in flight, posters included.
+// CASSETRON_TUEURS sets how many kills (30 by default), CASSETRON_GRAINE the random seed.
+
+#include "screens/film/Affiches.h"
+#include "tests/screens/BancEcrans.h"
+#include "tests/surete/Constat.h"
+
+#include <QElapsedTimer>
+#include <QMap>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace banc;
+
+namespace {
+
+qint64 maintenant() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return qint64(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
+}
+
+void attendreJusqua(qint64 micro) {
+    const timespec t{time_t(micro / 1000000), long(micro % 1000000) * 1000};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
+    }
+}
+
+void copier(const QString& source, const QString& cible) {
+    QDir().mkpath(cible);
+    const QDir s(source);
+    for (const QFileInfo& f : s.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString dest = QDir(cible).filePath(f.fileName());
+        if (f.isDir())
+            copier(f.filePath(), dest);
+        else
+            QFile::copy(f.filePath(), dest);
+    }
+}
+
+QStringList lire(const QString& chemin) {
+    return QString::fromUtf8(octets(chemin)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// The script's last journal line: the command in flight ("debut k") or the last one done ("fin k").
+struct Avancement {
+    int k = 0;
+    bool enCours = false;
+};
+
+Avancement avancement(const QString& journal) {
+    Avancement a;
+    const QStringList lignes = lire(journal);
+    if (!lignes.isEmpty()) {
+        a.enCours = lignes.last().startsWith(QLatin1String("debut "));
+        a.k = lignes.last().section(QLatin1Char(' '), 1).toInt();
+    }
+    return a;
+}
+
+// The first line where two states part, for the report.
+QString ecart(const QStringList& obtenu, const QStringList& attendu) {
+    for (int i = 0; i < qMax(obtenu.size(), attendu.size()); ++i) {
+        const QString a = obtenu.value(i, QStringLiteral("(rien)"));
+        const QString b = attendu.value(i, QStringLiteral("(rien)"));
+        if (a != b)
+            return QStringLiteral("« %1 » au lieu de « %2 »").arg(a, b);
+    }
+    return {};
+}
+
+qint32 marqueActuelle() {
+    qint32 m = -1;
+    Catalogue::lireMarque(&m);
+    return m;
+}
+
+QMap<QString, QByteArray> contenuAffiches(const Banc& b) {
+    QMap<QString, QByteArray> m;
+    for (const QString& f : b.affiches())
+        m.insert(f, octets(b.dossier.fichier(QStringLiteral("Affiche/") + f)));
+    return m;
+}
+
+} // namespace
+
+class TestSurete : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_racine;
+    QString m_modele;                        // the application folder every run starts from
+    QList<QStringList> m_etats;              // after command k, k from 0
+    QList<QPair<qint64, qint64>> m_fenetres; // command k's run, from the start of the program
+    qint64 m_duree = 0;
+
+    // Starts the script on a copy of the model; gives its process and when it started.
+    pid_t lancer(const QString& dossier, const QString& reference, const QString& temps, qint64* depart) {
+        copier(m_modele, dossier);
+        QList<QByteArray> env;
+        for (char** e = environ; *e; ++e) {
+            if (!QByteArray(*e).startsWith("CASSETRON_SURETE_") &&
+                !QByteArray(*e).startsWith("QT_QPA_PLATFORM="))
+                env << QByteArray(*e);
+        }
+        env << "QT_QPA_PLATFORM=offscreen"
+            << "CASSETRON_SURETE_DOSSIER=" + QFile::encodeName(dossier)
+            << "CASSETRON_SURETE_JOURNAL=" + QFile::encodeName(dossier + QStringLiteral("/journal"));
+        if (!reference.isEmpty())
+            env << "CASSETRON_SURETE_REFERENCE=" + QFile::encodeName(reference);
+        if (!temps.isEmpty())
+            env << "CASSETRON_SURETE_TEMPS=" + QFile::encodeName(temps);
+        QList<char*> envp;
+        for (QByteArray& e : env)
+            envp << e.data();
+        envp << nullptr;
+        QByteArray programme(CASSETRON_EXECUTANT);
+        QByteArray silence("-silent");
+        char* argv[] = {programme.data(), silence.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const QByteArray sortie = QFile::encodeName(dossier + QStringLiteral("/sortie"));
+        posix_spawn_file_actions_addopen(&actions, 1, sortie.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        pid_t pid = 0;
+        *depart = maintenant();
+        const int rc = posix_spawn(&pid, programme.constData(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        return rc == 0 ? pid : -1;
+    }
+
+    // A whole run of the script; its duration.
+    qint64 derouler(const QString& dossier, const QString& reference, const QString& temps, qint64* depart) {
+        const pid_t pid = lancer(dossier, reference, temps, depart);
+        if (pid <= 0)
+            return -1;
+        int statut = 0;
+        pid_t fini = 0;
+        while ((fini = waitpid(pid, &statut, WNOHANG)) == 0 && maintenant() - *depart < 120 * 1000000)
+            QTest::qSleep(2);
+        const qint64 duree = maintenant() - *depart;
+        if (fini == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &statut, 0);
+        }
+        if (!WIFEXITED(statut) || WEXITSTATUS(statut) != 0) {
+            qWarning("le script a échoué :\n%s", octets(dossier + QStringLiteral("/sortie")).constData());
+            return -1;
+        }
+        return duree;
+    }
+
+private slots:
+    // The model folder, one whole run of the script that records the reference states, then one
+    // that times its commands as the killed runs will run them (without the states).
+    void initTestCase() {
+        QVERIFY(m_racine.isValid());
+        m_modele = m_racine.filePath(QStringLiteral("modele"));
+        QVERIFY(QDir().mkpath(m_modele + QStringLiteral("/Affiche")));
+        QVERIFY(QDir().mkpath(m_modele + QStringLiteral("/sources")));
+        QVERIFY(Catalogue::creerCatalogueVide(m_modele + QStringLiteral("/R7Ozire.mdb")));
+        QVERIFY(QFile::copy(QStringLiteral(CASSETRON_RESSOURCES "/NoPicture.jpg"),
+                            m_modele + QStringLiteral("/NoPicture.jpg")));
+        const QMap<QString, Qt::GlobalColor> couleurs = {{"rouge", Qt::red},  {"verte", Qt::green},
+                                                         {"bleue", Qt::blue}, {"jaune", Qt::yellow},
+                                                         {"cyan", Qt::cyan},  {"magenta", Qt::magenta}};
+        for (auto c = couleurs.cbegin(); c != couleurs.cend(); ++c)
+            QVERIFY(!image(m_modele + QStringLiteral("/sources/%1.jpg").arg(c.key()), c.value()).isEmpty());
+
+        const QString reference = m_racine.filePath(QStringLiteral("etats"));
+        QVERIFY(QDir().mkpath(reference));
+        qint64 depart = 0;
+        QVERIFY(derouler(m_racine.filePath(QStringLiteral("reference")), reference, QString(), &depart) > 0);
+        const QString dossier = m_racine.filePath(QStringLiteral("chronometre"));
+        const QString temps = m_racine.filePath(QStringLiteral("temps.txt"));
+        m_duree = derouler(dossier, QString(), temps, &depart);
+        QVERIFY(m_duree > 0);
+
+        for (const QString& ligne : lire(temps)) {
+            const QStringList t = ligne.split(QLatin1Char(' '));
+            QCOMPARE(t[0].toInt(), m_fenetres.size() + 1);
+            m_fenetres.append({t[1].toLongLong() - depart, t[2].toLongLong() - depart});
+        }
+        QCOMPARE(avancement(dossier + QStringLiteral("/journal")).k, int(m_fenetres.size()));
+        for (int k = 0; k <= m_fenetres.size(); ++k)
+            m_etats << lire(reference + QStringLiteral("/etat-%1.txt").arg(k));
+        // Every command changed something: a kill at any one of them has two states to tell apart.
+        for (int k = 1; k < m_etats.size(); ++k)
+            QVERIFY2(m_etats[k] != m_etats[k - 1], qPrintable(QString::number(k)));
+        qInfo("script : %d commandes en %lld ms", int(m_fenetres.size()), m_duree / 1000);
+    }
+
+    // What a start finds in the poster folder: a journal whose command committed (the catalogue
+    // holds its mark) is finished, one whose command did not is undone, copies no journal names go,
+    // and no other file is touched. The main window then shows the film's poster as it now is.
+    // Unfinished copies of the catalogue beside it go too.
+    void reprise_data() {
+        QTest::addColumn<bool>("validee"); // the catalogue holds the journal's mark
+        QTest::addColumn<QString>("journal");
+        QTest::addColumn<QStringList>("avant"); // files of Affiche/, "name=content"
+        QTest::addColumn<QStringList>("apres");
+        const QString rouge = QStringLiteral("1.jpg=rouge");
+        const QString copie = QStringLiteral(".nouvelle-Ab3xYz.jpg=bleue");
+        const QString installer = QStringLiteral("installer .nouvelle-Ab3xYz.jpg 1.jpg\n");
+        const QStringList autres = {"7.jpg=sans film", "notes.txt=à moi", ".nouvelle-photo.jpg=à moi aussi"};
+        QTest::newRow("placement validé")
+            << true << installer << QStringList{copie} << QStringList{"1.jpg=bleue"};
+        QTest::newRow("placement non validé") << false << installer << QStringList{copie} << QStringList{};
+        QTest::newRow("affiche remplacée, validé")
+            << true << installer << QStringList{rouge, copie} << QStringList{"1.jpg=bleue"};
+        QTest::newRow("affiche remplacée, non validé")
+            << false << installer << QStringList{rouge, copie} << QStringList{rouge};
+        QTest::newRow("remplacement déjà fait")
+            << true << installer << QStringList{rouge} << QStringList{rouge};
+        QTest::newRow("effacement validé") << true << QStringLiteral("supprimer 7.jpg\n")
+                                           << QStringList{rouge, "7.jpg=x"} << QStringList{rouge};
+        QTest::newRow("effacement non validé")
+            << false << QStringLiteral("supprimer 7.jpg\n") << QStringList{rouge, "7.jpg=x"}
+            << QStringList{rouge, "7.jpg=x"};
+        QTest::newRow("copies sans journal, fichiers de l'utilisateur")
+            << true << QString()
+            << QStringList{rouge, copie, ".nouvelle-0a1B2c.jpg=?", ".journal-affiches.provisoire=?"} + autres
+            << QStringList{rouge} + autres;
+        // Not written by the program: nothing it names is acted upon.
+        QTest::newRow("journal étranger") << true << QStringLiteral("supprimer notes.txt\n")
+                                          << QStringList{rouge} + autres << QStringList{rouge} + autres;
+    }
+
+    void reprise() {
+        QFETCH(bool, validee);
+        QFETCH(QString, journal);
+        QFETCH(QStringList, avant);
+        QFETCH(QStringList, apres);
+        Banc b;
+        cassette(QStringLiteral("FILM01:00:00Un/02:00:00"));
+        {
+            Catalogue::Transaction t;
+            qint32 m = 0;
+            QVERIFY(Catalogue::avancerMarque(&m) && t.valider());
+        }
+        const QDir d(b.dossier.fichier(QStringLiteral("Affiche")));
+        QVERIFY(d.mkpath(QStringLiteral(".")));
+        for (const QString& f : avant) {
+            const QString nom = f.section(QLatin1Char('='), 0, 0);
+            const QString texte = f.section(QLatin1Char('='), 1);
+            // Posters are told apart by colour, the other files by their text.
+            if (texte == QLatin1String("rouge") || texte == QLatin1String("bleue"))
+                image(d.filePath(nom), texte == QLatin1String("rouge") ? Qt::red : Qt::blue);
+            else
+                QVERIFY(ecrire(d.filePath(nom), texte.toUtf8()));
+        }
+        const QByteArray bleue = octets(d.filePath(QStringLiteral(".nouvelle-Ab3xYz.jpg")));
+        const QByteArray rougeOctets = octets(d.filePath(QStringLiteral("1.jpg")));
+        if (!journal.isEmpty())
+            QVERIFY(ecrire(d.filePath(QStringLiteral(".journal-affiches")),
+                           QStringLiteral("Cassetron affiches 1\nmarque %1\n%2fin\n")
+                               .arg(validee ? marqueActuelle() : marqueActuelle() + 1)
+                               .arg(journal)
+                               .toUtf8()));
+
+        // A compaction and a repair cut short left their copies; the catalogue is whole beside them.
+        const QStringList copies = {Catalogue::NomCompact, Catalogue::NomCompact + QStringLiteral("-journal"),
+                                    QStringLiteral("R7Ozire.reparation.mdb")};
+        for (const QString& c : copies)
+            QVERIFY(ecrire(b.dossier.fichier(c), "à moitié écrite"));
+
+        Moniteur& m = b.demarrer();
+
+        for (const QString& c : copies)
+            QVERIFY2(!QFile::exists(b.dossier.fichier(c)), qPrintable(c));
+        QMap<QString, QByteArray> attendu;
+        for (const QString& f : apres) {
+            const QString nom = f.section(QLatin1Char('='), 0, 0);
+            const QString texte = f.section(QLatin1Char('='), 1);
+            attendu.insert(nom, texte == QLatin1String("bleue")   ? bleue
+                                : texte == QLatin1String("rouge") ? rougeOctets
+                                                                  : texte.toUtf8());
+        }
+        QCOMPARE(contenuAffiches(b), attendu);
+        const QImage montree = attendu.contains(QStringLiteral("1.jpg"))
+                                   ? QImage(d.filePath(QStringLiteral("1.jpg")))
+                                   : QImage(b.placeholder());
+        QCOMPARE(b.montree(), montree.convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(m.LblTitre->text(), QStringLiteral("Un"));
+    }
+
+    // The mark moves with the transaction that moves it, and survives compaction and repair. The
+    // engine keeps a commit through a crash: a rollback journal, synced at each commit.
+    void marque() {
+        DossierTest d;
+        QSqlQuery reglages =
+            executer(QStringLiteral("SELECT * FROM pragma_journal_mode, pragma_synchronous"));
+        QVERIFY(reglages.next());
+        QCOMPARE(reglages.value(0).toString(), QStringLiteral("delete"));
+        QCOMPARE(reglages.value(1).toInt(), 2); // FULL
+        reglages.finish();
+        const qint32 depart = marqueActuelle();
+        qint32 m = 0;
+        {
+            Catalogue::Transaction t;
+            QVERIFY(Catalogue::avancerMarque(&m));
+            QCOMPARE(m, depart + 1);
+            t.annuler();
+        }
+        QCOMPARE(marqueActuelle(), depart);
+        {
+            Catalogue::Transaction t;
+            QVERIFY(Catalogue::avancerMarque(&m) && t.valider());
+        }
+        QCOMPARE(marqueActuelle(), depart + 1);
+        Catalogue::fermer();
+        QVERIFY(Catalogue::compacter(d.chemin()).ok);
+        QVERIFY(Catalogue::reparer(d.chemin()).ok);
+        QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+        QCOMPARE(marqueActuelle(), depart + 1);
+    }
+
+    // Half the kills fall anywhere in the run; half inside a command drawn at random, once the
+    // journal shows it started, so that the short commands and the late ones get their share too
+    // however fast this run goes.
+    void tuer() {
+        const int tueurs = qEnvironmentVariableIsSet("CASSETRON_TUEURS")
+                               ? qEnvironmentVariableIntValue("CASSETRON_TUEURS")
+                               : 30;
+        const quint64 graine = qEnvironmentVariableIsSet("CASSETRON_GRAINE")
+                                   ? qEnvironmentVariable("CASSETRON_GRAINE").toULongLong()
+                                   : 20240611;
+        std::mt19937_64 hasard(graine);
+        QMap<QString, int> parCommande;
+        QStringList echecs;
+        int faits = 0;
+        int finis = 0;
+        // Runs that end before their shot are checked too, but only real kills count.
+        for (int i = 0; faits - finis < tueurs && i < 3 * tueurs + 10; ++i) {
+            int cible = 0; // the command the shot waits for, 0 for none
+            qint64 delai;
+            if (i % 2 == 0) {
+                delai = std::uniform_int_distribution<qint64>(0, m_duree)(hasard);
+            } else {
+                cible = std::uniform_int_distribution<int>(1, int(m_fenetres.size()))(hasard);
+                const auto& f = m_fenetres[cible - 1];
+                delai = std::uniform_int_distribution<qint64>(0, f.second - f.first)(hasard);
+            }
+            const QString dossier = m_racine.filePath(QStringLiteral("tue-%1").arg(i));
+            qint64 depart = 0;
+            const pid_t pid = lancer(dossier, QString(), QString(), &depart);
+            QVERIFY(pid > 0);
+            int statut = 0;
+            bool vivant = true;
+            if (cible) {
+                const QByteArray debut = "debut " + QByteArray::number(cible) + '\n';
+                const QString journal = dossier + QStringLiteral("/journal");
+                while (!octets(journal).contains(debut) && (vivant = waitpid(pid, &statut, WNOHANG) == 0))
+                    attendreJusqua(maintenant() + 20);
+                depart = maintenant();
+            }
+            attendreJusqua(depart + delai);
+            if (vivant && waitpid(pid, &statut, WNOHANG) == 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &statut, 0);
+            }
+            const bool tue = WIFSIGNALED(statut) && WTERMSIG(statut) == SIGKILL;
+            if (!tue) {
+                ++finis;
+                QVERIFY2(WIFEXITED(statut) && WEXITSTATUS(statut) == 0,
+                         qPrintable(octets(dossier + "/sortie")));
+            }
+            ++faits;
+
+            const Avancement a = avancement(dossier + QStringLiteral("/journal"));
+            const QString cas = QStringLiteral("tir %1 à %2 µs%3, commande %4 %5")
+                                    .arg(i)
+                                    .arg(delai)
+                                    .arg(cible ? QStringLiteral(" du début de %1").arg(cible) : QString())
+                                    .arg(a.k)
+                                    .arg(a.enCours ? QStringLiteral("en cours") : QStringLiteral("finie"));
+            ++parCommande[a.enCours ? QStringLiteral("%1 en cours").arg(a.k, 2)
+                                    : QStringLiteral("%1 finie").arg(a.k, 2)];
+            const surete::Constat c = surete::constater(dossier);
+            Catalogue::fermer();
+            QList<int> admis{a.k};
+            if (a.enCours)
+                admis.prepend(a.k - 1);
+            QString raison = c.problemes.join(QLatin1String("; "));
+            if (raison.isEmpty() &&
+                !(c.etat == m_etats.value(admis.first()) || c.etat == m_etats.value(admis.last()))) {
+                QStringList ecarts;
+                for (int k : admis)
+                    ecarts << QStringLiteral("état %1 : %2").arg(k).arg(ecart(c.etat, m_etats.value(k)));
+                raison = ecarts.join(QLatin1String(", "));
+            }
+            if (raison.isEmpty())
+                QDir(dossier).removeRecursively();
+            else
+                echecs << cas + QStringLiteral(" : ") + raison + QStringLiteral(" (dossier ") + dossier + ')';
+        }
+        qInfo("%d tirs survécus sur %d (%d tués, %d finis avant le tir), graine %llu",
+              faits - int(echecs.size()), faits, faits - finis, finis, graine);
+        QCOMPARE(faits - finis, tueurs);
+        for (auto p = parCommande.cbegin(); p != parCommande.cend(); ++p)
+            qInfo("  commande %s : %d", qPrintable(p.key()), p.value());
+        for (const QString& e : std::as_const(echecs))
+            qWarning("%s", qPrintable(e));
+        if (!echecs.isEmpty())
+            m_racine.setAutoRemove(false);
+        QVERIFY2(echecs.isEmpty(),
+                 qPrintable(
+                     QStringLiteral("%1 tirs sur %2 ont laissé un état faux").arg(echecs.size()).arg(faits)));
+    }
+};
+
+QTEST_MAIN(TestSurete)
+#include "tst_surete.moc"
