@@ -249,6 +249,17 @@ void SourceDonnees::lire(int i) const {
     if (i < 0 || i >= m_lignes.size() || !m_lignes[i].valeurs.isEmpty() || m_table.isEmpty())
         return;
     constexpr int Bloc = 256;
+    // A walk through the record set (a list filled, a printed list) reads it block after block.
+    // Past a few blocks the rest is read in one pass over the table: rows in title order lie all
+    // over the file, and seeking each one costs more the larger the catalogue.
+    if (i > 0 && !m_lignes[i - 1].valeurs.isEmpty())
+        ++m_blocsSuivis;
+    else
+        m_blocsSuivis = 0;
+    if (m_blocsSuivis >= 3 && m_lignes.size() - i > 4 * Bloc) {
+        lireTout();
+        return;
+    }
     QVector<int> indices;
     for (int k = i; k < m_lignes.size() && indices.size() < Bloc; ++k) {
         if (m_lignes[k].valeurs.isEmpty())
@@ -275,6 +286,24 @@ void SourceDonnees::lire(int i) const {
     for (int k : std::as_const(indices)) {
         if (m_lignes[k].valeurs.isEmpty())
             m_lignes[k].valeurs = QVector<QVariant>(m_colonnes.size());
+    }
+}
+
+void SourceDonnees::lireTout() const {
+    Requete q(poignee(), QStringLiteral("SELECT rowid, * FROM %1").arg(m_table), Cache::Oui);
+    while (q.pas() == SQLITE_ROW) {
+        const int index = m_parRowid.value(q.entier(0), -1);
+        if (index < 0 || !m_lignes[index].valeurs.isEmpty())
+            continue;
+        QVector<QVariant> valeurs;
+        valeurs.reserve(m_colonnes.size());
+        for (int c = 0; c < m_colonnes.size(); ++c)
+            valeurs.append(q.valeur(c + 1));
+        m_lignes[index].valeurs = std::move(valeurs);
+    }
+    for (Ligne& l : m_lignes) {
+        if (l.valeurs.isEmpty())
+            l.valeurs = QVector<QVariant>(m_colonnes.size());
     }
 }
 

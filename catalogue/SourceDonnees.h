@@ -95,6 +95,7 @@ private:
     bool courantValide() const;
     const QVector<QVariant>* valeursAffichees() const;
     void lire(int index) const;
+    void lireTout() const;
     void deplacer(int index);
     void prevenir();
     bool echec(const QString& quoi, const QString& raison);
@@ -109,6 +110,7 @@ private:
     QStringList m_colonnes;
     QHash<QString, int> m_index;     // lower-case name -> column
     mutable QVector<Ligne> m_lignes; // fields read on first look (lire)
+    mutable int m_blocsSuivis = 0;   // blocks read one right after the other
     QHash<qint64, int> m_parRowid;
     int m_vivantes = 0;
     int m_courant = -1; // -1 before the first row, size() past the last

@@ -372,6 +372,49 @@ private slots:
         QCOMPARE(lire(d, sql, "Titre"), restants);
     }
 
+    // A walk through a large record set, whose title order is the reverse of the table's: every
+    // row reads its own fields, however they are fetched; a row deleted by another statement
+    // during the walk reads as empty, the others as stored.
+    void parcoursComplet_data() {
+        QTest::addColumn<int>("supprimeApres"); // rows walked before another statement deletes one
+        QTest::newRow("sans suppression") << -1;
+        QTest::newRow("suppression au début") << 10;
+    }
+    void parcoursComplet() {
+        QFETCH(int, supprimeApres);
+        DossierTest d;
+        constexpr int N = 3000;
+        {
+            Catalogue::Transaction t(Catalogue::base());
+            QSqlQuery q(Catalogue::base());
+            QVERIFY(q.prepare("INSERT INTO Film (Titre, \"Durée\") VALUES (?, ?)"));
+            for (int i = 0; i < N; ++i) {
+                q.addBindValue(QStringLiteral("Film %1").arg(N - i, 5, 10, QLatin1Char('0')));
+                q.addBindValue(QTime(0, 0).addSecs(i).toString("hh:mm:ss"));
+                QVERIFY(q.exec());
+            }
+            QVERIFY(t.valider());
+        }
+        SourceDonnees s;
+        QVERIFY(rafraichir(s, d, "SELECT * FROM Film ORDER BY Titre"));
+        const int supprime = N - 1 - 2000; // the row walked 2001st
+        int r = 0;
+        for (; !s.Eof(); s.MoveNext(), ++r) {
+            if (r == supprimeApres)
+                QVERIFY(QSqlQuery(Catalogue::base())
+                            .exec(QString("DELETE FROM Film WHERE \"Durée\" = '%1'")
+                                      .arg(QTime(0, 0).addSecs(supprime).toString("hh:mm:ss"))));
+            const int i = N - 1 - r;
+            if (supprimeApres >= 0 && i == supprime) {
+                QCOMPARE(s.Texte("Titre"), QString());
+                continue;
+            }
+            QCOMPARE(s.Texte("Titre"), QStringLiteral("Film %1").arg(r + 1, 5, 10, QLatin1Char('0')));
+            QCOMPARE(s.Texte("Durée"), QTime(0, 0).addSecs(i).toString("hh:mm:ss"));
+        }
+        QCOMPARE(r, N);
+    }
+
     // The placement and the film deletion shift the positions that follow, one row after the other,
     // coming back to each row through LastModified: every row is visited exactly once.
     void decalageDesPositions_data() {
