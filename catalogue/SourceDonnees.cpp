@@ -272,16 +272,7 @@ void SourceDonnees::lire(int i) const {
               Cache::Oui);
     for (int k = 0; k < indices.size(); ++k)
         q.lier(k + 1, m_lignes[indices[k]].rowid);
-    while (q.pas() == SQLITE_ROW) {
-        const int index = m_parRowid.value(q.entier(0), -1);
-        if (index < 0)
-            continue;
-        QVector<QVariant> valeurs;
-        valeurs.reserve(m_colonnes.size());
-        for (int c = 0; c < m_colonnes.size(); ++c)
-            valeurs.append(q.valeur(c + 1));
-        m_lignes[index].valeurs = std::move(valeurs);
-    }
+    garder(q);
     // A row gone since the query (another screen deleted it) reads as empty fields.
     for (int k : std::as_const(indices)) {
         if (m_lignes[k].valeurs.isEmpty())
@@ -289,8 +280,8 @@ void SourceDonnees::lire(int i) const {
     }
 }
 
-void SourceDonnees::lireTout() const {
-    Requete q(poignee(), QStringLiteral("SELECT rowid, * FROM %1").arg(m_table), Cache::Oui);
+// Keeps the fields of the rows a "SELECT rowid, * …" query returns, for the rows still unread.
+void SourceDonnees::garder(Requete& q) const {
     while (q.pas() == SQLITE_ROW) {
         const int index = m_parRowid.value(q.entier(0), -1);
         if (index < 0 || !m_lignes[index].valeurs.isEmpty())
@@ -301,6 +292,11 @@ void SourceDonnees::lireTout() const {
             valeurs.append(q.valeur(c + 1));
         m_lignes[index].valeurs = std::move(valeurs);
     }
+}
+
+void SourceDonnees::lireTout() const {
+    Requete q(poignee(), QStringLiteral("SELECT rowid, * FROM %1").arg(m_table), Cache::Oui);
+    garder(q);
     for (Ligne& l : m_lignes) {
         if (l.valeurs.isEmpty())
             l.valeurs = QVector<QVariant>(m_colonnes.size());

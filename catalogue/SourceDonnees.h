@@ -9,6 +9,10 @@
 
 #include <functional>
 
+namespace Catalogue::Sqlite {
+class Requete;
+}
+
 // The data source a screen holds: the catalogue file it names, an SQL text as its record source,
 // and after Refresh the resulting rows with a current record. Labels and fields bound to it follow
 // the current record; bound input fields give their text back when a row is written.
@@ -96,6 +100,7 @@ private:
     const QVector<QVariant>* valeursAffichees() const;
     void lire(int index) const;
     void lireTout() const;
+    void garder(Catalogue::Sqlite::Requete& q) const;
     void deplacer(int index);
     void prevenir();
     bool echec(const QString& quoi, const QString& raison);

@@ -14,7 +14,16 @@
 #include <QSqlRecord>
 #include <QStringList>
 
+#include <time.h>
+
 namespace surete {
+
+// Microseconds on the monotonic clock, shared by the script and the test that times its commands.
+inline qint64 maintenant() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return qint64(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
+}
 
 struct Constat {
     QStringList problemes; // failed opening, damage, broken rules: each one a line

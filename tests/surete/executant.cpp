@@ -24,14 +24,9 @@
 #include <unistd.h>
 
 using namespace banc;
+using surete::maintenant;
 
 namespace {
-
-qint64 maintenant() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
-}
 
 QString source(const char* couleur) {
     return QDir(qEnvironmentVariable("CASSETRON_SURETE_DOSSIER"))

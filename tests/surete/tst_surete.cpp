@@ -23,14 +23,9 @@
 extern char** environ;
 
 using namespace banc;
+using surete::maintenant;
 
 namespace {
-
-qint64 maintenant() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
-}
 
 void attendreJusqua(qint64 micro) {
     const timespec t{time_t(micro / 1000000), long(micro % 1000000) * 1000};
