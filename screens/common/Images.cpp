@@ -1,7 +1,11 @@
 #include "screens/common/Images.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPixmapCache>
+
+#include <sys/stat.h>
 
 namespace Images {
 
@@ -41,6 +45,27 @@ QImage lire(const QString& chemin, QString* raison) {
         return {};
     }
     return image;
+}
+
+QPixmap afficher(const QString& chemin) {
+    struct stat etat {};
+    if (::stat(QFile::encodeName(chemin).constData(), &etat) != 0 || !S_ISREG(etat.st_mode))
+        return {};
+    // The file's identity and state: a poster replaced or rewritten is read again.
+    const QString cle =
+        QStringLiteral("affiche|%1|%2|%3|%4.%5")
+            .arg(chemin, QString::number(qulonglong(etat.st_ino)), QString::number(qlonglong(etat.st_size)),
+                 QString::number(qlonglong(etat.st_mtim.tv_sec)),
+                 QString::number(qlonglong(etat.st_mtim.tv_nsec)));
+    QPixmap p;
+    if (QPixmapCache::find(cle, &p))
+        return p;
+    const QImage image = lire(chemin);
+    if (image.isNull())
+        return {};
+    p = QPixmap::fromImage(image);
+    QPixmapCache::insert(cle, p);
+    return p;
 }
 
 } // namespace Images

@@ -331,9 +331,9 @@ QPixmap Moniteur::imageAffiche(qint64 IdFilm) const {
 }
 
 void Moniteur::chargerAffiche(const QString& chemin) {
-    const QImage image = Images::lire(chemin);
+    const QPixmap image = Images::afficher(chemin);
     Affiche->setPixmap(image.isNull() ? QPixmap(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")))
-                                      : QPixmap::fromImage(image));
+                                      : image);
 }
 
 void Moniteur::AfficheAffiche() {
