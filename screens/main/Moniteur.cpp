@@ -322,18 +322,14 @@ QString Moniteur::CheminAffiche(qint64 IdFilm) const {
     return QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg"));
 }
 
-QPixmap Moniteur::imageAffiche(qint64 IdFilm) const {
+QPixmap Moniteur::imageAffiche(const QString& chemin) const {
     // An unreadable poster (not a picture, huge, a folder) shows the placeholder, as a missing one does.
-    const QImage image = Images::lire(CheminAffiche(IdFilm));
-    if (!image.isNull())
-        return QPixmap::fromImage(image);
-    return QPixmap(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")));
+    const QPixmap image = Images::afficher(chemin);
+    return image.isNull() ? QPixmap(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg"))) : image;
 }
 
 void Moniteur::chargerAffiche(const QString& chemin) {
-    const QPixmap image = Images::afficher(chemin);
-    Affiche->setPixmap(image.isNull() ? QPixmap(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")))
-                                      : image);
+    Affiche->setPixmap(imageAffiche(chemin));
 }
 
 void Moniteur::AfficheAffiche() {
@@ -586,7 +582,8 @@ void Moniteur::MenuModifFilm_Click() {
     ModeModif = true;
     auto* film = new AjoutFilm;
     film->charger();
-    film->Affiche->setPixmap(imageAffiche(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong()));
+    film->Affiche->setPixmap(
+        imageAffiche(CheminAffiche(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong())));
     film->ShowModal(this);
 }
 

@@ -138,7 +138,7 @@ private:
     void construireBarreOutils();
     void chargerAffiche(const QString& chemin);
     // The picture a film's poster shows, the placeholder when it cannot be read.
-    QPixmap imageAffiche(qint64 IdFilm) const;
+    QPixmap imageAffiche(const QString& chemin) const;
     void signalerLectureImpossible(const SourceDonnees& source);
     bool m_catalogueOuvert = false;
     bool m_lectureSignalee = false;
