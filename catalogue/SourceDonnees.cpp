@@ -250,15 +250,20 @@ void SourceDonnees::lire(int i) const {
         return;
     constexpr int Bloc = 256;
     // A walk through the record set (a list filled, a printed list) reads it block after block.
-    // Past a few blocks the rest is read in one pass over the table: rows in title order lie all
-    // over the file, and seeking each one costs more the larger the catalogue.
+    // Past a few blocks, when what is left is a good part of the table, the rest is read in one
+    // pass over the table: rows in title order lie all over the file, and seeking each one costs
+    // more the larger the catalogue. A few rows of a large table are still sought one by one.
     if (i > 0 && !m_lignes[i - 1].valeurs.isEmpty())
         ++m_blocsSuivis;
     else
         m_blocsSuivis = 0;
-    if (m_blocsSuivis >= 3 && m_lignes.size() - i > 4 * Bloc) {
-        lireTout();
-        return;
+    const qint64 restantes = m_lignes.size() - i;
+    if (m_blocsSuivis >= 3 && restantes > 4 * Bloc) {
+        Requete etendue(poignee(), QStringLiteral("SELECT max(rowid) FROM %1").arg(m_table), Cache::Oui);
+        if (etendue.pas() == SQLITE_ROW && 4 * restantes >= etendue.entier(0)) {
+            lireTout();
+            return;
+        }
     }
     QVector<int> indices;
     for (int k = i; k < m_lignes.size() && indices.size() < Bloc; ++k) {
