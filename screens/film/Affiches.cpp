@@ -319,7 +319,10 @@ Reprise reprendre(const QString& cheminAppli) {
         return r;
     }
     // Copies no journal names: their command stopped before its commit.
-    for (const QString& nom : d.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    // Only the temporary copies' names, unsorted: the folder holds a poster per film.
+    const QStringList provisoires = d.entryList({QStringLiteral(".nouvelle-*.jpg")},
+                                                QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QString& nom : provisoires) {
         QString sansSuite;
         if (estProvisoire(nom) && supprimer(d.filePath(nom), &sansSuite))
             ++r.provisoiresSupprimes;
