@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/Outils.h"
+#include "catalogue/Rangement.h"
 #include "catalogue/Sqlite.h"
 
 #include <QFileInfo>
@@ -67,6 +68,73 @@ QString guillemets(const QString& nom) {
 
 } // namespace
 
+void PlacesLignes::vider() {
+    m_dense = true;
+    m_min = 0;
+    m_table.clear();
+    m_hash.clear();
+    m_nombre = 0;
+}
+
+void PlacesLignes::preparer(qint64 min, qint64 max, qsizetype n) {
+    vider();
+    // Dense enough: the array is at most a few times the rows.
+    if (n > 0 && max >= min && max - min < 4 * n + 1024) {
+        m_min = min;
+        m_table = QVector<int>(max - min + 1, -1);
+    } else {
+        m_dense = false;
+        m_hash.reserve(n);
+    }
+}
+
+void PlacesLignes::enHash() {
+    m_hash.reserve(m_nombre + 1);
+    for (qsizetype i = 0; i < m_table.size(); ++i) {
+        if (m_table[i] >= 0)
+            m_hash.insert(m_min + i, m_table[i]);
+    }
+    m_table.clear();
+    m_dense = false;
+}
+
+void PlacesLignes::inserer(qint64 rowid, int index) {
+    if (m_dense) {
+        if (m_table.isEmpty())
+            m_min = rowid;
+        const qint64 i = rowid - m_min;
+        if (i >= 0 && (i < m_table.size() || i < 4 * (m_nombre + 1) + 1024)) {
+            if (i >= m_table.size())
+                m_table.resize(i + 1, -1);
+            if (m_table[i] < 0)
+                ++m_nombre;
+            m_table[i] = index;
+            return;
+        }
+        enHash();
+    }
+    if (!m_hash.contains(rowid))
+        ++m_nombre;
+    m_hash.insert(rowid, index);
+}
+
+void PlacesLignes::retirer(qint64 rowid) {
+    if (!m_dense) {
+        m_nombre -= m_hash.remove(rowid) ? 1 : 0;
+        return;
+    }
+    if (rowid >= m_min && rowid - m_min < m_table.size() && m_table[rowid - m_min] >= 0) {
+        m_table[rowid - m_min] = -1;
+        --m_nombre;
+    }
+}
+
+int PlacesLignes::valeur(qint64 rowid) const {
+    if (!m_dense)
+        return m_hash.value(rowid, -1);
+    return rowid >= m_min && rowid - m_min < m_table.size() ? m_table[rowid - m_min] : -1;
+}
+
 SourceDonnees::SourceDonnees(QObject* parent) : QObject(parent) {}
 
 SourceDonnees::~SourceDonnees() = default;
@@ -96,7 +164,8 @@ bool SourceDonnees::Refresh() {
     m_erreur.clear();
     m_mode = AucuneEdition;
     m_lignes.clear();
-    m_parRowid.clear();
+    m_parRowid.vider();
+    m_placesPretes = false;
     m_vivantes = 0;
     m_courant = 0;
     m_surSupprimee = false;
@@ -121,6 +190,7 @@ bool SourceDonnees::Refresh() {
             Requete noms(poignee(), QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(m_table), Cache::Oui);
             m_colonnes.clear();
             m_index.clear();
+            m_commeEcrit.clear();
             for (int i = 0; i < noms.colonnes(); ++i) {
                 const QString nom = noms.nomColonne(i);
                 m_index.insert(nom.toLower(), int(m_colonnes.size()));
@@ -128,46 +198,69 @@ bool SourceDonnees::Refresh() {
             }
         }
         QVariantList parametres;
-        Requete q(poignee(), Catalogue::traduireSql(sql, &parametres), Cache::Oui);
-        for (int i = 0; i < parametres.size(); ++i)
-            q.lier(i + 1, parametres[i]);
-        if (!q.prete()) {
-            ok = echec(QStringLiteral("La requête n'a pas pu être exécutée"), q.erreur());
-        } else {
-            const int n = q.colonnes();
-            if (!table) {
-                m_colonnes.clear();
-                m_index.clear();
-                for (int i = 0; i < n; ++i) {
-                    const QString nom = q.nomColonne(i);
-                    m_index.insert(nom.toLower(), int(m_colonnes.size()));
-                    m_colonnes << nom;
-                }
-            }
-            int rc;
-            while ((rc = q.pas()) == SQLITE_ROW) {
+        const QString traduit = Catalogue::traduireSql(sql, &parametres);
+        QVector<qint64> ordre;
+        QString raison;
+        switch (table && parametres.isEmpty() ? Catalogue::rangerParCle(traduit, &ordre, &raison)
+                                              : Catalogue::Rangement::AutreForme) {
+        case Catalogue::Rangement::Fait:
+            m_lignes.reserve(ordre.size());
+            for (const qint64 rowid : std::as_const(ordre)) {
                 Ligne l;
-                if (table) {
-                    l.rowid = q.entier(0);
-                } else {
-                    l.rowid = qint64(m_lignes.size() + 1);
-                    l.valeurs.reserve(n);
-                    for (int i = 0; i < n; ++i)
-                        l.valeurs.append(q.valeur(i));
-                }
-                m_parRowid.insert(l.rowid, int(m_lignes.size()));
+                l.rowid = rowid;
                 m_lignes.append(std::move(l));
             }
-            if (rc != SQLITE_DONE) {
-                ok = echec(QStringLiteral("La lecture du catalogue a échoué"), q.erreur());
-                m_lignes.clear();
-                m_parRowid.clear();
-            }
+            break;
+        case Catalogue::Rangement::Echec:
+            ok = echec(QStringLiteral("La lecture du catalogue a échoué"), raison);
+            break;
+        case Catalogue::Rangement::AutreForme:
+            ok = lireLignes(traduit, parametres, table);
+            break;
         }
     }
     m_vivantes = int(m_lignes.size());
     prevenir();
     return ok;
+}
+
+// The rows of a translated query, by the engine: identities only for a table's record set,
+// every field otherwise.
+bool SourceDonnees::lireLignes(const QString& sql, const QVariantList& parametres, bool table) {
+    Requete q(poignee(), sql, Cache::Oui);
+    for (int i = 0; i < parametres.size(); ++i)
+        q.lier(i + 1, parametres[i]);
+    if (!q.prete())
+        return echec(QStringLiteral("La requête n'a pas pu être exécutée"), q.erreur());
+    const int n = q.colonnes();
+    if (!table) {
+        m_colonnes.clear();
+        m_index.clear();
+        m_commeEcrit.clear();
+        for (int i = 0; i < n; ++i) {
+            const QString nom = q.nomColonne(i);
+            m_index.insert(nom.toLower(), int(m_colonnes.size()));
+            m_colonnes << nom;
+        }
+    }
+    int rc;
+    while ((rc = q.pas()) == SQLITE_ROW) {
+        Ligne l;
+        if (table) {
+            l.rowid = q.entier(0);
+        } else {
+            l.rowid = qint64(m_lignes.size() + 1);
+            l.valeurs.reserve(n);
+            for (int i = 0; i < n; ++i)
+                l.valeurs.append(q.valeur(i));
+        }
+        m_lignes.append(std::move(l));
+    }
+    if (rc != SQLITE_DONE) {
+        m_lignes.clear();
+        return echec(QStringLiteral("La lecture du catalogue a échoué"), q.erreur());
+    }
+    return true;
 }
 
 bool SourceDonnees::Eof() const {
@@ -239,8 +332,34 @@ bool SourceDonnees::Chercher(const QString& nom, const QVariant& valeur) {
     return !Eof();
 }
 
+int SourceDonnees::place(qint64 rowid) const {
+    if (!m_placesPretes) {
+        qint64 min = 0, max = -1;
+        for (const Ligne& l : std::as_const(m_lignes)) {
+            if (max < min) {
+                min = max = l.rowid;
+            } else {
+                min = qMin(min, l.rowid);
+                max = qMax(max, l.rowid);
+            }
+        }
+        m_parRowid.preparer(min, max, m_lignes.size());
+        for (int i = 0; i < m_lignes.size(); ++i)
+            m_parRowid.inserer(m_lignes[i].rowid, i);
+        m_placesPretes = true;
+    }
+    return m_parRowid.valeur(rowid);
+}
+
 int SourceDonnees::colonne(const QString& nom) const {
-    return m_index.value(nom.toLower(), -1);
+    // Screens ask for the same few names for every row: lower-casing each time cost more than
+    // reading the rows.
+    const auto it = m_commeEcrit.constFind(nom);
+    if (it != m_commeEcrit.constEnd())
+        return *it;
+    const int c = m_index.value(nom.toLower(), -1);
+    m_commeEcrit.insert(nom, c);
+    return c;
 }
 
 // Reads the fields of row i, and of the next unread rows with it: a walk through the record set
@@ -288,7 +407,7 @@ void SourceDonnees::lire(int i) const {
 // Keeps the fields of the rows a "SELECT rowid, * …" query returns, for the rows still unread.
 void SourceDonnees::garder(Requete& q) const {
     while (q.pas() == SQLITE_ROW) {
-        const int index = m_parRowid.value(q.entier(0), -1);
+        const int index = place(q.entier(0));
         if (index < 0 || !m_lignes[index].valeurs.isEmpty())
             continue;
         QVector<QVariant> valeurs;
@@ -422,7 +541,8 @@ bool SourceDonnees::Update() {
         Ligne l;
         l.rowid = rowid;
         l.valeurs = m_tampon;
-        m_parRowid.insert(rowid, int(m_lignes.size()));
+        if (m_placesPretes)
+            m_parRowid.inserer(rowid, int(m_lignes.size()));
         m_lignes.append(std::move(l));
         ++m_vivantes;
     } else {
@@ -481,12 +601,12 @@ bool SourceDonnees::Delete() {
 }
 
 bool SourceDonnees::ReprendreAjout(Signet s) {
-    const int i = m_parRowid.value(s, -1);
+    const int i = place(s);
     if (i < 0 || i != m_lignes.size() - 1 || m_lignes[i].supprimee)
         return echec(QStringLiteral("Cette ligne ne peut pas être reprise"), {});
     m_tampon = m_lignes[i].valeurs;
     m_modifie = QVector<bool>(m_colonnes.size(), true);
-    m_parRowid.remove(s);
+    m_parRowid.retirer(s);
     m_lignes.removeLast();
     --m_vivantes;
     if (m_courant > m_lignes.size())
@@ -501,7 +621,7 @@ SourceDonnees::Signet SourceDonnees::Bookmark() const {
 }
 
 bool SourceDonnees::setBookmark(Signet s) {
-    const int i = m_parRowid.value(s, -1);
+    const int i = place(s);
     if (i < 0 || m_lignes[i].supprimee)
         return echec(QStringLiteral("Cette ligne n'existe plus"), {});
     deplacer(i);
@@ -511,7 +631,8 @@ bool SourceDonnees::setBookmark(Signet s) {
 void SourceDonnees::CloseDatabase() {
     Catalogue::fermer();
     m_lignes.clear();
-    m_parRowid.clear();
+    m_parRowid.vider();
+    m_placesPretes = false;
     m_vivantes = 0;
     m_courant = 0;
     m_mode = AucuneEdition;

@@ -13,6 +13,27 @@ namespace Catalogue::Sqlite {
 class Requete;
 }
 
+// Where each row of a record set lies, by rowid: an array when the rowids are dense (the
+// engine's keys, with the gaps deleted rows leave), a hash otherwise. A hash of a hundred
+// thousand rows costs more to fill than the sort that ordered them.
+class PlacesLignes {
+public:
+    void vider();
+    // For `n` rows whose rowids lie between `min` and `max`.
+    void preparer(qint64 min, qint64 max, qsizetype n);
+    void inserer(qint64 rowid, int index);
+    void retirer(qint64 rowid);
+    int valeur(qint64 rowid) const; // -1 when absent
+
+private:
+    void enHash();
+    bool m_dense = true;
+    qint64 m_min = 0;
+    QVector<int> m_table; // index of rowid m_min + i, or -1
+    QHash<qint64, int> m_hash;
+    qsizetype m_nombre = 0;
+};
+
 // The data source a screen holds: the catalogue file it names, an SQL text as its record source,
 // and after Refresh the resulting rows with a current record. Labels and fields bound to it follow
 // the current record; bound input fields give their text back when a row is written.
@@ -101,12 +122,14 @@ private:
     void lire(int index) const;
     void lireTout() const;
     void garder(Catalogue::Sqlite::Requete& q) const;
+    bool lireLignes(const QString& sql, const QVariantList& parametres, bool table);
     void deplacer(int index);
     void prevenir();
     bool echec(const QString& quoi, const QString& raison);
     bool preparer();
     bool reserverCle();
     qint64 rowidDe(int index) const { return m_lignes[index].rowid; }
+    int place(qint64 rowid) const;
 
     QString m_base;
     QString m_source;
@@ -114,9 +137,11 @@ private:
     QString m_cle;   // its engine-given key, if any
     QStringList m_colonnes;
     QHash<QString, int> m_index;     // lower-case name -> column
+    mutable QHash<QString, int> m_commeEcrit; // name as asked -> column (or -1)
     mutable QVector<Ligne> m_lignes; // fields read on first look (lire)
     mutable int m_blocsSuivis = 0;   // blocks read one right after the other
-    QHash<qint64, int> m_parRowid;
+    mutable PlacesLignes m_parRowid; // filled on first use (place)
+    mutable bool m_placesPretes = false;
     int m_vivantes = 0;
     int m_courant = -1; // -1 before the first row, size() past the last
     bool m_surSupprimee = false;

@@ -38,6 +38,14 @@ public:
     QVariant valeur(int i) const;
     qint64 entier(int i) const { return sqlite3_column_int64(m_stmt, i); }
     QString texte(int i) const;
+    // The bytes of a blob or text value, valid until the next step; null for a NULL value.
+    const char* octets(int i, int* longueur) const {
+        if (sqlite3_column_type(m_stmt, i) == SQLITE_NULL)
+            return nullptr;
+        const void* p = sqlite3_column_blob(m_stmt, i);
+        *longueur = sqlite3_column_bytes(m_stmt, i);
+        return p ? static_cast<const char*>(p) : "";
+    }
     QString erreur() const { return m_erreur; }
 
 private:

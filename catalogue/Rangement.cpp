@@ -1,0 +1,134 @@
+#include "catalogue/Rangement.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/Sqlite.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace Catalogue {
+
+namespace {
+
+quint64 prefixeDe(const char* cle, int longueur) {
+    quint64 p = 0;
+    for (int k = 0; k < 8; ++k)
+        p = (p << 8) | (k < longueur ? quint64(uchar(cle[k])) : 0);
+    return p;
+}
+
+} // namespace
+
+void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroissant) {
+    const qsizetype n = lignes.size();
+    if (n < 2)
+        return;
+    // Descending order of the prefixes is ascending order of their complements.
+    if (decroissant) {
+        for (CleLigne& l : lignes)
+            l.prefixe = ~l.prefixe;
+    }
+    // Least significant byte first; each pass is stable, so equal prefixes keep their order.
+    std::array<std::array<quint32, 256>, 8> comptes{};
+    for (const CleLigne& l : std::as_const(lignes)) {
+        for (int b = 0; b < 8; ++b)
+            ++comptes[b][(l.prefixe >> (8 * b)) & 0xFF];
+    }
+    QVector<CleLigne> autre(n);
+    CleLigne* source = lignes.data();
+    CleLigne* cible = autre.data();
+    for (int b = 0; b < 8; ++b) {
+        std::array<quint32, 256>& c = comptes[b];
+        if (c[(source[0].prefixe >> (8 * b)) & 0xFF] == quint32(n))
+            continue; // every row has the same byte here
+        quint32 somme = 0;
+        for (quint32& v : c) {
+            const quint32 t = v;
+            v = somme;
+            somme += t;
+        }
+        for (qsizetype i = 0; i < n; ++i)
+            cible[c[(source[i].prefixe >> (8 * b)) & 0xFF]++] = source[i];
+        std::swap(source, cible);
+    }
+    if (source != lignes.data())
+        std::copy(source, source + n, lignes.data());
+    if (decroissant) {
+        for (CleLigne& l : lignes)
+            l.prefixe = ~l.prefixe;
+    }
+
+    // Rows whose keys share their first eight bytes: a full comparison settles them.
+    const char* base = cles.constData();
+    const auto avant = [base, decroissant](const CleLigne& a, const CleLigne& b) {
+        const int r = std::memcmp(base + a.debut, base + b.debut, std::min(a.longueur, b.longueur));
+        const int c = r != 0 ? r : (a.longueur < b.longueur ? -1 : a.longueur > b.longueur ? 1 : 0);
+        if (c != 0)
+            return decroissant ? c > 0 : c < 0;
+        return a.rowid < b.rowid;
+    };
+    for (qsizetype debut = 0; debut < n;) {
+        qsizetype fin = debut + 1;
+        while (fin < n && lignes[fin].prefixe == lignes[debut].prefixe)
+            ++fin;
+        if (fin - debut > 1)
+            std::sort(lignes.begin() + debut, lignes.begin() + fin, avant);
+        debut = fin;
+    }
+}
+
+Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* erreur) {
+    static const QRegularExpression forme(
+        QStringLiteral("^\\s*SELECT\\s+rowid\\s+FROM\\s+(\\w+)\\s+ORDER\\s+BY\\s+%1\\s*\\(\\s*(\\w+)\\s*\\)"
+                       "\\s*(ASC|DESC)?\\s*;?\\s*$")
+            .arg(NomCle),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch m = forme.match(sql);
+    if (!m.hasMatch())
+        return Rangement::AutreForme;
+    const bool decroissant = m.captured(3).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+    Sqlite::Requete q(Sqlite::poignee(base()),
+                      QStringLiteral("SELECT rowid, %1(\"%2\") FROM \"%3\"")
+                          .arg(NomCle, m.captured(2), m.captured(1)),
+                      Sqlite::Cache::Oui);
+    QVector<qint64> sansValeur;
+    QVector<CleLigne> lignes;
+    QByteArray cles;
+    int rc;
+    while ((rc = q.pas()) == SQLITE_ROW) {
+        int longueur = 0;
+        const char* cle = q.octets(1, &longueur);
+        if (!cle) {
+            sansValeur << q.entier(0);
+            continue;
+        }
+        CleLigne l;
+        l.prefixe = prefixeDe(cle, longueur);
+        l.debut = quint32(cles.size());
+        l.longueur = quint32(longueur);
+        l.rowid = q.entier(0);
+        cles.append(cle, longueur);
+        lignes.append(l);
+    }
+    if (rc != SQLITE_DONE) {
+        if (erreur)
+            *erreur = q.erreur();
+        return Rangement::Echec;
+    }
+    trierParCles(lignes, cles, decroissant);
+    rowids->clear();
+    rowids->reserve(lignes.size() + sansValeur.size());
+    // As the engine orders them: no value is below every value.
+    if (!decroissant)
+        *rowids += sansValeur;
+    for (const CleLigne& l : std::as_const(lignes))
+        rowids->append(l.rowid);
+    if (decroissant)
+        *rowids += sansValeur;
+    return Rangement::Fait;
+}
+
+} // namespace Catalogue
