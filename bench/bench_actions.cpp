@@ -1,7 +1,9 @@
 // Times every user action on the real screens (offscreen) at three catalogue sizes and prints a
 // table, median milliseconds per action and size, with each size's peak memory.
 // Usage: bench_actions                  all three sizes, each in a process of its own
-//        bench_actions menage|collection|extreme   one size, one line per action (used by the above)
+//        bench_actions menage|collection|extreme [ACTION]   one size, one line per action (used by
+//                                                  the above); with ACTION, ends after the action
+//                                                  whose name starts so (to profile it)
 
 #include "bench/Generateur.h"
 #include "catalogue/Catalogue.h"
@@ -53,6 +55,7 @@ const Taille Tailles[] = {
     {"menage", 500, 150, 9}, {"collection", 20000, 6000, 7}, {"extreme", 100000, 30000, 3}};
 
 QTextStream sortie(stdout);
+QString g_derniere; // the action the run ends after, if any
 
 double mediane(QVector<double> v) {
     std::sort(v.begin(), v.end());
@@ -77,6 +80,9 @@ double mesurer(int fois, const std::function<void()>& action, const std::functio
 void resultat(const char* action, double ms) {
     sortie << action << '\t' << QString::number(ms, 'f', 2) << '\n';
     sortie.flush();
+    // To profile one action, the run can end right after it.
+    if (!g_derniere.isEmpty() && QString::fromUtf8(action).startsWith(g_derniere))
+        ::exit(0);
 }
 
 // Closes the modal form of type T as soon as it shows.
@@ -315,7 +321,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 2) {
+    if (args.size() == 2 || args.size() == 3) {
+        g_derniere = args.value(2);
         for (const Taille& t : Tailles) {
             if (args[1] == QLatin1String(t.nom))
                 return executerTaille(t);

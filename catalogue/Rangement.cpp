@@ -5,22 +5,20 @@
 
 #include <QRegularExpression>
 
+#include <unicode/ucol.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 namespace Catalogue {
 
-namespace {
-
-quint64 prefixeDe(const char* cle, int longueur) {
+quint64 prefixeCle(const char* cle, int longueur) {
     quint64 p = 0;
     for (int k = 0; k < 8; ++k)
         p = (p << 8) | (k < longueur ? quint64(uchar(cle[k])) : 0);
     return p;
 }
-
-} // namespace
 
 void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroissant) {
     const qsizetype n = lignes.size();
@@ -80,6 +78,39 @@ void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroi
     }
 }
 
+void ajouterCleFrancaise(const QString& texte, bool casse, QByteArray* cles) {
+    // One collator per mode for the whole run, set up as QCollator sets up its own.
+    auto ouvrir = [](bool avecCasse) {
+        UErrorCode e = U_ZERO_ERROR;
+        UCollator* c = ucol_open("fr", &e);
+        ucol_setAttribute(c, UCOL_NORMALIZATION_MODE, UCOL_ON, &e);
+        ucol_setAttribute(c, UCOL_STRENGTH, avecCasse ? UCOL_DEFAULT_STRENGTH : UCOL_SECONDARY, &e);
+        ucol_setAttribute(c, UCOL_NUMERIC_COLLATION, UCOL_ON, &e);
+        ucol_setAttribute(c, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &e);
+        return c;
+    };
+    static UCollator* const sansCasse = ouvrir(false);
+    static UCollator* const avecCasse = ouvrir(true);
+    UCollator* c = casse ? avecCasse : sansCasse;
+    if (!c) { // no collation data: the order of the characters' codes
+        cles->append(texte.toUtf8());
+        return;
+    }
+    const auto* u = reinterpret_cast<const UChar*>(texte.utf16());
+    const qsizetype debut = cles->size();
+    const qsizetype voulu = debut + 64 + 4 * texte.size();
+    if (voulu > cles->capacity())
+        cles->reserve(qMax(voulu, 2 * cles->capacity()));
+    cles->resize(voulu);
+    int32_t n = ucol_getSortKey(c, u, int32_t(texte.size()), reinterpret_cast<uint8_t*>(cles->data() + debut),
+                                int32_t(cles->size() - debut));
+    if (n > cles->size() - debut) {
+        cles->resize(debut + n);
+        n = ucol_getSortKey(c, u, int32_t(texte.size()), reinterpret_cast<uint8_t*>(cles->data() + debut), n);
+    }
+    cles->resize(debut + n);
+}
+
 Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* erreur) {
     static const QRegularExpression forme(
         QStringLiteral("^\\s*SELECT\\s+rowid\\s+FROM\\s+(\\w+)\\s+ORDER\\s+BY\\s+%1\\s*\\(\\s*(\\w+)\\s*\\)"
@@ -90,10 +121,10 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
     if (!m.hasMatch())
         return Rangement::AutreForme;
     const bool decroissant = m.captured(3).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
-    Sqlite::Requete q(Sqlite::poignee(base()),
-                      QStringLiteral("SELECT rowid, %1(\"%2\") FROM \"%3\"")
-                          .arg(NomCle, m.captured(2), m.captured(1)),
-                      Sqlite::Cache::Oui);
+    Sqlite::Requete q(
+        Sqlite::poignee(base()),
+        QStringLiteral("SELECT rowid, %1(\"%2\") FROM \"%3\"").arg(NomCle, m.captured(2), m.captured(1)),
+        Sqlite::Cache::Oui);
     QVector<qint64> sansValeur;
     QVector<CleLigne> lignes;
     QByteArray cles;
@@ -106,7 +137,7 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
             continue;
         }
         CleLigne l;
-        l.prefixe = prefixeDe(cle, longueur);
+        l.prefixe = prefixeCle(cle, longueur);
         l.debut = quint32(cles.size());
         l.longueur = quint32(longueur);
         l.rowid = q.entier(0);

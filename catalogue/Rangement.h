@@ -17,10 +17,17 @@ struct CleLigne {
     qint64 rowid = 0;
 };
 
+// The prefix of a key, for CleLigne.
+quint64 prefixeCle(const char* cle, int longueur);
+
 // Orders rows as ORDER BY on a blob key does (byte order, a key before its own extensions;
 // reversed when decroissant), equal keys by rowid. A radix sort on the prefixes, then a
 // comparison sort within each run of equal prefixes only.
 void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroissant);
+
+// Appends to `cles` the French sort key of a text, the key QCollator gives for French in numeric
+// mode ("2" before "10"): letter case counted after accents, or not at all.
+void ajouterCleFrancaise(const QString& texte, bool casse, QByteArray* cles);
 
 enum class Rangement { AutreForme, Fait, Echec };
 

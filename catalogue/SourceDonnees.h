@@ -136,11 +136,11 @@ private:
     QString m_table; // the table a "SELECT * FROM" text reads; empty: read only
     QString m_cle;   // its engine-given key, if any
     QStringList m_colonnes;
-    QHash<QString, int> m_index;     // lower-case name -> column
+    QHash<QString, int> m_index;              // lower-case name -> column
     mutable QHash<QString, int> m_commeEcrit; // name as asked -> column (or -1)
-    mutable QVector<Ligne> m_lignes; // fields read on first look (lire)
-    mutable int m_blocsSuivis = 0;   // blocks read one right after the other
-    mutable PlacesLignes m_parRowid; // filled on first use (place)
+    mutable QVector<Ligne> m_lignes;          // fields read on first look (lire)
+    mutable int m_blocsSuivis = 0;            // blocks read one right after the other
+    mutable PlacesLignes m_parRowid;          // filled on first use (place)
     mutable bool m_placesPretes = false;
     int m_vivantes = 0;
     int m_courant = -1; // -1 before the first row, size() past the last

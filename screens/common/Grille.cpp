@@ -1,9 +1,10 @@
 #include "screens/common/Grille.h"
 
+#include "catalogue/Rangement.h"
+
 #include "catalogue/Outils.h"
 #include "screens/common/Unites.h"
 
-#include <QCollator>
 #include <QHeaderView>
 #include <QLocale>
 #include <QMouseEvent>
@@ -28,18 +29,23 @@ Qt::Alignment alignementQt(int code) {
 }
 
 // A number as a lenient reader takes it: leading digits, "" and text read 0.
-double nombre(const QString& t) {
+// A number written the C way, blanks around it allowed.
+bool lireNombre(const QString& t, double* v) {
     bool ok = false;
-    const double v = QLocale::c().toDouble(t.trimmed(), &ok);
-    if (ok)
+    *v = QLocale::c().toDouble(QStringView(t).trimmed(), &ok);
+    return ok;
+}
+
+double nombre(const QString& t) {
+    double v;
+    if (lireNombre(t, &v))
         return v;
-    return t.trimmed().toDouble(&ok);
+    return QStringView(t).trimmed().toDouble();
 }
 
 bool estNombre(const QString& t) {
-    bool ok = false;
-    QLocale::c().toDouble(t.trimmed(), &ok);
-    return ok;
+    double v;
+    return lireNombre(t, &v);
 }
 
 } // namespace
@@ -282,45 +288,55 @@ void Grille::setSort(int code) {
         return;
     const int c = m_col;
     const bool decroissant = code % 2 == 0;
-    QCollator collateur(QLocale(QLocale::French, QLocale::France));
-    collateur.setNumericMode(true);
-    collateur.setCaseSensitivity(code == TriTexteSansCasseCroissant || code == TriTexteSansCasseDecroissant
-                                     ? Qt::CaseInsensitive
-                                     : Qt::CaseSensitive);
-    // Each row's sort value is computed once (a collation key or a number), not at every
-    // comparison: a list of many thousand films sorts in a blink.
-    struct Valeur {
+    const bool casse = code != TriTexteSansCasseCroissant && code != TriTexteSansCasseDecroissant;
+    // Numbers by value, texts by French sort keys computed once per row and sorted in linear
+    // time; in a generic sort the numbers come before the texts. Equal values keep their order.
+    struct Nombre {
+        double valeur;
         int ligne;
-        bool numerique;
-        double nombre;
-        QCollatorSortKey cle;
     };
-    QVector<Valeur> valeurs;
-    valeurs.reserve(fin - debut + 1);
+    QVector<Nombre> nombres;
+    QVector<Catalogue::CleLigne> textes;
+    QByteArray cles;
     for (int r = debut; r <= fin; ++r) {
-        const QString& x = m_cellules[r][c];
-        const bool numerique =
-            code == TriNumeriqueCroissant || code == TriNumeriqueDecroissant ||
-            ((code == TriGeneriqueCroissant || code == TriGeneriqueDecroissant) && estNombre(x));
-        valeurs.append(
-            {r, numerique, numerique ? nombre(x) : 0.0, collateur.sortKey(numerique ? QString() : x)});
+        const QString& x = m_cellules.at(r).at(c);
+        double v = 0;
+        const bool numerique = code == TriNumeriqueCroissant || code == TriNumeriqueDecroissant;
+        const bool generique = code == TriGeneriqueCroissant || code == TriGeneriqueDecroissant;
+        if (numerique || (generique && lireNombre(x, &v))) {
+            nombres.append({numerique ? nombre(x) : v, r});
+            continue;
+        }
+        Catalogue::CleLigne l;
+        l.debut = quint32(cles.size());
+        Catalogue::ajouterCleFrancaise(x, casse, &cles);
+        l.longueur = quint32(cles.size() - l.debut);
+        l.rowid = r;
+        textes.append(l);
     }
-    auto compare = [](const Valeur& a, const Valeur& b) -> int {
-        if (a.numerique && b.numerique)
-            return a.nombre < b.nombre ? -1 : a.nombre > b.nombre ? 1 : 0;
-        if (a.numerique != b.numerique)
-            return a.numerique ? -1 : 1; // numbers before texts in a generic sort
-        return a.cle.compare(b.cle);
-    };
-    std::stable_sort(valeurs.begin(), valeurs.end(), [&](const Valeur& a, const Valeur& b) {
-        const int r = compare(a, b);
-        return decroissant ? r > 0 : r < 0;
+    for (Catalogue::CleLigne& l : textes)
+        l.prefixe = Catalogue::prefixeCle(cles.constData() + l.debut, int(l.longueur));
+    Catalogue::trierParCles(textes, cles, decroissant);
+    std::stable_sort(nombres.begin(), nombres.end(), [decroissant](const Nombre& a, const Nombre& b) {
+        return decroissant ? a.valeur > b.valeur : a.valeur < b.valeur;
     });
+    QVector<int> ordre;
+    ordre.reserve(fin - debut + 1);
+    if (decroissant) {
+        for (const Catalogue::CleLigne& l : std::as_const(textes))
+            ordre.append(int(l.rowid));
+    }
+    for (const Nombre& n : std::as_const(nombres))
+        ordre.append(n.ligne);
+    if (!decroissant) {
+        for (const Catalogue::CleLigne& l : std::as_const(textes))
+            ordre.append(int(l.rowid));
+    }
     m_modele->layoutAboutToBeChanged();
     QVector<QStringList> tries;
-    tries.reserve(valeurs.size());
-    for (const Valeur& v : std::as_const(valeurs))
-        tries.append(std::move(m_cellules[v.ligne]));
+    tries.reserve(ordre.size());
+    for (const int ligne : std::as_const(ordre))
+        tries.append(std::move(m_cellules[ligne]));
     std::move(tries.begin(), tries.end(), m_cellules.begin() + debut);
     m_modele->layoutChanged();
 }

@@ -158,6 +158,94 @@ private slots:
         QCOMPARE(lire(d, "SELECT * FROM Film ORDER BY " + champ, champ), attendu);
     }
 
+    // A whole table ordered by one text column is sorted by the record set itself: the same
+    // order as the engine's, empty fields first (last when descending), equal texts by key.
+    void ordreDuMoteur_data() {
+        QTest::addColumn<QString>("champ");
+        QTest::addColumn<QString>("sens");
+        QTest::newRow("titre") << "Titre"
+                               << "";
+        QTest::newRow("titre croissant") << "Titre"
+                                         << " ASC";
+        QTest::newRow("titre décroissant") << "Titre"
+                                           << " DESC";
+        QTest::newRow("genre en minuscules") << "genre"
+                                             << " desc";
+        QTest::newRow("date") << "Date"
+                              << "";
+    }
+    void ordreDuMoteur() {
+        QFETCH(QString, champ);
+        QFETCH(QString, sens);
+        DossierTest d;
+        QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+        const QVariantList valeurs{"Le Retour de la nuit 10",
+                                   QVariant(),
+                                   "Le Retour de la nuit 2",
+                                   "",
+                                   "Le Retour de la nuit",
+                                   "le retour de la nuit",
+                                   "Le Retour de la nuit",
+                                   "Œil",
+                                   "Oeuvre",
+                                   QVariant(),
+                                   "à",
+                                   "A",
+                                   "a",
+                                   "Le Retour de la nuit américaine",
+                                   "Zèbre",
+                                   "zèbre",
+                                   "1985",
+                                   "Le Retour de la nuit"};
+        QSqlQuery q(Catalogue::base());
+        for (const QVariant& v : valeurs) {
+            q.prepare(QStringLiteral("INSERT INTO Film (\"%1\") VALUES (?)").arg(champ));
+            q.addBindValue(v);
+            QVERIFY(q.exec());
+        }
+        QStringList moteur;
+        QVERIFY(q.exec(QStringLiteral("SELECT IdFilm FROM Film ORDER BY %1(\"%2\")%3, rowid")
+                           .arg(Catalogue::NomCle, champ, sens)));
+        while (q.next())
+            moteur << q.value(0).toString();
+        QCOMPARE(moteur.size(), valeurs.size());
+        QCOMPARE(lire(d, "SELECT * FROM Film ORDER BY " + champ + sens, "IdFilm"), moteur);
+    }
+
+    // Bookmarks find their rows whether the keys are close together or far apart, before and
+    // after a row is added.
+    void signets_data() {
+        QTest::addColumn<QList<qint64>>("cles");
+        QTest::newRow("serrées") << QList<qint64>{3, 1, 2, 7};
+        QTest::newRow("éparses") << QList<qint64>{5, 1000000000, 1, 70000};
+        QTest::newRow("négative") << QList<qint64>{-4, 2, 9};
+    }
+    void signets() {
+        QFETCH(QList<qint64>, cles);
+        DossierTest d;
+        QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+        QSqlQuery q(Catalogue::base());
+        for (const qint64 c : cles)
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO Film (IdFilm, Titre) VALUES (%1, 'F%1')").arg(c)));
+        SourceDonnees s;
+        QVERIFY(rafraichir(s, d, "SELECT * FROM Film ORDER BY Titre"));
+        QVERIFY(s.setBookmark(cles.first()));
+        QVERIFY(s.AddNew());
+        QVERIFY(s.setField("Titre", "Nouveau"));
+        QVERIFY(s.Update());
+        const qint64 nouveau = s.LastModified();
+        QCOMPARE(nouveau, *std::max_element(cles.begin(), cles.end()) + 1);
+        for (const qint64 c : cles) {
+            QVERIFY(s.setBookmark(c));
+            QCOMPARE(s.Texte("Titre"), QStringLiteral("F%1").arg(c));
+        }
+        QVERIFY(s.setBookmark(nouveau));
+        QCOMPARE(s.Texte("Titre"), QStringLiteral("Nouveau"));
+        QVERIFY(!s.setBookmark(nouveau + 1));
+        QVERIFY(s.ReprendreAjout(nouveau));
+        QVERIFY(!s.setBookmark(nouveau));
+    }
+
     void enregistrementVide_data() {
         QTest::addColumn<bool>("remplir");
         QTest::addColumn<QString>("sql");
