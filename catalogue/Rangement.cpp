@@ -13,6 +13,9 @@
 
 namespace Catalogue {
 
+namespace {
+
+// Eight bytes of a key, big-endian, zero-padded: in the keys' order.
 quint64 prefixeCle(const char* cle, int longueur) {
     quint64 p = 0;
     for (int k = 0; k < 8; ++k)
@@ -20,24 +23,49 @@ quint64 prefixeCle(const char* cle, int longueur) {
     return p;
 }
 
-void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroissant) {
-    const qsizetype n = lignes.size();
+// Full comparison, for small runs and very long common heads.
+struct Avant {
+    const char* base;
+    bool decroissant;
+    bool operator()(const CleLigne& a, const CleLigne& b) const {
+        const int r = std::memcmp(base + a.debut, base + b.debut, std::min(a.longueur, b.longueur));
+        const int c = r != 0 ? r : (a.longueur < b.longueur ? -1 : a.longueur > b.longueur ? 1 : 0);
+        if (c != 0)
+            return decroissant ? c > 0 : c < 0;
+        return a.rowid < b.rowid;
+    }
+};
+
+// Sorts n rows whose keys agree on their first `profondeur` bytes by the eight bytes that
+// follow (least significant byte first, each pass stable), then each run of rows that agree on
+// those too, eight bytes further. Memory reads stay in the rows but for one look at each key
+// per level.
+void trierTranche(CleLigne* lignes, CleLigne* tampon, qsizetype n, const char* base, quint32 profondeur,
+                  bool decroissant) {
     if (n < 2)
         return;
+    if (n <= 32 || profondeur >= 512) {
+        std::sort(lignes, lignes + n, Avant{base, decroissant});
+        return;
+    }
     // Descending order of the prefixes is ascending order of their complements.
-    if (decroissant) {
-        for (CleLigne& l : lignes)
+    bool finies = true; // every key ends within these eight bytes
+    for (qsizetype i = 0; i < n; ++i) {
+        CleLigne& l = lignes[i];
+        l.prefixe = l.longueur > profondeur
+                        ? prefixeCle(base + l.debut + profondeur, int(l.longueur - profondeur))
+                        : 0;
+        finies = finies && l.longueur <= profondeur + 8;
+        if (decroissant)
             l.prefixe = ~l.prefixe;
     }
-    // Least significant byte first; each pass is stable, so equal prefixes keep their order.
     std::array<std::array<quint32, 256>, 8> comptes{};
-    for (const CleLigne& l : std::as_const(lignes)) {
+    for (qsizetype i = 0; i < n; ++i) {
         for (int b = 0; b < 8; ++b)
-            ++comptes[b][(l.prefixe >> (8 * b)) & 0xFF];
+            ++comptes[b][(lignes[i].prefixe >> (8 * b)) & 0xFF];
     }
-    QVector<CleLigne> autre(n);
-    CleLigne* source = lignes.data();
-    CleLigne* cible = autre.data();
+    CleLigne* source = lignes;
+    CleLigne* cible = tampon;
     for (int b = 0; b < 8; ++b) {
         std::array<quint32, 256>& c = comptes[b];
         if (c[(source[0].prefixe >> (8 * b)) & 0xFF] == quint32(n))
@@ -52,30 +80,28 @@ void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroi
             cible[c[(source[i].prefixe >> (8 * b)) & 0xFF]++] = source[i];
         std::swap(source, cible);
     }
-    if (source != lignes.data())
-        std::copy(source, source + n, lignes.data());
-    if (decroissant) {
-        for (CleLigne& l : lignes)
-            l.prefixe = ~l.prefixe;
-    }
-
-    // Rows whose keys share their first eight bytes: a full comparison settles them.
-    const char* base = cles.constData();
-    const auto avant = [base, decroissant](const CleLigne& a, const CleLigne& b) {
-        const int r = std::memcmp(base + a.debut, base + b.debut, std::min(a.longueur, b.longueur));
-        const int c = r != 0 ? r : (a.longueur < b.longueur ? -1 : a.longueur > b.longueur ? 1 : 0);
-        if (c != 0)
-            return decroissant ? c > 0 : c < 0;
-        return a.rowid < b.rowid;
-    };
+    if (source != lignes)
+        std::copy(source, source + n, lignes);
     for (qsizetype debut = 0; debut < n;) {
         qsizetype fin = debut + 1;
         while (fin < n && lignes[fin].prefixe == lignes[debut].prefixe)
             ++fin;
-        if (fin - debut > 1)
-            std::sort(lignes.begin() + debut, lignes.begin() + fin, avant);
+        if (fin - debut > 1) {
+            // Keys that ended agree but for zero bytes at their ends: the shorter is the smaller.
+            if (finies)
+                std::sort(lignes + debut, lignes + fin, Avant{base, decroissant});
+            else
+                trierTranche(lignes + debut, tampon + debut, fin - debut, base, profondeur + 8, decroissant);
+        }
         debut = fin;
     }
+}
+
+} // namespace
+
+void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroissant) {
+    QVector<CleLigne> tampon(lignes.size());
+    trierTranche(lignes.data(), tampon.data(), lignes.size(), cles.constData(), 0, decroissant);
 }
 
 void ajouterCleFrancaise(const QString& texte, bool casse, QByteArray* cles) {
@@ -137,7 +163,6 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
             continue;
         }
         CleLigne l;
-        l.prefixe = prefixeCle(cle, longueur);
         l.debut = quint32(cles.size());
         l.longueur = quint32(longueur);
         l.rowid = q.entier(0);

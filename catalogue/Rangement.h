@@ -11,18 +11,15 @@ namespace Catalogue {
 
 // One row to sort: its key is the bytes [debut, debut + longueur) of the keys' buffer.
 struct CleLigne {
-    quint64 prefixe = 0; // the key's first eight bytes, big-endian, zero-padded
     quint32 debut = 0;
     quint32 longueur = 0;
     qint64 rowid = 0;
+    quint64 prefixe = 0; // the sort's own: eight bytes of the key, read where it is at
 };
 
-// The prefix of a key, for CleLigne.
-quint64 prefixeCle(const char* cle, int longueur);
-
 // Orders rows as ORDER BY on a blob key does (byte order, a key before its own extensions;
-// reversed when decroissant), equal keys by rowid. A radix sort on the prefixes, then a
-// comparison sort within each run of equal prefixes only.
+// reversed when decroissant), equal keys by rowid. A radix sort, eight bytes of the keys at a
+// time; small runs of rows by comparison.
 void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroissant);
 
 // Appends to `cles` the French sort key of a text, the key QCollator gives for French in numeric

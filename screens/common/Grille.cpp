@@ -314,8 +314,6 @@ void Grille::setSort(int code) {
         l.rowid = r;
         textes.append(l);
     }
-    for (Catalogue::CleLigne& l : textes)
-        l.prefixe = Catalogue::prefixeCle(cles.constData() + l.debut, int(l.longueur));
     Catalogue::trierParCles(textes, cles, decroissant);
     std::stable_sort(nombres.begin(), nombres.end(), [decroissant](const Nombre& a, const Nombre& b) {
         return decroissant ? a.valeur > b.valeur : a.valeur < b.valeur;

@@ -60,6 +60,8 @@ class Redaction {
 public:
     // The whole list is one edit: the preview lays its text out once, not after every insertion.
     explicit Redaction(QTextEdit* texte) : m_texte(texte), m_curseur(texte->document()) {
+        // Nobody undoes the writing of a list: no undo record for each of its pieces.
+        texte->document()->setUndoRedoEnabled(false);
         m_curseur.movePosition(QTextCursor::End);
         m_curseur.beginEditBlock();
     }
@@ -110,9 +112,11 @@ private:
         m_attente.clear();
         for (int i = 0; i < lignes.size(); ++i) {
             if (i > 0) {
-                if (m_curseur.block().length() == 1)
+                // An empty line opened in another format takes the one in force.
+                if (m_curseur.block().length() == 1 && m_formatBloc != m_format)
                     m_curseur.setBlockCharFormat(m_format);
                 m_curseur.insertBlock(m_curseur.blockFormat(), m_format);
+                m_formatBloc = m_format;
             }
             if (!lignes[i].isEmpty())
                 m_curseur.insertText(lignes[i], m_format);
@@ -122,6 +126,7 @@ private:
     QTextEdit* m_texte;
     QTextCursor m_curseur;
     QTextCharFormat m_format;
+    QTextCharFormat m_formatBloc; // the format the current line was opened in
     QString m_attente;
 };
 
