@@ -83,6 +83,7 @@ void ListeFilm::InitialiseTable() {
             champs << QString::fromUtf8(c.champ);
         while (!DataFilm.Eof()) {
             QStringList cellules;
+            cellules.reserve(NbColonnes);
             for (const QString& champ : std::as_const(champs))
                 cellules << DataFilm.Texte(champ);
             if (r == 1) {
