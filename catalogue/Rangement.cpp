@@ -36,6 +36,15 @@ struct Avant {
     }
 };
 
+bool egales(const CleLigne* debut, const CleLigne* fin, const char* base) {
+    for (const CleLigne* l = debut + 1; l < fin; ++l) {
+        if (l->longueur != debut->longueur ||
+            std::memcmp(base + l->debut, base + debut->debut, l->longueur) != 0)
+            return false;
+    }
+    return true;
+}
+
 // Sorts n rows whose keys agree on their first `profondeur` bytes by the eight bytes that
 // follow (least significant byte first, each pass stable), then each run of rows that agree on
 // those too, eight bytes further. Memory reads stay in the rows but for one look at each key
@@ -88,7 +97,8 @@ void trierTranche(CleLigne* lignes, CleLigne* tampon, qsizetype n, const char* b
             ++fin;
         if (fin - debut > 1) {
             // Keys that ended agree but for zero bytes at their ends: the shorter is the smaller.
-            if (finies)
+            // The same title many times over is settled at once, not eight bytes at a time.
+            if (finies || egales(lignes + debut, lignes + fin, base))
                 std::sort(lignes + debut, lignes + fin, Avant{base, decroissant});
             else
                 trierTranche(lignes + debut, tampon + debut, fin - debut, base, profondeur + 8, decroissant);

@@ -68,73 +68,6 @@ QString guillemets(const QString& nom) {
 
 } // namespace
 
-void PlacesLignes::vider() {
-    m_dense = true;
-    m_min = 0;
-    m_table.clear();
-    m_hash.clear();
-    m_nombre = 0;
-}
-
-void PlacesLignes::preparer(qint64 min, qint64 max, qsizetype n) {
-    vider();
-    // Dense enough: the array is at most a few times the rows.
-    if (n > 0 && max >= min && max - min < 4 * n + 1024) {
-        m_min = min;
-        m_table = QVector<int>(max - min + 1, -1);
-    } else {
-        m_dense = false;
-        m_hash.reserve(n);
-    }
-}
-
-void PlacesLignes::enHash() {
-    m_hash.reserve(m_nombre + 1);
-    for (qsizetype i = 0; i < m_table.size(); ++i) {
-        if (m_table[i] >= 0)
-            m_hash.insert(m_min + i, m_table[i]);
-    }
-    m_table.clear();
-    m_dense = false;
-}
-
-void PlacesLignes::inserer(qint64 rowid, int index) {
-    if (m_dense) {
-        if (m_table.isEmpty())
-            m_min = rowid;
-        const qint64 i = rowid - m_min;
-        if (i >= 0 && (i < m_table.size() || i < 4 * (m_nombre + 1) + 1024)) {
-            if (i >= m_table.size())
-                m_table.resize(i + 1, -1);
-            if (m_table[i] < 0)
-                ++m_nombre;
-            m_table[i] = index;
-            return;
-        }
-        enHash();
-    }
-    if (!m_hash.contains(rowid))
-        ++m_nombre;
-    m_hash.insert(rowid, index);
-}
-
-void PlacesLignes::retirer(qint64 rowid) {
-    if (!m_dense) {
-        m_nombre -= m_hash.remove(rowid) ? 1 : 0;
-        return;
-    }
-    if (rowid >= m_min && rowid - m_min < m_table.size() && m_table[rowid - m_min] >= 0) {
-        m_table[rowid - m_min] = -1;
-        --m_nombre;
-    }
-}
-
-int PlacesLignes::valeur(qint64 rowid) const {
-    if (!m_dense)
-        return m_hash.value(rowid, -1);
-    return rowid >= m_min && rowid - m_min < m_table.size() ? m_table[rowid - m_min] : -1;
-}
-
 SourceDonnees::SourceDonnees(QObject* parent) : QObject(parent) {}
 
 SourceDonnees::~SourceDonnees() = default;
@@ -164,7 +97,6 @@ bool SourceDonnees::Refresh() {
     m_erreur.clear();
     m_mode = AucuneEdition;
     m_lignes.clear();
-    m_parRowid.vider();
     m_placesPretes = false;
     m_vivantes = 0;
     m_courant = 0;
@@ -332,23 +264,34 @@ bool SourceDonnees::Chercher(const QString& nom, const QVariant& valeur) {
     return !Eof();
 }
 
+// Where the row of a rowid lies, -1 if nowhere. The index is built on first need: an array
+// when the rowids are dense (the engine's keys, with the gaps deleted rows leave), a hash
+// otherwise; filling a hash of a hundred thousand rows cost more than the sort that ordered them.
 int SourceDonnees::place(qint64 rowid) const {
     if (!m_placesPretes) {
-        qint64 min = 0, max = -1;
+        m_places.clear();
+        m_placesEparses.clear();
+        const qsizetype n = m_lignes.size();
+        qint64 min = n ? m_lignes[0].rowid : 0, max = min;
         for (const Ligne& l : std::as_const(m_lignes)) {
-            if (max < min) {
-                min = max = l.rowid;
-            } else {
-                min = qMin(min, l.rowid);
-                max = qMax(max, l.rowid);
-            }
+            min = qMin(min, l.rowid);
+            max = qMax(max, l.rowid);
         }
-        m_parRowid.preparer(min, max, m_lignes.size());
-        for (int i = 0; i < m_lignes.size(); ++i)
-            m_parRowid.inserer(m_lignes[i].rowid, i);
+        if (n > 0 && max - min < 4 * n + 1024) {
+            m_placesMin = min;
+            m_places = QVector<int>(max - min + 1, -1);
+            for (int i = 0; i < n; ++i)
+                m_places[m_lignes[i].rowid - min] = i;
+        } else {
+            m_placesEparses.reserve(n);
+            for (int i = 0; i < n; ++i)
+                m_placesEparses.insert(m_lignes[i].rowid, i);
+        }
         m_placesPretes = true;
     }
-    return m_parRowid.valeur(rowid);
+    if (m_places.isEmpty())
+        return m_placesEparses.value(rowid, -1);
+    return rowid >= m_placesMin && rowid - m_placesMin < m_places.size() ? m_places[rowid - m_placesMin] : -1;
 }
 
 int SourceDonnees::colonne(const QString& nom) const {
@@ -541,9 +484,8 @@ bool SourceDonnees::Update() {
         Ligne l;
         l.rowid = rowid;
         l.valeurs = m_tampon;
-        if (m_placesPretes)
-            m_parRowid.inserer(rowid, int(m_lignes.size()));
         m_lignes.append(std::move(l));
+        m_placesPretes = false;
         ++m_vivantes;
     } else {
         const int index = m_courant;
@@ -606,8 +548,8 @@ bool SourceDonnees::ReprendreAjout(Signet s) {
         return echec(QStringLiteral("Cette ligne ne peut pas être reprise"), {});
     m_tampon = m_lignes[i].valeurs;
     m_modifie = QVector<bool>(m_colonnes.size(), true);
-    m_parRowid.retirer(s);
     m_lignes.removeLast();
+    m_placesPretes = false;
     --m_vivantes;
     if (m_courant > m_lignes.size())
         m_courant = int(m_lignes.size());
@@ -631,7 +573,6 @@ bool SourceDonnees::setBookmark(Signet s) {
 void SourceDonnees::CloseDatabase() {
     Catalogue::fermer();
     m_lignes.clear();
-    m_parRowid.vider();
     m_placesPretes = false;
     m_vivantes = 0;
     m_courant = 0;

@@ -13,27 +13,6 @@ namespace Catalogue::Sqlite {
 class Requete;
 }
 
-// Where each row of a record set lies, by rowid: an array when the rowids are dense (the
-// engine's keys, with the gaps deleted rows leave), a hash otherwise. A hash of a hundred
-// thousand rows costs more to fill than the sort that ordered them.
-class PlacesLignes {
-public:
-    void vider();
-    // For `n` rows whose rowids lie between `min` and `max`.
-    void preparer(qint64 min, qint64 max, qsizetype n);
-    void inserer(qint64 rowid, int index);
-    void retirer(qint64 rowid);
-    int valeur(qint64 rowid) const; // -1 when absent
-
-private:
-    void enHash();
-    bool m_dense = true;
-    qint64 m_min = 0;
-    QVector<int> m_table; // index of rowid m_min + i, or -1
-    QHash<qint64, int> m_hash;
-    qsizetype m_nombre = 0;
-};
-
 // The data source a screen holds: the catalogue file it names, an SQL text as its record source,
 // and after Refresh the resulting rows with a current record. Labels and fields bound to it follow
 // the current record; bound input fields give their text back when a row is written.
@@ -140,8 +119,10 @@ private:
     mutable QHash<QString, int> m_commeEcrit; // name as asked -> column (or -1)
     mutable QVector<Ligne> m_lignes;          // fields read on first look (lire)
     mutable int m_blocsSuivis = 0;            // blocks read one right after the other
-    mutable PlacesLignes m_parRowid;          // filled on first use (place)
-    mutable bool m_placesPretes = false;
+    mutable bool m_placesPretes = false;      // the index below matches m_lignes (place)
+    mutable QVector<int> m_places;            // row of rowid m_placesMin + i, or -1
+    mutable qint64 m_placesMin = 0;
+    mutable QHash<qint64, int> m_placesEparses; // when the rowids lie far apart
     int m_vivantes = 0;
     int m_courant = -1; // -1 before the first row, size() past the last
     bool m_surSupprimee = false;
