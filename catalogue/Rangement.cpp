@@ -45,6 +45,13 @@ bool egales(const CleLigne* debut, const CleLigne* fin, const char* base) {
     return true;
 }
 
+// Equal keys: by rowid, which the stable passes mostly kept from the reading.
+void parRowid(CleLigne* debut, CleLigne* fin) {
+    const auto avant = [](const CleLigne& a, const CleLigne& b) { return a.rowid < b.rowid; };
+    if (!std::is_sorted(debut, fin, avant))
+        std::sort(debut, fin, avant);
+}
+
 // Sorts n rows whose keys agree on their first `profondeur` bytes by the eight bytes that
 // follow (least significant byte first, each pass stable), then each run of rows that agree on
 // those too, eight bytes further. Memory reads stay in the rows but for one look at each key
@@ -98,8 +105,10 @@ void trierTranche(CleLigne* lignes, CleLigne* tampon, qsizetype n, const char* b
         if (fin - debut > 1) {
             // Keys that ended agree but for zero bytes at their ends: the shorter is the smaller.
             // The same title many times over is settled at once, not eight bytes at a time.
-            if (finies || egales(lignes + debut, lignes + fin, base))
+            if (finies)
                 std::sort(lignes + debut, lignes + fin, Avant{base, decroissant});
+            else if (egales(lignes + debut, lignes + fin, base))
+                parRowid(lignes + debut, lignes + fin);
             else
                 trierTranche(lignes + debut, tampon + debut, fin - debut, base, profondeur + 8, decroissant);
         }

@@ -56,8 +56,8 @@ private slots:
     // past them, end inside them, repeat, or hold zero and 0xFF bytes; rowids out of order.
     void commeUnTriParComparaison_data() {
         QTest::addColumn<int>("nombre");
-        QTest::addColumn<int>("longueurMax");
-        QTest::addColumn<int>("alphabet"); // letters from 'a'; 256: any byte; -k: bytes 0 to k-1
+        QTest::addColumn<int>("longueurMax"); // -k: k keys only, each many times
+        QTest::addColumn<int>("alphabet");    // letters from 'a'; 256: any byte; -k: bytes 0 to k-1
         QTest::addColumn<bool>("decroissant");
         for (const bool d : {false, true}) {
             const char* sens = d ? " décroissant" : "";
@@ -69,6 +69,8 @@ private slots:
             QTest::newRow(qPrintable(QString("toutes égales%1").arg(sens))) << 500 << 0 << 1 << d;
             // Keys that differ only by zero bytes at their ends.
             QTest::newRow(qPrintable(QString("zéros en fin%1").arg(sens))) << 3000 << 12 << -2 << d;
+            // Few long keys, each many times over (one title recorded again and again).
+            QTest::newRow(qPrintable(QString("mêmes clés%1").arg(sens))) << 3000 << -5 << 256 << d;
         }
     }
     void commeUnTriParComparaison() {
@@ -79,6 +81,14 @@ private slots:
         QRandomGenerator g(20261206);
         QList<Cle> cles;
         for (int i = 0; i < nombre; ++i) {
+            if (longueurMax < 0) { // -k: one of k keys of 30 bytes
+                QRandomGenerator choix(quint32(g.bounded(-longueurMax)));
+                QByteArray o(9, 'a');
+                while (o.size() < 30)
+                    o += char(choix.bounded(256));
+                cles << Cle{o, qint64(g.bounded(1000000))};
+                continue;
+            }
             QByteArray o;
             const int n = longueurMax ? int(g.bounded(longueurMax + 1)) : 0;
             // A common head of nine bytes for half the keys: their prefixes tie.
