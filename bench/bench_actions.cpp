@@ -1,6 +1,6 @@
 // Times every user action on the real screens (offscreen) at three catalogue sizes and prints a
 // table, median milliseconds per action and size, with each size's peak memory.
-// Usage: bench_actions                  all three sizes, each in a process of its own
+// Usage: bench_actions                  all three sizes, each in a process of its own, three rounds
 //        bench_actions menage|collection|extreme [ACTION]   one size, one line per action (used by
 //                                                  the above); with ACTION, ends after the action
 //                                                  whose name starts so (to profile it)
@@ -52,7 +52,7 @@ struct Taille {
     int repetitions;
 };
 const Taille Tailles[] = {
-    {"menage", 500, 150, 9}, {"collection", 20000, 6000, 7}, {"extreme", 100000, 30000, 3}};
+    {"menage", 500, 150, 9}, {"collection", 20000, 6000, 7}, {"extreme", 100000, 30000, 5}};
 
 QTextStream sortie(stdout);
 QString g_derniere; // the action the run ends after, if any
@@ -281,22 +281,30 @@ int executerTaille(const Taille& t) {
     return 0;
 }
 
-// Each size in a process of its own, so that each peak memory is its own.
+// Each size in a process of its own, so that each peak memory is its own; the sizes in turn,
+// several rounds, so that a slow spell of the machine falls on every size alike. Each figure
+// is the median of the rounds' medians (the peak memory, the largest).
 int tableau(const QString& programme) {
+    constexpr int Tours = 3;
+    constexpr int NbTailles = int(sizeof(Tailles) / sizeof(Tailles[0]));
     QStringList actions;
-    QHash<QString, QStringList> valeurs;
-    for (const Taille& t : Tailles) {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(programme, {QString::fromUtf8(t.nom)});
-        p.waitForFinished(-1);
-        const QStringList lignes =
-            QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (const QString& l : lignes) {
-            const QString action = l.section(QLatin1Char('\t'), 0, 0);
-            if (!actions.contains(action))
-                actions << action;
-            valeurs[action] << l.section(QLatin1Char('\t'), 1, 1);
+    QHash<QString, QVector<QVector<double>>> valeurs; // action -> size -> one per round
+    for (int tour = 0; tour < Tours; ++tour) {
+        for (int i = 0; i < NbTailles; ++i) {
+            QProcess p;
+            p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            p.start(programme, {QString::fromUtf8(Tailles[i].nom)});
+            p.waitForFinished(-1);
+            const QStringList lignes =
+                QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            for (const QString& l : lignes) {
+                const QString action = l.section(QLatin1Char('\t'), 0, 0);
+                if (!actions.contains(action))
+                    actions << action;
+                QVector<QVector<double>>& v = valeurs[action];
+                v.resize(NbTailles);
+                v[i] << l.section(QLatin1Char('\t'), 1, 1).toDouble();
+            }
         }
     }
     sortie << QStringLiteral("%1 %2 %3 %4\n")
@@ -305,7 +313,16 @@ int tableau(const QString& programme) {
                   .arg(QStringLiteral("20000/6000"), 12)
                   .arg(QStringLiteral("100000/30000"), 14);
     for (const QString& a : std::as_const(actions)) {
-        const QStringList v = valeurs.value(a);
+        const bool memoire = a.startsWith(QLatin1String("mémoire"));
+        QStringList v;
+        for (const QVector<double>& tours : valeurs.value(a)) {
+            if (tours.isEmpty()) { // that size's run failed
+                v << QStringLiteral("-");
+                continue;
+            }
+            const double x = memoire ? *std::max_element(tours.begin(), tours.end()) : mediane(tours);
+            v << QString::number(x, 'f', 2);
+        }
         sortie << QStringLiteral("%1 %2 %3 %4\n")
                       .arg(a, -55)
                       .arg(v.value(0), 10)

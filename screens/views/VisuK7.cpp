@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QPushButton>
+#include <QSet>
 #include <QTimer>
 
 using Unites::pixels;
@@ -22,12 +23,22 @@ using Unites::police;
 namespace {
 constexpr int LargeurBarre = 3885;
 
+// The rows of an open film list that show these films, from the bottom up, in one pass over the
+// list (a search of the whole list per film cost ten passes for a cassette of ten films).
+QVector<int> lignesDesFilms(const Grille& g, const QList<qint64>& films) {
+    const QSet<qint64> cherches(films.begin(), films.end());
+    QVector<int> lignes;
+    for (int r = g.Rows() - 1; r >= 1 && lignes.size() < cherches.size(); --r) {
+        if (cherches.contains(g.TextMatrix(r, 7).toLongLong()))
+            lignes << r;
+    }
+    return lignes;
+}
+
 // The row of an open film list that shows this film; Rows() when it has none.
 int ligneDuFilm(const Grille& g, qint64 idFilm) {
-    int r = 1;
-    while (r < g.Rows() && g.TextMatrix(r, 7).toLongLong() != idFilm)
-        ++r;
-    return r;
+    const QVector<int> r = lignesDesFilms(g, {idFilm});
+    return r.isEmpty() ? g.Rows() : r.first();
 }
 } // namespace
 
@@ -199,11 +210,10 @@ bool VisuK7::EffaceK7() {
     BtnEffacerK7->setEnabled(false);
     BtnValiderK7->setEnabled(false);
     ListeFilm* liste = m && m->ListeOuverte ? ListeFilm::instance() : nullptr;
-    for (const qint64 idFilm : std::as_const(films)) {
-        if (liste) {
-            const int r = ligneDuFilm(*liste->TableFilm, idFilm);
-            if (r < liste->TableFilm->Rows())
-                liste->SupprimeLigne(r);
+    if (liste) {
+        // From the bottom up, the rows still to remove keep their numbers.
+        for (const int r : lignesDesFilms(*liste->TableFilm, films)) {
+            liste->SupprimeLigne(r);
             Appli::DoEvents();
         }
     }
