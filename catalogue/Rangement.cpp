@@ -128,6 +128,10 @@ void ajouterCleFrancaise(const QString& texte, bool casse, QByteArray* cles) {
     auto ouvrir = [](bool avecCasse) {
         UErrorCode e = U_ZERO_ERROR;
         UCollator* c = ucol_open("fr", &e);
+        if (U_FAILURE(e)) {
+            ucol_close(c);
+            return static_cast<UCollator*>(nullptr);
+        }
         ucol_setAttribute(c, UCOL_NORMALIZATION_MODE, UCOL_ON, &e);
         ucol_setAttribute(c, UCOL_STRENGTH, avecCasse ? UCOL_DEFAULT_STRENGTH : UCOL_SECONDARY, &e);
         ucol_setAttribute(c, UCOL_NUMERIC_COLLATION, UCOL_ON, &e);

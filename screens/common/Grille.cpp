@@ -1,8 +1,7 @@
 #include "screens/common/Grille.h"
 
-#include "catalogue/Rangement.h"
-
 #include "catalogue/Outils.h"
+#include "catalogue/Rangement.h"
 #include "screens/common/Unites.h"
 
 #include <QHeaderView>
@@ -11,6 +10,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -28,19 +28,20 @@ Qt::Alignment alignementQt(int code) {
     return h | v;
 }
 
-// A number as a lenient reader takes it: leading digits, "" and text read 0.
-// A number written the C way, blanks around it allowed.
+// A number written the C way, blanks around it allowed ("nan" is a word: it would not sort).
 bool lireNombre(const QString& t, double* v) {
     bool ok = false;
     *v = QLocale::c().toDouble(QStringView(t).trimmed(), &ok);
-    return ok;
+    return ok && !std::isnan(*v);
 }
 
+// A number as a lenient reader takes it: leading digits, "" and text read 0.
 double nombre(const QString& t) {
     double v;
     if (lireNombre(t, &v))
         return v;
-    return QStringView(t).trimmed().toDouble();
+    v = QStringView(t).trimmed().toDouble();
+    return std::isnan(v) ? 0 : v;
 }
 
 bool estNombre(const QString& t) {
