@@ -14,7 +14,7 @@ struct CleLigne {
     quint32 debut = 0;
     quint32 longueur = 0;
     qint64 rowid = 0;
-    quint64 prefixe = 0; // the sort's own: eight bytes of the key, read where it is at
+    quint64 prefixe = 0; // the sort's own: the eight bytes of the key it is looking at
 };
 
 // Orders rows as ORDER BY on a blob key does (byte order, a key before its own extensions;

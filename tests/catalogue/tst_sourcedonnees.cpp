@@ -159,7 +159,7 @@ private slots:
     }
 
     // A whole table ordered by one text column is sorted by the record set itself: the same
-    // order as the engine's, empty fields first (last when descending), equal texts by key.
+    // order as the engine's, empty fields first (last when descending), equal texts by key (rowid).
     void ordreDuMoteur_data() {
         QTest::addColumn<QString>("champ");
         QTest::addColumn<QString>("sens");
