@@ -18,6 +18,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QVarLengthArray>
 
 #include <unicode/ucol.h>
 
@@ -358,6 +359,7 @@ void detruireCle(void* contexte) {
 // ---- the shared connection ----
 
 QString g_chemin;
+quint64 g_generation = 0;
 
 QString nomLisible(const QString& chemin) {
     return QDir::toNativeSeparators(chemin);
@@ -553,6 +555,7 @@ Ouverture ouvrir(const QString& chemin) {
         return o;
     }
     g_chemin = absolu;
+    ++g_generation;
     return o;
 }
 
@@ -564,6 +567,10 @@ QSqlDatabase base() {
 
 QString cheminOuvert() {
     return estOuvert() ? g_chemin : QString();
+}
+
+quint64 generation() {
+    return g_generation;
 }
 
 bool estOuvert() {
@@ -580,6 +587,7 @@ void fermer() {
         QSqlDatabase::removeDatabase(NomConnexion);
     }
     g_chemin.clear();
+    ++g_generation;
 }
 
 bool lireMarque(qint32* marque, QString* erreur) {
@@ -630,11 +638,32 @@ bool enregistrerCollation(QSqlDatabase& db) {
 
 // ---- the SQL dialect ----
 
-QString traduireSql(const QString& sql, QVariantList* parametres) {
+namespace {
+
+// Stands for a number in a translation kept for reuse: a noncharacter, never in a query text.
+constexpr QChar Marque(0xFDD0);
+
+// A number of the text as translated: where it stands, and whether it stays written as is.
+struct NombreLu {
+    int debut;
+    int longueur;
+    bool litteral;
+};
+
+QVariant valeurNombre(QStringView texte) {
+    bool entier = false;
+    const qlonglong n = texte.toLongLong(&entier);
+    return entier ? QVariant(n) : QVariant(texte.toDouble());
+}
+
+// With `nombres`, each number of the text is written as Marque and described there, and
+// `parametres` is left alone: the translation then holds for any numbers at those places.
+QString traduire(const QString& sql, QVariantList* parametres, QVector<NombreLu>* nombres) {
     enum Genre { Mot, Nombre, Autre };
     struct Jeton {
         Genre genre;
         QString texte;
+        int debut = 0;
     };
     QList<Jeton> jetons;
     const int n = int(sql.size());
@@ -678,7 +707,7 @@ QString traduireSql(const QString& sql, QVariantList* parametres) {
             int j = i;
             while (j < n && (sql.at(j).isDigit() || sql.at(j) == QLatin1Char('.')))
                 ++j;
-            jetons.append({Nombre, sql.mid(i, j - i)});
+            jetons.append({Nombre, sql.mid(i, j - i), i});
             i = j;
         } else if (estLettre(c)) {
             int j = i;
@@ -725,11 +754,12 @@ QString traduireSql(const QString& sql, QVariantList* parametres) {
                 listeBy = false;
             precedent = k;
         }
-        if (parametres && j.genre == Nombre && !ordinal) {
+        if (nombres && j.genre == Nombre) {
+            nombres->append({j.debut, int(j.texte.size()), ordinal});
+            sortie += Marque;
+        } else if (parametres && j.genre == Nombre && !ordinal) {
             // Numbers become parameters: texts differing only by a number share one statement.
-            bool entier = false;
-            const qlonglong n = j.texte.toLongLong(&entier);
-            *parametres << (entier ? QVariant(n) : QVariant(j.texte.toDouble()));
+            *parametres << valeurNombre(j.texte);
             sortie += QLatin1Char('?');
         } else {
             sortie += j.texte;
@@ -773,6 +803,103 @@ QString traduireSql(const QString& sql, QVariantList* parametres) {
             attendTerme = true;
         }
     }
+    return sortie;
+}
+
+// The text with each of its numbers replaced by Marque, and those numbers, cut as the
+// translation cuts them (quoted texts, #…# literals and names keep their digits). False when
+// the text holds Marque itself.
+bool gabarit(const QString& sql, QString* cle, QVarLengthArray<QStringView, 8>* nombres) {
+    if (sql.contains(Marque))
+        return false;
+    const QStringView texte(sql);
+    const qsizetype n = texte.size();
+    cle->reserve(n);
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = texte[i];
+        qsizetype j = i + 1;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
+            const QChar fin = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            while (j < n) {
+                if (texte[j] == fin) {
+                    if (fin != QLatin1Char(']') && j + 1 < n && texte[j + 1] == fin) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            j = qMin(j + 1, n);
+        } else if (c == QLatin1Char('#')) {
+            const qsizetype fin = texte.indexOf(QLatin1Char('#'), i + 1);
+            j = fin < 0 ? n : fin + 1;
+        } else if (c.isDigit()) {
+            while (j < n && (texte[j].isDigit() || texte[j] == QLatin1Char('.')))
+                ++j;
+            nombres->append(texte.mid(i, j - i));
+            cle->append(Marque);
+            i = j;
+            continue;
+        } else if (c.isLetter() || c == QLatin1Char('_')) {
+            while (j < n && (texte[j].isLetter() || texte[j] == QLatin1Char('_') || texte[j].isDigit()))
+                ++j;
+        }
+        cle->append(texte.mid(i, j - i));
+        i = j;
+    }
+    return true;
+}
+
+// A translation with Marque for its numbers, and where they stand in it.
+struct Traduction {
+    QString sortie;
+    QVector<int> places;
+    QVector<bool> litteraux;
+};
+
+} // namespace
+
+QString traduireSql(const QString& sql, QVariantList* parametres) {
+    QString cle;
+    QVarLengthArray<QStringView, 8> nombres;
+    if (!parametres || !gabarit(sql, &cle, &nombres))
+        return traduire(sql, parametres, nullptr);
+    // Texts that differ only by their numbers (one per film of a printed list) share one
+    // translation, filled in with each text's numbers: translating costs far more than filling.
+    thread_local QHash<QString, Traduction> deja;
+    auto it = deja.constFind(cle);
+    if (it == deja.constEnd()) {
+        Traduction t;
+        QVector<NombreLu> lus;
+        t.sortie = traduire(sql, nullptr, &lus);
+        if (lus.size() != nombres.size())
+            return traduire(sql, parametres, nullptr);
+        for (int k = 0; k < lus.size(); ++k) {
+            if (lus[k].debut != nombres[k].data() - sql.constData() || lus[k].longueur != nombres[k].size())
+                return traduire(sql, parametres, nullptr);
+            t.litteraux << lus[k].litteral;
+        }
+        for (qsizetype p = t.sortie.indexOf(Marque); p >= 0; p = t.sortie.indexOf(Marque, p + 1))
+            t.places << int(p);
+        if (deja.size() >= 256) // the screens use a few dozen shapes; anything more is a one-off
+            deja.clear();
+        it = deja.insert(cle, t);
+    }
+    QString sortie;
+    sortie.reserve(it->sortie.size() + 16 * nombres.size());
+    qsizetype depuis = 0;
+    for (int k = 0; k < nombres.size(); ++k) {
+        sortie += QStringView(it->sortie).mid(depuis, it->places[k] - depuis);
+        if (it->litteraux[k]) {
+            sortie += nombres[k];
+        } else {
+            sortie += QLatin1Char('?');
+            *parametres << valeurNombre(nombres[k]);
+        }
+        depuis = it->places[k] + 1;
+    }
+    sortie += QStringView(it->sortie).mid(depuis);
     return sortie;
 }
 

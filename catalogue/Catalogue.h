@@ -37,6 +37,9 @@ Ouverture ouvrir(const QString& chemin);
 QSqlDatabase base();
 QString cheminOuvert();
 bool estOuvert();
+// Changes whenever the catalogue is opened or closed: what was learnt of the open one (its
+// columns, its file) holds while this stays the same.
+quint64 generation();
 // Releases the file (maintenance needs it closed).
 void fermer();
 

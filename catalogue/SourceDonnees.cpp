@@ -74,6 +74,7 @@ SourceDonnees::~SourceDonnees() = default;
 
 void SourceDonnees::setDatabaseName(const QString& chemin) {
     m_base = chemin;
+    m_pretSur = 0;
 }
 
 bool SourceDonnees::echec(const QString& quoi, const QString& raison) {
@@ -84,12 +85,17 @@ bool SourceDonnees::echec(const QString& quoi, const QString& raison) {
 bool SourceDonnees::preparer() {
     if (m_base.isEmpty())
         return echec(QStringLiteral("Aucun catalogue n'est désigné"), {});
-    const QString absolu = QFileInfo(m_base).absoluteFilePath();
-    if (Catalogue::estOuvert() && Catalogue::cheminOuvert() == absolu)
+    // The catalogue found open at the last look is still the one open: nothing to check again
+    // (a printed list refreshes a record set for each film).
+    if (m_pretSur != 0 && m_pretSur == Catalogue::generation())
         return true;
-    const Catalogue::Ouverture o = Catalogue::ouvrir(absolu);
-    if (!o.ok())
-        return echec(o.message, {});
+    const QString absolu = QFileInfo(m_base).absoluteFilePath();
+    if (!Catalogue::estOuvert() || Catalogue::cheminOuvert() != absolu) {
+        const Catalogue::Ouverture o = Catalogue::ouvrir(absolu);
+        if (!o.ok())
+            return echec(o.message, {});
+    }
+    m_pretSur = Catalogue::generation();
     return true;
 }
 
@@ -119,14 +125,19 @@ bool SourceDonnees::Refresh() {
                                                   QRegularExpression::CaseInsensitiveOption);
             if (!ordre.match(sql).hasMatch())
                 sql += QStringLiteral(" ORDER BY rowid");
-            Requete noms(poignee(), QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(m_table), Cache::Oui);
-            m_colonnes.clear();
-            m_index.clear();
-            m_commeEcrit.clear();
-            for (int i = 0; i < noms.colonnes(); ++i) {
-                const QString nom = noms.nomColonne(i);
-                m_index.insert(nom.toLower(), int(m_colonnes.size()));
-                m_colonnes << nom;
+            // The columns of a table stay what they were while the same catalogue is open.
+            if (m_tableColonnes != m_table || m_colonnesSur != Catalogue::generation()) {
+                Requete noms(poignee(), QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(m_table), Cache::Oui);
+                m_colonnes.clear();
+                m_index.clear();
+                m_commeEcrit.clear();
+                for (int i = 0; i < noms.colonnes(); ++i) {
+                    const QString nom = noms.nomColonne(i);
+                    m_index.insert(nom.toLower(), int(m_colonnes.size()));
+                    m_colonnes << nom;
+                }
+                m_tableColonnes = m_table;
+                m_colonnesSur = Catalogue::generation();
             }
         }
         QVariantList parametres;
@@ -166,6 +177,7 @@ bool SourceDonnees::lireLignes(const QString& sql, const QVariantList& parametre
         return echec(QStringLiteral("La requête n'a pas pu être exécutée"), q.erreur());
     const int n = q.colonnes();
     if (!table) {
+        m_tableColonnes.clear();
         m_colonnes.clear();
         m_index.clear();
         m_commeEcrit.clear();
