@@ -112,9 +112,9 @@ private:
 
     QString m_base;
     QString m_source;
-    QString m_table; // the table a "SELECT * FROM" text reads; empty: read only
-    QString m_cle;   // its engine-given key, if any
-    quint64 m_pretSur = 0; // the catalogue generation preparer() last found right
+    QString m_table;         // the table a "SELECT * FROM" text reads; empty: read only
+    QString m_cle;           // its engine-given key, if any
+    quint64 m_pretSur = 0;   // the catalogue generation preparer() last found right
     QString m_tableColonnes; // the table m_colonnes describes, and on which catalogue
     quint64 m_colonnesSur = 0;
     QStringList m_colonnes;

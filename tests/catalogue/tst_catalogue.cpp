@@ -184,11 +184,11 @@ private slots:
         cas("numéro de film", "SELECT * FROM FilmK7 WHERE IdFilm=12", "SELECT * FROM FilmK7 WHERE IdFilm=345",
             "SELECT * FROM FilmK7 WHERE IdFilm=?", {qlonglong(345)});
         cas("décimal puis entier", "SELECT * FROM FilmK7 WHERE IdK7=3AND Position>=1.5",
-            "SELECT * FROM FilmK7 WHERE IdK7=40AND Position>=7", "SELECT * FROM FilmK7 WHERE IdK7=? AND Position>=?",
-            {qlonglong(40), qlonglong(7)});
+            "SELECT * FROM FilmK7 WHERE IdK7=40AND Position>=7",
+            "SELECT * FROM FilmK7 WHERE IdK7=? AND Position>=?", {qlonglong(40), qlonglong(7)});
         cas("rang de colonne", "SELECT IdK7, Status FROM K7 WHERE IdK7 > 2 ORDER BY 2",
-            "SELECT IdK7, Status FROM K7 WHERE IdK7 > 9 ORDER BY 1", "SELECT IdK7, Status FROM K7 WHERE IdK7 > ? ORDER BY 1",
-            {qlonglong(9)});
+            "SELECT IdK7, Status FROM K7 WHERE IdK7 > 9 ORDER BY 1",
+            "SELECT IdK7, Status FROM K7 WHERE IdK7 > ? ORDER BY 1", {qlonglong(9)});
         cas("chiffres d'un texte cité", "SELECT * FROM Film WHERE Titre = '5' AND IdFilm = 1",
             "SELECT * FROM Film WHERE Titre = '6' AND IdFilm = 2",
             "SELECT * FROM Film WHERE Titre = '6' AND IdFilm = ?", {qlonglong(2)});
