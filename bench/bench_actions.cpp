@@ -300,7 +300,7 @@ int executerTaille(const Taille& t) {
 // several rounds, so that a slow spell of the machine falls on every size alike. Each figure
 // is the median of the rounds' medians (the peak memory, the largest).
 int tableau(const QString& programme) {
-    constexpr int Tours = 3;
+    constexpr int Tours = 5;
     constexpr int NbTailles = int(sizeof(Tailles) / sizeof(Tailles[0]));
     QStringList actions;
     QHash<QString, QVector<QVector<double>>> valeurs; // action -> size -> one per round

@@ -860,6 +860,10 @@ struct Traduction {
 
 } // namespace
 
+QString traduireSqlSeul(const QString& sql, QVariantList* parametres) {
+    return traduire(sql, parametres, nullptr);
+}
+
 QString traduireSql(const QString& sql, QVariantList* parametres) {
     QString cle;
     QVarLengthArray<QStringView, 8> nombres;

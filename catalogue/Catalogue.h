@@ -54,6 +54,8 @@ bool avancerMarque(qint32* marque, QString* erreur = nullptr);
 // texts, a number glued to a keyword gets a blank, ORDER BY on text columns uses French order.
 // With `parametres`, the numbers of the text are replaced by "?" and given back in order.
 QString traduireSql(const QString& sql, QVariantList* parametres = nullptr);
+// The same, worked out afresh rather than from a text of the same shape (to check the above).
+QString traduireSqlSeul(const QString& sql, QVariantList* parametres);
 
 // The three tables; used by the tool that writes the empty catalogue and by the repair.
 bool creerSchema(QSqlDatabase& db, QString* erreur = nullptr);
