@@ -101,6 +101,7 @@ Requete::Requete(sqlite3* db, const QString& sql, Cache enCache) : m_db(db) {
             viderCache();
         cache().db = db;
         m_cache = true;
+        m_texte = sql;
         if (sqlite3_stmt* r = cache().requetes.take(sql)) {
             m_stmt = r; // taken out while in use: a nested use of the same text prepares its own
             return;
@@ -118,8 +119,7 @@ Requete::~Requete() {
     if (m_cache && m_stmt && cache().db == m_db) {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
-        const char* texte = sqlite3_sql(m_stmt);
-        sqlite3_stmt*& place = cache().requetes[QString::fromUtf8(texte)];
+        sqlite3_stmt*& place = cache().requetes[m_texte];
         if (place)
             sqlite3_finalize(place);
         place = m_stmt;

@@ -19,22 +19,64 @@ sqlite3* poignee() {
 }
 
 // Which table a record source reads, when it is a plain "SELECT * FROM <table> ...": only such
-// record sets can be written to.
+// record sets can be written to. Read by hand: a printed list refreshes a record set per film.
 QString tableLue(const QString& sql) {
-    static const QRegularExpression motif(QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\w+)"),
-                                          QRegularExpression::CaseInsensitiveOption |
-                                              QRegularExpression::UseUnicodePropertiesOption);
-    const QRegularExpressionMatch m = motif.match(sql);
-    if (!m.hasMatch())
+    const QStringView t(sql);
+    qsizetype i = 0;
+    const auto blancs = [&] {
+        const qsizetype debut = i;
+        while (i < t.size() && t[i].isSpace())
+            ++i;
+        return i > debut;
+    };
+    const auto mot = [&](QLatin1StringView m) {
+        if (t.mid(i, m.size()).compare(m, Qt::CaseInsensitive) != 0)
+            return false;
+        i += m.size();
+        return true;
+    };
+    blancs();
+    if (!mot(QLatin1StringView("select")) || !blancs() || !mot(QLatin1StringView("*")) || !blancs() ||
+        !mot(QLatin1StringView("from")) || !blancs())
         return {};
-    const QString t = m.captured(1).toLower();
-    if (t == QLatin1String("film"))
+    const qsizetype debut = i;
+    while (i < t.size() && (t[i].isLetterOrNumber() || t[i] == QLatin1Char('_')))
+        ++i;
+    const QStringView nom = t.mid(debut, i - debut);
+    if (nom.compare(QLatin1StringView("film"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Film");
-    if (t == QLatin1String("k7"))
+    if (nom.compare(QLatin1StringView("k7"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("K7");
-    if (t == QLatin1String("filmk7"))
+    if (nom.compare(QLatin1StringView("filmk7"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("FilmK7");
     return {};
+}
+
+// Whether the text has an ORDER BY (as words: "border by" has none).
+bool aUnOrdre(const QString& sql) {
+    const auto lettre = [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+               (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+               (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_');
+    };
+    const auto blanc = [](QChar c) {
+        return c == QLatin1Char(' ') || (c >= QLatin1Char('\t') && c <= QLatin1Char('\r'));
+    };
+    const QStringView t(sql);
+    for (qsizetype p = t.indexOf(QLatin1StringView("order"), 0, Qt::CaseInsensitive); p >= 0;
+         p = t.indexOf(QLatin1StringView("order"), p + 1, Qt::CaseInsensitive)) {
+        if (p > 0 && lettre(t[p - 1]))
+            continue;
+        qsizetype i = p + 5;
+        const qsizetype avant = i;
+        while (i < t.size() && blanc(t[i]))
+            ++i;
+        if (i == avant || t.mid(i, 2).compare(QLatin1StringView("by"), Qt::CaseInsensitive) != 0)
+            continue;
+        if (i + 2 == t.size() || !lettre(t[i + 2]))
+            return true;
+    }
+    return false;
 }
 
 QString cleDe(const QString& table) {
@@ -121,9 +163,7 @@ bool SourceDonnees::Refresh() {
             sql.replace(etoile, 1, QStringLiteral("rowid"));
             // Without an order of its own, the rows come as the table holds them (an index that
             // happens to cover the identities alone would give another order).
-            static const QRegularExpression ordre(QStringLiteral("\\border\\s+by\\b"),
-                                                  QRegularExpression::CaseInsensitiveOption);
-            if (!ordre.match(sql).hasMatch())
+            if (!aUnOrdre(sql))
                 sql += QStringLiteral(" ORDER BY rowid");
             // The columns of a table stay what they were while the same catalogue is open.
             if (m_tableColonnes != m_table || m_colonnesSur != Catalogue::generation()) {

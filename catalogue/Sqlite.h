@@ -52,6 +52,7 @@ private:
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
     bool m_cache = false;
+    QString m_texte; // its key in the cache
     QString m_erreur;
 };
 

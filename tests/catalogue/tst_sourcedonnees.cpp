@@ -128,6 +128,28 @@ private slots:
         QCOMPARE(lignes(s, champs), lignesAttendues);
     }
 
+    // Only a plain "SELECT * FROM <table> ..." takes new rows, however it is spaced or spelt.
+    void ecrivable_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("ecrivable");
+        QTest::newRow("simple") << "SELECT * FROM Film" << true;
+        QTest::newRow("blancs et casse") << "  select\t*\n from   filmk7  WHERE IdK7 = 3" << true;
+        QTest::newRow("colonnes nommées") << "SELECT IdK7 FROM K7" << false;
+        QTest::newRow("étoile collée") << "SELECT *FROM K7" << false;
+        QTest::newRow("étoile et plus") << "SELECT *, 1 FROM K7" << false;
+        QTest::newRow("sous-requête") << "SELECT * FROM (SELECT * FROM K7)" << false;
+    }
+    void ecrivable() {
+        QFETCH(QString, sql);
+        QFETCH(bool, ecrivable);
+        DossierTest d;
+        d.remplir();
+        SourceDonnees s;
+        QVERIFY2(rafraichir(s, d, sql), qPrintable(s.Erreur()));
+        QCOMPARE(s.AddNew(), ecrivable);
+        s.CancelUpdate();
+    }
+
     // First level ignores case and accents, numbers compare as numbers.
     void ordreFrancais_data() {
         QTest::addColumn<QString>("champ");
