@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QTime>
 
+#include <cstring>
+
 using Catalogue::Sqlite::Cache;
 using Catalogue::Sqlite::Requete;
 
@@ -413,12 +415,71 @@ void SourceDonnees::garder(Requete& q) const {
     }
 }
 
+// The table comes in its own order, the rows are wanted in the record set's: each row is kept
+// as it comes, in one buffer, then made into fields in the record set's order. Rows next to each
+// other in the record set then lie next to each other in memory, and a list filled from them or
+// sorted reads memory in order rather than all over a large heap.
 void SourceDonnees::lireTout() const {
     Requete q(poignee(), QStringLiteral("SELECT rowid, * FROM %1").arg(m_table), Cache::Oui);
-    garder(q);
-    for (Ligne& l : m_lignes) {
-        if (l.valeurs.isEmpty())
-            l.valeurs = QVector<QVariant>(m_colonnes.size());
+    const int n = int(m_colonnes.size());
+    QByteArray brut;
+    QVector<qsizetype> debuts(m_lignes.size(), -1);
+    const auto ajouter = [&brut](const void* p, qsizetype taille) {
+        brut.append(static_cast<const char*>(p), taille);
+    };
+    while (q.pas() == SQLITE_ROW) {
+        const int index = place(q.entier(0));
+        if (index < 0 || !m_lignes[index].valeurs.isEmpty() || debuts[index] >= 0)
+            continue;
+        debuts[index] = brut.size();
+        for (int c = 1; c <= n; ++c) {
+            const int type = q.type(c);
+            brut.append(char(type));
+            if (type == SQLITE_INTEGER) {
+                const qint64 v = q.entier(c);
+                ajouter(&v, sizeof v);
+            } else if (type == SQLITE_FLOAT) {
+                const double v = q.reel(c);
+                ajouter(&v, sizeof v);
+            } else if (type != SQLITE_NULL) {
+                int longueur = 0;
+                const char* octets = q.octets(c, &longueur);
+                const qint32 l = octets ? longueur : -1;
+                ajouter(&l, sizeof l);
+                if (l > 0)
+                    ajouter(octets, l);
+            }
+        }
+    }
+    for (qsizetype i = 0; i < m_lignes.size(); ++i) {
+        Ligne& ligne = m_lignes[i];
+        if (!ligne.valeurs.isEmpty())
+            continue;
+        // A row gone since the query (another screen deleted it) reads as empty fields.
+        ligne.valeurs = QVector<QVariant>(n);
+        if (debuts[i] < 0)
+            continue;
+        const char* p = brut.constData() + debuts[i];
+        for (int c = 0; c < n; ++c) {
+            const int type = *p++;
+            if (type == SQLITE_INTEGER) {
+                qint64 v;
+                std::memcpy(&v, p, sizeof v);
+                p += sizeof v;
+                ligne.valeurs[c] = qlonglong(v);
+            } else if (type == SQLITE_FLOAT) {
+                double v;
+                std::memcpy(&v, p, sizeof v);
+                p += sizeof v;
+                ligne.valeurs[c] = v;
+            } else if (type != SQLITE_NULL) {
+                qint32 l;
+                std::memcpy(&l, p, sizeof l);
+                p += sizeof l;
+                ligne.valeurs[c] = l < 0 ? QString() : QString::fromUtf8(p, l);
+                p += qMax(l, 0);
+            }
+        }
     }
 }
 

@@ -37,6 +37,8 @@ public:
     QString nomColonne(int i) const;
     QVariant valeur(int i) const;
     qint64 entier(int i) const { return sqlite3_column_int64(m_stmt, i); }
+    double reel(int i) const { return sqlite3_column_double(m_stmt, i); }
+    int type(int i) const { return sqlite3_column_type(m_stmt, i); } // SQLITE_INTEGER...
     QString texte(int i) const;
     // The bytes of a blob or text value, valid until the next step; null for a NULL value.
     const char* octets(int i, int* longueur) const {

@@ -525,6 +525,60 @@ private slots:
         QCOMPARE(r, N);
     }
 
+    // Every kind of stored value (text, empty text, bytes, whole and decimal numbers, nothing)
+    // reads the same in a walk through a large record set, read in one pass over the table, as in
+    // a record set of its row alone.
+    void valeursDuParcours_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("insertion");
+        QTest::newRow("Film") << "Film"
+                              << "INSERT INTO Film (Titre, Acteurs, Pays) VALUES (?, ?, ?)";
+        QTest::newRow("K7") << "K7"
+                            << "INSERT INTO K7 (\"Durée\", NBFilm, Status) VALUES (?, ?, ?)";
+    }
+    void valeursDuParcours() {
+        QFETCH(QString, table);
+        QFETCH(QString, insertion);
+        DossierTest d;
+        constexpr int N = 3000;
+        const QVariantList sortes = {QStringLiteral("Ève, Noël"),
+                                     QString(""),
+                                     QByteArray("\xc3\xa9t\xc3\xa9"),
+                                     QVariant(),
+                                     qlonglong(42),
+                                     1.5};
+        {
+            Catalogue::Transaction t(Catalogue::base());
+            QSqlQuery q(Catalogue::base());
+            QVERIFY(q.prepare(insertion));
+            for (int i = 0; i < N; ++i) {
+                // Sorted on the first field, the walk goes backwards through the table.
+                q.addBindValue(QStringLiteral("%1").arg(N - i, 5, 10, QLatin1Char('0')));
+                q.addBindValue(sortes[i % sortes.size()]);
+                q.addBindValue(sortes[(i / sortes.size()) % sortes.size()]);
+                QVERIFY(q.exec());
+            }
+            QVERIFY(t.valider());
+        }
+        const QString premier = table == "Film" ? "Titre" : "Durée";
+        SourceDonnees s;
+        QVERIFY(rafraichir(s, d, "SELECT * FROM " + table + " ORDER BY " + premier));
+        int r = 0;
+        for (; !s.Eof(); s.MoveNext(), ++r) {
+            const QString cle = table == "Film" ? "IdFilm" : "IdK7";
+            SourceDonnees seule;
+            QVERIFY(rafraichir(seule, d, "SELECT * FROM " + table + " WHERE " + cle + " = " + s.Texte(cle)));
+            for (const QString& champ : table == "Film" ? QStringList{"Titre", "Acteurs", "Pays", "Genre"}
+                                                        : QStringList{"Durée", "NBFilm", "Status"}) {
+                const QVariant lu = s.Fields(champ), attendu = seule.Fields(champ);
+                QCOMPARE(lu.typeId(), attendu.typeId());
+                QCOMPARE(lu.isNull(), attendu.isNull());
+                QCOMPARE(lu, attendu);
+            }
+        }
+        QCOMPARE(r, N);
+    }
+
     // The placement and the film deletion shift the positions that follow, one row after the other,
     // coming back to each row through LastModified: every row is visited exactly once.
     void decalageDesPositions_data() {
