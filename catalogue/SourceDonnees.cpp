@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTime>
 
+#include <algorithm>
 #include <cstring>
 
 using Catalogue::Sqlite::Cache;
@@ -402,36 +403,22 @@ void SourceDonnees::lire(int i) const {
 }
 
 // Keeps the fields of the rows a "SELECT rowid, * …" query returns, for the rows still unread.
+// The rows come in the table's order and are wanted in the record set's: each one is kept as it
+// comes, in one buffer, then made into fields in the record set's order. Rows next to each other
+// in the record set then lie next to each other in memory, and a list filled from them, or
+// sorted, reads memory in order rather than all over a large heap.
 void SourceDonnees::garder(Requete& q) const {
-    while (q.pas() == SQLITE_ROW) {
-        const int index = place(q.entier(0));
-        if (index < 0 || !m_lignes[index].valeurs.isEmpty())
-            continue;
-        QVector<QVariant> valeurs;
-        valeurs.reserve(m_colonnes.size());
-        for (int c = 0; c < m_colonnes.size(); ++c)
-            valeurs.append(q.valeur(c + 1));
-        m_lignes[index].valeurs = std::move(valeurs);
-    }
-}
-
-// The table comes in its own order, the rows are wanted in the record set's: each row is kept
-// as it comes, in one buffer, then made into fields in the record set's order. Rows next to each
-// other in the record set then lie next to each other in memory, and a list filled from them or
-// sorted reads memory in order rather than all over a large heap.
-void SourceDonnees::lireTout() const {
-    Requete q(poignee(), QStringLiteral("SELECT rowid, * FROM %1").arg(m_table), Cache::Oui);
     const int n = int(m_colonnes.size());
     QByteArray brut;
-    QVector<qsizetype> debuts(m_lignes.size(), -1);
+    QVector<std::pair<int, qsizetype>> lues; // row, and where its fields start in brut
     const auto ajouter = [&brut](const void* p, qsizetype taille) {
         brut.append(static_cast<const char*>(p), taille);
     };
     while (q.pas() == SQLITE_ROW) {
         const int index = place(q.entier(0));
-        if (index < 0 || !m_lignes[index].valeurs.isEmpty() || debuts[index] >= 0)
+        if (index < 0 || !m_lignes[index].valeurs.isEmpty())
             continue;
-        debuts[index] = brut.size();
+        lues.append({index, brut.size()});
         for (int c = 1; c <= n; ++c) {
             const int type = q.type(c);
             brut.append(char(type));
@@ -451,15 +438,12 @@ void SourceDonnees::lireTout() const {
             }
         }
     }
-    for (qsizetype i = 0; i < m_lignes.size(); ++i) {
-        Ligne& ligne = m_lignes[i];
+    const auto faire = [&](int index, qsizetype debut) {
+        Ligne& ligne = m_lignes[index];
         if (!ligne.valeurs.isEmpty())
-            continue;
-        // A row gone since the query (another screen deleted it) reads as empty fields.
+            return;
         ligne.valeurs = QVector<QVariant>(n);
-        if (debuts[i] < 0)
-            continue;
-        const char* p = brut.constData() + debuts[i];
+        const char* p = brut.constData() + debut;
         for (int c = 0; c < n; ++c) {
             const int type = *p++;
             if (type == SQLITE_INTEGER) {
@@ -480,6 +464,32 @@ void SourceDonnees::lireTout() const {
                 p += qMax(l, 0);
             }
         }
+    };
+    if (lues.size() > m_lignes.size() / 8) { // a good part of the rows: placed, not sorted
+        QVector<qsizetype> debuts(m_lignes.size(), -1);
+        for (const auto& [index, debut] : std::as_const(lues)) {
+            if (debuts[index] < 0)
+                debuts[index] = debut;
+        }
+        for (int i = 0; i < debuts.size(); ++i) {
+            if (debuts[i] >= 0)
+                faire(i, debuts[i]);
+        }
+    } else {
+        std::stable_sort(lues.begin(), lues.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [index, debut] : std::as_const(lues))
+            faire(index, debut);
+    }
+}
+
+void SourceDonnees::lireTout() const {
+    Requete q(poignee(), QStringLiteral("SELECT rowid, * FROM %1").arg(m_table), Cache::Oui);
+    garder(q);
+    // A row gone since the query (another screen deleted it) reads as empty fields.
+    for (Ligne& l : m_lignes) {
+        if (l.valeurs.isEmpty())
+            l.valeurs = QVector<QVariant>(m_colonnes.size());
     }
 }
 
