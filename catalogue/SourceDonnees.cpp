@@ -430,7 +430,7 @@ void SourceDonnees::garder(Requete& q) const {
                 ajouter(&v, sizeof v);
             } else if (type != SQLITE_NULL) {
                 int longueur = 0;
-                const char* octets = q.octets(c, &longueur);
+                const char* octets = q.utf8(c, &longueur);
                 const qint32 l = octets ? longueur : -1;
                 ajouter(&l, sizeof l);
                 if (l > 0)

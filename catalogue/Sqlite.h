@@ -48,6 +48,12 @@ public:
         *longueur = sqlite3_column_bytes(m_stmt, i);
         return p ? static_cast<const char*>(p) : "";
     }
+    // The value as UTF-8 text, as texte() reads it, valid until the next step; null for NULL.
+    const char* utf8(int i, int* longueur) const {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+        *longueur = p ? sqlite3_column_bytes(m_stmt, i) : 0;
+        return p;
+    }
     QString erreur() const { return m_erreur; }
 
 private:
