@@ -186,8 +186,9 @@ QString Requete::nomColonne(int i) const {
 }
 
 QString Requete::texte(int i) const {
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
-    return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i)) : QString();
+    int longueur = 0;
+    const char* p = utf8(i, &longueur);
+    return p ? QString::fromUtf8(p, longueur) : QString();
 }
 
 QVariant Requete::valeur(int i) const {
