@@ -9,6 +9,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/Outils.h"
 #include "catalogue/Sauvegarde.h"
+#include "catalogue/Sqlite.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
 #include "screens/common/Dialogues.h"
@@ -33,7 +34,6 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRadioButton>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -109,30 +109,32 @@ template <typename T> void fermerDesQueVisible() {
 
 // A cassette of ten short films, for the deletion of a whole cassette.
 int cassetteDeDix() {
-    QSqlQuery q(Catalogue::base());
+    using Catalogue::Sqlite::Requete;
+    sqlite3* db = Catalogue::base();
     QStringList champs;
     for (int i = 0; i < 10; ++i)
         champs << QStringLiteral("FILM00:20:00Court métrage %1").arg(i + 1);
     champs << QStringLiteral("00:40:00");
-    q.prepare(QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES ('04:00:00', "
-                             "'00:40:00', 10, ?)"));
-    q.addBindValue(champs.join(QLatin1Char('/')));
-    q.exec();
-    const int k7 = q.lastInsertId().toInt();
+    Requete k7(db,
+               QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES ('04:00:00', "
+                              "'00:40:00', 10, ?)"));
+    k7.lier(1, champs.join(QLatin1Char('/')));
+    k7.executer();
+    const qint64 idK7 = sqlite3_last_insert_rowid(db);
+    Requete film(db, QStringLiteral("INSERT INTO Film (Titre, \"Durée\", Date, Genre) VALUES (?, '00:20:00', "
+                                    "'2000', 'Documentaire')"));
+    Requete place(db, QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"));
     for (int i = 0; i < 10; ++i) {
-        q.prepare(
-            QStringLiteral("INSERT INTO Film (Titre, \"Durée\", Date, Genre) VALUES (?, '00:20:00', '2000', "
-                           "'Documentaire')"));
-        q.addBindValue(QStringLiteral("Court métrage %1").arg(i + 1));
-        q.exec();
-        const int film = q.lastInsertId().toInt();
-        q.prepare(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"));
-        q.addBindValue(film);
-        q.addBindValue(k7);
-        q.addBindValue(i + 1);
-        q.exec();
+        film.reinitialiser();
+        film.lier(1, QStringLiteral("Court métrage %1").arg(i + 1));
+        film.executer();
+        place.reinitialiser();
+        place.lier(1, qint64(sqlite3_last_insert_rowid(db)));
+        place.lier(2, idK7);
+        place.lier(3, i + 1);
+        place.executer();
     }
-    return k7;
+    return int(idK7);
 }
 
 // Opens the film form with a new film typed in and the cassette choice on screen, as a user
@@ -176,9 +178,10 @@ int executerTaille(const Taille& t) {
                  moitie(n), [&] { Sauvegarde::sauvegarder(d.path()); },
                  [&] {
                      Catalogue::ouvrir(d.filePath(Catalogue::NomCatalogue));
-                     QSqlQuery q(Catalogue::base());
-                     q.exec(QStringLiteral("INSERT INTO K7 (\"Durée\") VALUES ('01:00:00')"));
-                     q.exec(QStringLiteral("DELETE FROM K7 WHERE IdK7 = last_insert_rowid()"));
+                     Catalogue::Sqlite::executer(
+                         Catalogue::base(),
+                         QStringLiteral("INSERT INTO K7 (\"Durée\") VALUES ('01:00:00');"
+                                        "DELETE FROM K7 WHERE IdK7 = last_insert_rowid();"));
                      Catalogue::fermer();
                  }));
 

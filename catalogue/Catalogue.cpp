@@ -15,9 +15,6 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QVarLengthArray>
 
 #include <unicode/ucol.h>
@@ -33,21 +30,28 @@ namespace Catalogue {
 
 namespace Sqlite {
 
-sqlite3* poignee(const QSqlDatabase& db) {
-    if (!db.isValid() || !db.isOpen())
-        return nullptr;
-    const QVariant v = db.driver()->handle();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(v.constData());
-    return nullptr;
+bool Connexion::ouvrir(const QString& chemin, int drapeaux) {
+    fermer();
+    m_ouverte = sqlite3_open_v2(QFile::encodeName(chemin).constData(), &m_db, drapeaux, nullptr) == SQLITE_OK;
+    if (m_ouverte)
+        sqlite3_extended_result_codes(m_db, 1);
+    return m_ouverte;
+}
+
+void Connexion::fermer() {
+    // _v2: a statement still prepared somewhere does not keep the file open behind our back.
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_ouverte = false;
 }
 
 QString messageMoteur(sqlite3* db) {
     if (!db)
         return QStringLiteral("base de donnée fermée");
     // What a damaged or locked-away file makes the engine say reaches the user in French; the
-    // engine's other texts are the program's own faults and stay as they are.
-    switch (sqlite3_errcode(db)) {
+    // engine's other texts are the program's own faults and stay as they are. The primary code:
+    // an extended one (a write error, a full inode table...) is one case of it.
+    switch (sqlite3_errcode(db) & 0xff) {
     case SQLITE_CORRUPT:
         return QStringLiteral("une partie du fichier est illisible");
     case SQLITE_NOTADB:
@@ -128,11 +132,11 @@ Requete::~Requete() {
     sqlite3_finalize(m_stmt);
 }
 
-void Requete::lier(int index, const QVariant& valeur) {
-    if (!m_stmt)
+void lier(sqlite3_stmt* stmt, int index, const QVariant& valeur) {
+    if (!stmt)
         return;
     if (valeur.isNull() || !valeur.isValid()) {
-        sqlite3_bind_null(m_stmt, index);
+        sqlite3_bind_null(stmt, index);
         return;
     }
     switch (valeur.typeId()) {
@@ -143,17 +147,21 @@ void Requete::lier(int index, const QVariant& valeur) {
     case QMetaType::Short:
     case QMetaType::UShort:
     case QMetaType::Bool:
-        sqlite3_bind_int64(m_stmt, index, valeur.toLongLong());
+        sqlite3_bind_int64(stmt, index, valeur.toLongLong());
         break;
     case QMetaType::Double:
     case QMetaType::Float:
-        sqlite3_bind_double(m_stmt, index, valeur.toDouble());
+        sqlite3_bind_double(stmt, index, valeur.toDouble());
         break;
     default: {
         const QByteArray t = valeur.toString().toUtf8();
-        sqlite3_bind_text(m_stmt, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
     }
     }
+}
+
+void Requete::lier(int index, const QVariant& valeur) {
+    Sqlite::lier(m_stmt, index, valeur);
 }
 
 int Requete::pas() {
@@ -222,6 +230,7 @@ bool executer(sqlite3* db, const QString& sql, QString* erreur) {
 
 namespace {
 
+using Sqlite::Connexion;
 using Sqlite::Requete;
 
 const char* const Schema = R"(
@@ -362,6 +371,12 @@ void detruireCle(void* contexte) {
 QString g_chemin;
 quint64 g_generation = 0;
 
+// The shared connection: every screen works through it, in one transaction scope.
+Sqlite::Connexion& connexion() {
+    static Sqlite::Connexion c;
+    return c;
+}
+
 QString nomLisible(const QString& chemin) {
     return QDir::toNativeSeparators(chemin);
 }
@@ -469,19 +484,6 @@ bool remplacer(const QString& source, const QString& cible, QString* erreur) {
     return true;
 }
 
-// A raw connection of our own for maintenance, outside the shared one.
-struct Connexion {
-    sqlite3* db = nullptr;
-    explicit Connexion(const QString& chemin, int drapeaux = SQLITE_OPEN_READWRITE) {
-        if (sqlite3_open_v2(QFile::encodeName(chemin).constData(), &db, drapeaux, nullptr) != SQLITE_OK) {
-            // keep db for its message; closed in the destructor
-        }
-    }
-    ~Connexion() { sqlite3_close_v2(db); }
-    Connexion(const Connexion&) = delete;
-    Connexion& operator=(const Connexion&) = delete;
-};
-
 QString texteSauf(const QString& s) {
     QString r = s;
     r.replace(QLatin1Char('\''), QLatin1String("''"));
@@ -515,20 +517,20 @@ Ouverture ouvrir(const QString& chemin) {
     }
 
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), NomConnexion);
-        db.setDatabaseName(absolu);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-        if (!db.open()) {
+        Sqlite::Connexion& c = connexion();
+        if (!c.ouvrir(absolu)) {
             o.etat = Etat::Endommage;
             o.message = QStringLiteral("Le catalogue %1 ne peut pas être ouvert (%2).")
-                            .arg(nomLisible(absolu), db.lastError().text());
+                            .arg(nomLisible(absolu), c.erreur());
         } else {
-            sqlite3* h = Sqlite::poignee(db);
+            sqlite3* h = c.db();
+            // Another program's brief write lock is waited for rather than reported.
+            sqlite3_busy_timeout(h, 2000);
             o = verifierStructure(h, absolu);
             // A large collection reads its pages again and again (sorts, lists); keep up to 32 MB
             // of them rather than SQLite's default 2 MB.
             Sqlite::executer(h, QStringLiteral("PRAGMA cache_size = -32768"));
-            if (o.ok() && !enregistrerCollation(db)) {
+            if (o.ok() && !enregistrerCollation(h)) {
                 o.etat = Etat::Endommage;
                 o.message = QStringLiteral("Le catalogue %1 ne peut pas être ouvert (%2).")
                                 .arg(nomLisible(absolu), Sqlite::messageMoteur(h));
@@ -548,22 +550,20 @@ Ouverture ouvrir(const QString& chemin) {
                         .arg(nomLisible(absolu));
             }
         }
-        if (!o.ok())
-            db.close();
+        if (!o.ok()) {
+            Sqlite::viderCache();
+            c.fermer();
+        }
     }
-    if (!o.ok()) {
-        QSqlDatabase::removeDatabase(NomConnexion);
+    if (!o.ok())
         return o;
-    }
     g_chemin = absolu;
     ++g_generation;
     return o;
 }
 
-QSqlDatabase base() {
-    if (!QSqlDatabase::contains(NomConnexion))
-        return {};
-    return QSqlDatabase::database(NomConnexion, false);
+sqlite3* base() {
+    return connexion().ouverte() ? connexion().db() : nullptr;
 }
 
 QString cheminOuvert() {
@@ -575,24 +575,18 @@ quint64 generation() {
 }
 
 bool estOuvert() {
-    return QSqlDatabase::contains(NomConnexion) && base().isOpen();
+    return connexion().ouverte();
 }
 
 void fermer() {
     Sqlite::viderCache(); // a connection with statements still prepared cannot close
-    if (QSqlDatabase::contains(NomConnexion)) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(NomConnexion, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(NomConnexion);
-    }
+    connexion().fermer();
     g_chemin.clear();
     ++g_generation;
 }
 
 bool lireMarque(qint32* marque, QString* erreur) {
-    Requete q(Sqlite::poignee(base()), QStringLiteral("PRAGMA user_version"));
+    Requete q(base(), QStringLiteral("PRAGMA user_version"));
     if (q.pas() != SQLITE_ROW) {
         if (erreur)
             *erreur = q.erreur();
@@ -608,14 +602,13 @@ bool avancerMarque(qint32* marque, QString* erreur) {
         return false;
     // Only equality is ever asked of the mark, so it may wrap round (past 0, the fresh file's).
     m = m == std::numeric_limits<qint32>::max() ? 1 : m + 1;
-    if (!Sqlite::executer(Sqlite::poignee(base()), QStringLiteral("PRAGMA user_version = %1").arg(m), erreur))
+    if (!Sqlite::executer(base(), QStringLiteral("PRAGMA user_version = %1").arg(m), erreur))
         return false;
     *marque = m;
     return true;
 }
 
-bool enregistrerCollation(QSqlDatabase& db) {
-    sqlite3* h = Sqlite::poignee(db);
+bool enregistrerCollation(sqlite3* h) {
     if (!h)
         return false;
     UErrorCode erreur = U_ZERO_ERROR;
@@ -910,8 +903,8 @@ QString traduireSql(const QString& sql, QVariantList* parametres) {
 
 // ---- schema ----
 
-bool creerSchema(QSqlDatabase& db, QString* erreur) {
-    return Sqlite::executer(Sqlite::poignee(db), QString::fromUtf8(Schema), erreur);
+bool creerSchema(sqlite3* db, QString* erreur) {
+    return Sqlite::executer(db, QString::fromUtf8(Schema), erreur);
 }
 
 namespace {
@@ -930,9 +923,9 @@ bool creerCatalogueVide(const QString& chemin, QString* erreur) {
     bool ok;
     {
         Connexion c(chemin, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        ok = c.db && creerSchemaBrut(c.db, erreur);
+        ok = c.db() && creerSchemaBrut(c.db(), erreur);
         if (!ok && erreur && erreur->isEmpty())
-            *erreur = Sqlite::messageMoteur(c.db);
+            *erreur = Sqlite::messageMoteur(c.db());
     }
     if (!ok)
         QFile::remove(chemin);
@@ -941,10 +934,10 @@ bool creerCatalogueVide(const QString& chemin, QString* erreur) {
 
 // ---- transactions ----
 
-Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)) {
+Transaction::Transaction(sqlite3* db) : m_db(db) {
     static int compteur = 0;
     m_nom = QStringLiteral("commande%1").arg(++compteur);
-    m_actif = Sqlite::executer(Sqlite::poignee(m_db), QStringLiteral("SAVEPOINT ") + m_nom, &m_erreur);
+    m_actif = Sqlite::executer(m_db, QStringLiteral("SAVEPOINT ") + m_nom, &m_erreur);
 }
 
 Transaction::~Transaction() {
@@ -961,7 +954,7 @@ bool Transaction::valider() {
         annuler();
         return false;
     }
-    if (!Sqlite::executer(Sqlite::poignee(m_db), QStringLiteral("RELEASE ") + m_nom, &m_erreur)) {
+    if (!Sqlite::executer(m_db, QStringLiteral("RELEASE ") + m_nom, &m_erreur)) {
         annuler();
         return false;
     }
@@ -972,9 +965,8 @@ bool Transaction::valider() {
 void Transaction::annuler() {
     if (!m_actif)
         return;
-    sqlite3* h = Sqlite::poignee(m_db);
-    Sqlite::executer(h, QStringLiteral("ROLLBACK TO ") + m_nom);
-    Sqlite::executer(h, QStringLiteral("RELEASE ") + m_nom);
+    Sqlite::executer(m_db, QStringLiteral("ROLLBACK TO ") + m_nom);
+    Sqlite::executer(m_db, QStringLiteral("RELEASE ") + m_nom);
     m_actif = false;
 }
 
@@ -989,12 +981,12 @@ QString messageCopie(const QString& raison) {
 // The copy must be a whole catalogue before it may take the catalogue's place.
 bool copieSaine(const QString& chemin, QString* raison) {
     Connexion c(chemin, SQLITE_OPEN_READONLY);
-    Requete q(c.db, QStringLiteral("PRAGMA quick_check"));
+    Requete q(c.db(), QStringLiteral("PRAGMA quick_check"));
     if (q.pas() != SQLITE_ROW || q.texte(0) != QLatin1String("ok")) {
         *raison = q.erreur().isEmpty() ? q.texte(0) : q.erreur();
         return false;
     }
-    const Ouverture o = verifierStructure(c.db, chemin);
+    const Ouverture o = verifierStructure(c.db(), chemin);
     if (!o.ok())
         *raison = o.message;
     return o.ok();
@@ -1031,7 +1023,7 @@ Resultat compacter(const QString& dossier) {
     QString raison;
     {
         Connexion c(source);
-        Requete q(c.db, QStringLiteral("VACUUM INTO ?"));
+        Requete q(c.db(), QStringLiteral("VACUUM INTO ?"));
         q.lier(1, copie);
         if (!q.executer())
             raison = q.erreur();
@@ -1054,7 +1046,7 @@ QStringList verifierIntegrite(const QString& chemin) {
     QStringList problemes;
     {
         Connexion c(chemin, SQLITE_OPEN_READONLY);
-        Requete q(c.db, QStringLiteral("PRAGMA integrity_check"));
+        Requete q(c.db(), QStringLiteral("PRAGMA integrity_check"));
         int rc;
         while ((rc = q.pas()) == SQLITE_ROW) {
             const QString ligne = q.texte(0);
@@ -1063,24 +1055,17 @@ QStringList verifierIntegrite(const QString& chemin) {
         }
         if (rc != SQLITE_DONE)
             return problemes << q.erreur();
-        const Ouverture o = verifierStructure(c.db, chemin);
+        const Ouverture o = verifierStructure(c.db(), chemin);
         if (!o.ok())
             return problemes << o.message;
     }
     if (!problemes.isEmpty())
         return problemes;
-    const QString nom = QStringLiteral("cassetron-verification");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nom);
-        db.setDatabaseName(chemin);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open())
-            problemes << verifierInvariants(db);
-        else
-            problemes << db.lastError().text();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(nom);
+    Connexion c(chemin, SQLITE_OPEN_READONLY);
+    if (c.ouverte())
+        problemes << verifierInvariants(c.db());
+    else
+        problemes << c.erreur();
     return problemes;
 }
 
@@ -1445,26 +1430,26 @@ Reparation reparer(const QString& dossier) {
     {
         Connexion src(source);
         Connexion dst(neuf, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        if (!src.db || !dst.db || !creerSchemaBrut(dst.db, &raison)) {
+        if (!src.db() || !dst.db() || !creerSchemaBrut(dst.db(), &raison)) {
             if (raison.isEmpty())
-                raison = Sqlite::messageMoteur(src.db ? dst.db : src.db);
+                raison = Sqlite::messageMoteur(src.db() ? dst.db() : src.db());
         } else {
-            Sqlite::executer(dst.db, QStringLiteral("BEGIN"));
+            Sqlite::executer(dst.db(), QStringLiteral("BEGIN"));
             for (const Table& t : tables()) {
-                const Sauvetage s = sauverTable(src.db, dst.db, t, &raison);
+                const Sauvetage s = sauverTable(src.db(), dst.db(), t, &raison);
                 r.lignesSauvees += s.lignes;
                 r.zonesIllisibles += s.zonesIllisibles;
                 if (!raison.isEmpty())
                     break;
             }
             if (raison.isEmpty())
-                r.remise = remettreEnEtat(dst.db);
+                r.remise = remettreEnEtat(dst.db());
             // Engine-given keys are never given twice, even those of rows the damage took.
             if (raison.isEmpty()) {
-                Requete seq(src.db, QStringLiteral("SELECT name, seq FROM sqlite_sequence"));
+                Requete seq(src.db(), QStringLiteral("SELECT name, seq FROM sqlite_sequence"));
                 while (seq.pas() == SQLITE_ROW) {
-                    Requete maj(dst.db, QStringLiteral(
-                                            "UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = ?"));
+                    Requete maj(dst.db(), QStringLiteral(
+                                              "UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = ?"));
                     maj.lier(1, seq.entier(1));
                     maj.lier(2, nomsCanoniques().value(seq.texte(0).toLower(), seq.texte(0)));
                     maj.executer();
@@ -1472,13 +1457,13 @@ Reparation reparer(const QString& dossier) {
             }
             // The mark goes along: a poster change left pending must still find it as it was.
             if (raison.isEmpty()) {
-                Requete marque(src.db, QStringLiteral("PRAGMA user_version"));
+                Requete marque(src.db(), QStringLiteral("PRAGMA user_version"));
                 if (marque.pas() == SQLITE_ROW && marque.entier(0) != 0)
-                    Sqlite::executer(dst.db,
+                    Sqlite::executer(dst.db(),
                                      QStringLiteral("PRAGMA user_version = %1").arg(marque.entier(0)));
             }
-            if (raison.isEmpty() && !Sqlite::executer(dst.db, QStringLiteral("COMMIT"), &raison))
-                Sqlite::executer(dst.db, QStringLiteral("ROLLBACK"));
+            if (raison.isEmpty() && !Sqlite::executer(dst.db(), QStringLiteral("COMMIT"), &raison))
+                Sqlite::executer(dst.db(), QStringLiteral("ROLLBACK"));
         }
     }
     if (raison.isEmpty())

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+
+struct sqlite3;
 
 // The catalogue file: one SQLite file, R7Ozire.mdb, in the application folder, reached through
 // one shared connection so that every screen works in the same transaction scope.
@@ -12,7 +13,6 @@ namespace Catalogue {
 inline const QString NomCatalogue = QStringLiteral("R7Ozire.mdb");
 inline const QString NomCatalogueNeuf = QStringLiteral("R7Ozire.Maj");
 inline const QString NomCompact = QStringLiteral("R7OzireCompact.mdb");
-inline const QString NomConnexion = QStringLiteral("cassetron");
 
 // The collation registered on every connection; used only in ORDER BY, never in the schema.
 inline const QString NomCollation = QStringLiteral("FRANCAIS");
@@ -33,8 +33,8 @@ struct Ouverture {
 // Opens (or re-uses, when already open on the same file) the shared connection after probing
 // the file: it must exist, be an SQLite file and hold the three tables with their fields.
 Ouverture ouvrir(const QString& chemin);
-// The shared connection; invalid when nothing is open.
-QSqlDatabase base();
+// The shared connection's handle; null when nothing is open.
+sqlite3* base();
 QString cheminOuvert();
 bool estOuvert();
 // Changes whenever the catalogue is opened or closed: what was learnt of the open one (its
@@ -58,18 +58,18 @@ QString traduireSql(const QString& sql, QVariantList* parametres = nullptr);
 QString traduireSqlSeul(const QString& sql, QVariantList* parametres);
 
 // The three tables; used by the tool that writes the empty catalogue and by the repair.
-bool creerSchema(QSqlDatabase& db, QString* erreur = nullptr);
+bool creerSchema(sqlite3* db, QString* erreur = nullptr);
 // Writes a fresh catalogue file (three tables, no rows) at chemin, replacing nothing.
 bool creerCatalogueVide(const QString& chemin, QString* erreur = nullptr);
 
 // Registers French order on a raw connection (the shared one gets it on opening).
-bool enregistrerCollation(QSqlDatabase& db);
+bool enregistrerCollation(sqlite3* db);
 
 // All or nothing for commands that write several rows. Nested guards are savepoints of the
 // outer one. A guard that is neither committed nor rolled back rolls back when destroyed.
 class Transaction {
 public:
-    explicit Transaction(QSqlDatabase db = base());
+    explicit Transaction(sqlite3* db = base());
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -80,7 +80,7 @@ public:
     QString erreur() const { return m_erreur; }
 
 private:
-    QSqlDatabase m_db;
+    sqlite3* m_db;
     QString m_nom;
     bool m_actif = false;
     QString m_erreur;

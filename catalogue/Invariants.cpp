@@ -63,10 +63,9 @@ QStringList verifierStatus(const QString& Status, const QString& Duree) {
     return p;
 }
 
-QStringList verifierInvariants(const QSqlDatabase& db) {
+QStringList verifierInvariants(sqlite3* h) {
     using Sqlite::Requete;
     QStringList p;
-    sqlite3* h = Sqlite::poignee(db);
     if (!h)
         return {QStringLiteral("le catalogue n'est pas ouvert")};
 

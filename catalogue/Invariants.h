@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QStringList>
+
+struct sqlite3;
 
 namespace Catalogue {
 
 // Every breach of the rules that tie films, placements and cassettes together, one French
 // sentence each; empty when the catalogue is sound. Reads each table once.
-QStringList verifierInvariants(const QSqlDatabase& db);
+QStringList verifierInvariants(sqlite3* db);
 
 // The rules a single layout record keeps on its own (lengths, no adjacent or empty free
 // stretches, well-formed fields); empty when the record is sound.

@@ -171,7 +171,7 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
         return Rangement::AutreForme;
     const bool decroissant = m.captured(3).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
     Sqlite::Requete q(
-        Sqlite::poignee(base()),
+        base(),
         QStringLiteral("SELECT rowid, %1(\"%2\") FROM \"%3\"").arg(NomCle, m.captured(2), m.captured(1)),
         Sqlite::Cache::Oui);
     QVector<qint64> sansValeur;

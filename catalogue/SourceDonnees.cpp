@@ -18,7 +18,7 @@ using Catalogue::Sqlite::Requete;
 namespace {
 
 sqlite3* poignee() {
-    return Catalogue::Sqlite::poignee(Catalogue::base());
+    return Catalogue::base();
 }
 
 // Which table a record source reads, when it is a plain "SELECT * FROM <table> ...": only such

@@ -1,19 +1,40 @@
 #pragma once
 
-// Thin RAII over the SQLite C interface, for the catalogue layer only. The shared connection is
-// held by Qt SQL; statements run on its raw handle so rows are read without per-value overhead
-// and the engine's own error text reaches the user.
+// Thin RAII over the SQLite C interface, for the catalogue layer only. The program links one
+// SQLite, the system's libsqlite3, and opens every connection itself: no second copy of the
+// engine (as a database driver may bundle) ever acts on a handle of this one.
 
 #include <QString>
 #include <QVariant>
 #include <sqlite3.h>
 
-class QSqlDatabase;
-
 namespace Catalogue::Sqlite {
 
-sqlite3* poignee(const QSqlDatabase& db);
 QString messageMoteur(sqlite3* db);
+
+// One connection to one file, closed when it goes. Extended result codes are on: the engine
+// then tells a write error from a read error; messageMoteur() reads the primary code.
+class Connexion {
+public:
+    Connexion() = default;
+    explicit Connexion(const QString& chemin, int drapeaux = SQLITE_OPEN_READWRITE) {
+        ouvrir(chemin, drapeaux);
+    }
+    ~Connexion() { fermer(); }
+    Connexion(const Connexion&) = delete;
+    Connexion& operator=(const Connexion&) = delete;
+
+    // False when the engine refused the file; db() may still be set, for its message.
+    bool ouvrir(const QString& chemin, int drapeaux = SQLITE_OPEN_READWRITE);
+    void fermer();
+    sqlite3* db() const { return m_db; }
+    bool ouverte() const { return m_ouverte; }
+    QString erreur() const { return messageMoteur(m_db); }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_ouverte = false;
+};
 
 // Statements kept prepared for the shared connection, by their text: the screens run the same
 // few texts again and again. Emptied when the connection closes.
@@ -63,6 +84,9 @@ private:
     QString m_texte; // its key in the cache
     QString m_erreur;
 };
+
+// Binds a value the way Qt types map to the engine's: integers, reals, NULL, else text.
+void lier(sqlite3_stmt* stmt, int index, const QVariant& valeur);
 
 // Runs one or more statements without rows; the engine's message on failure.
 bool executer(sqlite3* db, const QString& sql, QString* erreur = nullptr);

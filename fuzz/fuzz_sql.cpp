@@ -6,7 +6,6 @@
 #include "catalogue/Sqlite.h"
 
 #include <QCoreApplication>
-#include <QSqlDatabase>
 
 #include <cstdint>
 #include <cstdio>
@@ -43,12 +42,12 @@ int progression(void*) {
 }
 
 bool ouvrirBase() {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuzz"));
-    db.setDatabaseName(QStringLiteral(":memory:"));
+    static Catalogue::Sqlite::Connexion c;
     QString erreur;
-    if (!db.open() || !Catalogue::creerSchema(db, &erreur) || !Catalogue::enregistrerCollation(db))
+    if (!c.ouvrir(QStringLiteral(":memory:"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) ||
+        !Catalogue::creerSchema(c.db(), &erreur) || !Catalogue::enregistrerCollation(c.db()))
         return false;
-    g_base = Catalogue::Sqlite::poignee(db);
+    g_base = c.db();
     const bool ok = Catalogue::Sqlite::executer(
         g_base,
         QStringLiteral(

@@ -18,6 +18,10 @@ entree="$XDG_DATA_HOME/applications/cassetron.desktop"
 grep -q "^Exec=\"$dossier/Cassetron\"$" "$entree" || { echo "Exec faux"; cat "$entree"; exit 1; }
 grep -q "^Icon=$dossier/cassetron.png$" "$entree" || { echo "Icon faux"; exit 1; }
 [ ! -e "$dossier/R7Ozire.mdb" ] || { echo "un catalogue a été installé"; exit 1; }
+# One SQLite, the system's: no database driver that could bring a copy of its own.
+liens=$(ldd "$dossier/Cassetron")
+echo "$liens" | grep -q "libsqlite3\.so" || { echo "libsqlite3 absente"; exit 1; }
+if echo "$liens" | grep -q "libQt6Sql"; then echo "Qt SQL est lié"; exit 1; fi
 
 # Over an existing installation: the catalogue and the posters are the user's.
 echo "catalogue" > "$dossier/R7Ozire.mdb"

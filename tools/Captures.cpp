@@ -17,6 +17,7 @@
 #include "screens/views/ListeFilm.h"
 #include "screens/views/VisuK7.h"
 #include "tests/support/DossierTest.h"
+#include "tests/support/Sql.h"
 #include "tools/DessinAffiche.h"
 
 #include <QApplication>
@@ -27,7 +28,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSqlQuery>
 #include <QTextEdit>
 #include <QTextStream>
 #include <QTimer>
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
             QColor(230, 120, 30), QColor(90, 20, 10));
     affiche(dossier.fichier(QStringLiteral("Affiche/%1.jpg").arg(f3)), QStringLiteral("La Grande Vadrouille"),
             QColor(40, 110, 180), QColor(10, 30, 70));
-    QSqlQuery details(Catalogue::base());
+    Sql details;
     details.prepare(QStringLiteral(
         "UPDATE Film SET \"Réalisateur\" = ?, Acteurs = ?, Description = ?, Pays = ? WHERE IdFilm = ?"));
     details.addBindValue(QStringLiteral("Paul Marchand"));

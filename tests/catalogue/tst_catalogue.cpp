@@ -1,14 +1,14 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/SourceDonnees.h"
+#include "catalogue/Sqlite.h"
 #include "tests/support/DossierTest.h"
+#include "tests/support/Sql.h"
 #include "tests/support/Verrou.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -34,23 +34,17 @@ void abimer(QByteArray& octets, qsizetype debut, qsizetype fin) {
 // Runs statements on a file through a connection of its own, outside the catalogue layer; returns
 // the first column of the rows read and any error.
 QStringList surFichier(const QString& fichier, const QStringList& instructions) {
-    const QString nom = QStringLiteral("tst-brut");
     QStringList sortie;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nom);
-        db.setDatabaseName(fichier);
-        if (!db.open())
-            sortie << db.lastError().text();
-        for (const QString& sql : instructions) {
-            QSqlQuery q(db);
-            if (!q.exec(sql))
-                sortie << q.lastError().text();
-            while (q.next())
-                sortie << q.value(0).toString();
-        }
-        db.close();
+    Catalogue::Sqlite::Connexion c(fichier, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    if (!c.ouverte())
+        sortie << c.erreur();
+    for (const QString& sql : instructions) {
+        Sql q(c.db());
+        if (!q.exec(sql))
+            sortie << q.lastError();
+        while (q.next())
+            sortie << q.value(0).toString();
     }
-    QSqlDatabase::removeDatabase(nom);
     return sortie;
 }
 
@@ -322,7 +316,7 @@ private slots:
         DossierTest d;
         d.remplir();
         if (ecritureRefusee) {
-            QSqlQuery q(Catalogue::base());
+            Sql q;
             QVERIFY(q.exec("CREATE TEMP TRIGGER disque_plein BEFORE UPDATE ON K7 "
                            "BEGIN SELECT RAISE(ABORT, 'disque plein'); END"));
         }
@@ -480,7 +474,7 @@ private slots:
         constexpr int nbCassettes = (nbFilms + parCassette - 1) / parCassette;
         DossierTest d;
         {
-            QSqlQuery q(Catalogue::base());
+            Sql q;
             // Freed space is zeroed, so the text that marks the page below is found once only.
             QVERIFY(q.exec("PRAGMA secure_delete = ON"));
             Catalogue::Transaction t;
@@ -593,7 +587,7 @@ private slots:
         QFETCH(QStringList, mots);
         DossierTest d;
         d.remplir();
-        QSqlQuery q(Catalogue::base());
+        Sql q;
         QVERIFY(q.exec(sql));
         QStringList rapport = d.invariants();
         QStringList lignes = rapport;

@@ -1,8 +1,8 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/SourceDonnees.h"
 #include "tests/support/DossierTest.h"
+#include "tests/support/Sql.h"
 
-#include <QSqlQuery>
 #include <QTime>
 #include <QtTest>
 
@@ -34,7 +34,7 @@ QStringList lire(const DossierTest& d, const QString& sql, const QString& champs
 }
 
 QString texteStocke(const QString& sql) {
-    QSqlQuery q(Catalogue::base());
+    Sql q;
     return q.exec(sql) && q.next() ? q.value(0).toString() : QStringLiteral("<absent>");
 }
 
@@ -219,7 +219,7 @@ private slots:
                                    "zèbre",
                                    "1985",
                                    "Le Retour de la nuit"};
-        QSqlQuery q(Catalogue::base());
+        Sql q;
         for (const QVariant& v : valeurs) {
             q.prepare(QStringLiteral("INSERT INTO Film (\"%1\") VALUES (?)").arg(champ));
             q.addBindValue(v);
@@ -246,7 +246,7 @@ private slots:
         QFETCH(QList<qint64>, cles);
         DossierTest d;
         QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
-        QSqlQuery q(Catalogue::base());
+        Sql q;
         for (const qint64 c : cles)
             QVERIFY(q.exec(QStringLiteral("INSERT INTO Film (IdFilm, Titre) VALUES (%1, 'F%1')").arg(c)));
         SourceDonnees s;
@@ -496,7 +496,7 @@ private slots:
         constexpr int N = 3000;
         {
             Catalogue::Transaction t(Catalogue::base());
-            QSqlQuery q(Catalogue::base());
+            Sql q;
             QVERIFY(q.prepare("INSERT INTO Film (Titre, \"Durée\") VALUES (?, ?)"));
             for (int i = 0; i < N; ++i) {
                 q.addBindValue(QStringLiteral("Film %1").arg(N - i, 5, 10, QLatin1Char('0')));
@@ -511,9 +511,8 @@ private slots:
         int r = 0;
         for (; !s.Eof(); s.MoveNext(), ++r) {
             if (r == supprimeApres)
-                QVERIFY(QSqlQuery(Catalogue::base())
-                            .exec(QString("DELETE FROM Film WHERE \"Durée\" = '%1'")
-                                      .arg(QTime(0, 0).addSecs(supprime).toString("hh:mm:ss"))));
+                QVERIFY(Sql().exec(QString("DELETE FROM Film WHERE \"Durée\" = '%1'")
+                                       .arg(QTime(0, 0).addSecs(supprime).toString("hh:mm:ss"))));
             const int i = N - 1 - r;
             if (supprimeApres >= 0 && i == supprime) {
                 QCOMPARE(s.Texte("Titre"), QString());
@@ -549,7 +548,7 @@ private slots:
                                      1.5};
         {
             Catalogue::Transaction t(Catalogue::base());
-            QSqlQuery q(Catalogue::base());
+            Sql q;
             QVERIFY(q.prepare(insertion));
             for (int i = 0; i < N; ++i) {
                 // Sorted on the first field, the walk goes backwards through the table.

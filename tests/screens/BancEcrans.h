@@ -15,6 +15,7 @@
 #include "screens/main/Moniteur.h"
 #include "tests/support/DossierTest.h"
 #include "tests/support/Ecrans.h"
+#include "tests/support/Sql.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,8 +26,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -121,13 +120,13 @@ inline int lignesVisibles(const Grille& g) {
     return n;
 }
 
-inline QSqlQuery executer(const QString& sql, const QVariantList& valeurs = {}) {
-    QSqlQuery q(Catalogue::base());
+inline Sql executer(const QString& sql, const QVariantList& valeurs = {}) {
+    Sql q;
     q.prepare(sql);
     for (const QVariant& v : valeurs)
         q.addBindValue(v);
     if (!q.exec())
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError()));
     return q;
 }
 
@@ -168,8 +167,8 @@ inline int cassette(const QString& status) {
 // Every placement as "cassette:position:title", in tape order.
 inline QStringList placements() {
     QStringList l;
-    QSqlQuery q = executer(QStringLiteral("SELECT p.IdK7, p.Position, f.Titre FROM FilmK7 p JOIN Film f ON "
-                                          "f.IdFilm = p.IdFilm ORDER BY p.IdK7, p.Position"));
+    Sql q = executer(QStringLiteral("SELECT p.IdK7, p.Position, f.Titre FROM FilmK7 p JOIN Film f ON "
+                                    "f.IdFilm = p.IdFilm ORDER BY p.IdK7, p.Position"));
     while (q.next())
         l << QStringLiteral("%1:%2:%3")
                  .arg(q.value(0).toInt())
@@ -232,7 +231,7 @@ struct Banc {
 
     // An empty catalogue says so when the main window opens.
     Moniteur& demarrer() {
-        QSqlQuery q = executer(QStringLiteral("SELECT count(*) FROM FilmK7"));
+        Sql q = executer(QStringLiteral("SELECT count(*) FROM FilmK7"));
         const bool vide = q.next() && q.value(0).toInt() == 0;
         q.finish();
         demarrer(vide ? 1 : 0);

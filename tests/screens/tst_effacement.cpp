@@ -27,7 +27,7 @@ const QString Panne =
 
 QStringList identifiants(const QString& sql) {
     QStringList l;
-    QSqlQuery q = executer(sql);
+    Sql q = executer(sql);
     while (q.next())
         l << q.value(0).toString();
     return l;
@@ -177,7 +177,7 @@ private slots:
             b.repondeur.attendre();
         effacer();
         QCOMPARE(b.repondeur.messages(), places.isEmpty() ? question + Boites({{PlusDeFilm, 64}}) : question);
-        QSqlQuery q = executer(QStringLiteral("SELECT Status, TempsRestant, NBFilm FROM K7 WHERE IdK7 = 1"));
+        Sql q = executer(QStringLiteral("SELECT Status, TempsRestant, NBFilm FROM K7 WHERE IdK7 = 1"));
         QVERIFY(q.next());
         QCOMPARE(QStringLiteral("%1|%2|%3")
                      .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString()),

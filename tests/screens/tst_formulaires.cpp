@@ -34,10 +34,9 @@ AjoutFilm* formulaire(Moniteur& m, bool ajout) {
 }
 
 QStringList film(int idFilm) {
-    QSqlQuery q =
-        executer(QStringLiteral("SELECT Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, "
-                                "Description FROM Film WHERE IdFilm = ?"),
-                 {idFilm});
+    Sql q = executer(QStringLiteral("SELECT Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, "
+                                    "Description FROM Film WHERE IdFilm = ?"),
+                     {idFilm});
     QStringList l;
     if (q.next()) {
         for (int i = 0; i < 8; ++i)

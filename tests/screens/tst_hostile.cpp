@@ -6,6 +6,7 @@
 #include "screens/film/AjoutK7.h"
 #include "screens/film/ChoixK7.h"
 #include "tests/screens/BancEcrans.h"
+#include "tests/support/Sql.h"
 #include "tests/support/Verrou.h"
 
 #include <QPushButton>
@@ -130,7 +131,7 @@ private slots:
         QFETCH(bool, films);
         Banc banc;
         banc.dossier.remplir();
-        QSqlQuery q(Catalogue::base());
+        Sql q;
         QVERIFY(q.exec("SELECT rootpage FROM sqlite_master WHERE name = 'FilmK7_IdFilm'") && q.next());
         const int pageIndex = q.value(0).toInt();
         const QString sql = cas == "sans champ" ? "ALTER TABLE Film DROP COLUMN Genre"
@@ -139,7 +140,7 @@ private slots:
                                 ? "ALTER TABLE K7 RENAME TO K7_; CREATE VIEW K7 AS SELECT * FROM K7_"
                                 : "";
         for (const QString& s : sql.split(';', Qt::SkipEmptyParts))
-            QVERIFY2(q.exec(s), qPrintable(q.lastError().text()));
+            QVERIFY2(q.exec(s), qPrintable(q.lastError()));
         q.finish();
         Catalogue::fermer();
         const QString fichier = banc.dossier.catalogue();

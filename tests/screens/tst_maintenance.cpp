@@ -48,7 +48,7 @@ QStringList relire(const DossierTest& d) {
 
 // Overwrites the page holding the films with garbage.
 void abimerFilms(const DossierTest& d) {
-    QSqlQuery q = executer(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Film'"));
+    Sql q = executer(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Film'"));
     QVERIFY(q.next());
     const int page = q.value(0).toInt();
     q.finish();

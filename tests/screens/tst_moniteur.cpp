@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -301,7 +300,7 @@ private slots:
         Banc banc;
         const QString fichier = banc.dossier.catalogue();
         banc.dossier.remplir();
-        QSqlQuery q(Catalogue::base());
+        Sql q;
         QVERIFY(q.exec(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Film'")) && q.next());
         const int pageFilm = q.value(0).toInt();
         q.finish();
@@ -341,9 +340,8 @@ private slots:
     void filmSansPlacement() {
         Banc banc;
         banc.dossier.placerFilm(banc.dossier.ajouterCassette("03:00:00"), "Zorro", "01:00:00");
-        QVERIFY(QSqlQuery(Catalogue::base())
-                    .exec(QStringLiteral(
-                        "INSERT INTO Film (Titre, \"Durée\") VALUES ('Amnésique', '01:00:00')")));
+        QVERIFY(Sql().exec(
+            QStringLiteral("INSERT INTO Film (Titre, \"Durée\") VALUES ('Amnésique', '01:00:00')")));
         Moniteur& m = banc.demarrer();
 
         const QStringList vide{"0", "", "", "", ""}; // number, capacity, free time, position, count

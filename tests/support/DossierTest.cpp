@@ -4,11 +4,9 @@
 #include "catalogue/Fonctions.h"
 #include "catalogue/Invariants.h"
 #include "catalogue/Outils.h"
+#include "tests/support/Sql.h"
 
 #include <QDir>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTest>
 
 DossierTest::DossierTest(bool ouvrir) {
@@ -31,19 +29,19 @@ QString DossierTest::fichier(const QString& nom) const {
 }
 
 namespace {
-QSqlQuery executer(const QString& sql, const QVariantList& valeurs = {}) {
-    QSqlQuery q(Catalogue::base());
+Sql executer(const QString& sql, const QVariantList& valeurs = {}) {
+    Sql q;
     q.prepare(sql);
     for (const QVariant& v : valeurs)
         q.addBindValue(v);
     if (!q.exec())
-        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError()));
     return q;
 }
 } // namespace
 
 int DossierTest::ajouterCassette(const QString& duree) {
-    const QSqlQuery q = executer(
+    const Sql q = executer(
         QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, 0, ?)"),
         {duree, duree, duree});
     return q.lastInsertId().toInt();
@@ -51,8 +49,7 @@ int DossierTest::ajouterCassette(const QString& duree) {
 
 int DossierTest::placerFilm(int idK7, const QString& titre, const QString& duree, const QString& genre,
                             const QString& date) {
-    QSqlQuery k7 =
-        executer(QStringLiteral("SELECT Status, TempsRestant, NBFilm FROM K7 WHERE IdK7 = ?"), {idK7});
+    Sql k7 = executer(QStringLiteral("SELECT Status, TempsRestant, NBFilm FROM K7 WHERE IdK7 = ?"), {idK7});
     if (!k7.next())
         return 0;
     const QString status = k7.value(0).toString();
@@ -112,10 +109,10 @@ void DossierTest::remplir() {
 
 QStringList DossierTest::contenu(const QString& table) const {
     QStringList lignes;
-    QSqlQuery q = executer(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+    Sql q = executer(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
     while (q.next()) {
         QStringList champs;
-        for (int i = 0; i < q.record().count(); ++i)
+        for (int i = 0; i < q.columnCount(); ++i)
             champs << q.value(i).toString();
         lignes << champs.join(QLatin1Char('|'));
     }

@@ -6,12 +6,11 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/Invariants.h"
 #include "screens/film/Affiches.h"
+#include "tests/support/Sql.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringList>
 
 #include <time.h>
@@ -54,7 +53,7 @@ inline Constat constater(const QString& dossier) {
     if (!c.reprise.erreur.isEmpty())
         c.problemes << QStringLiteral("reprise : ") + c.reprise.erreur;
     {
-        QSqlQuery q(Catalogue::base());
+        Sql q;
         if (!q.exec(QStringLiteral("PRAGMA integrity_check")))
             c.problemes << QStringLiteral("integrity_check impossible");
         while (q.next()) {
@@ -66,18 +65,18 @@ inline Constat constater(const QString& dossier) {
         c.problemes << QStringLiteral("invariant : ") + p;
     // The file's pages too: compaction changes no row, only them.
     {
-        QSqlQuery q(Catalogue::base());
+        Sql q;
         q.exec(QStringLiteral(
             "SELECT page_count, freelist_count FROM pragma_page_count, pragma_freelist_count"));
         if (q.next())
             c.etat << QStringLiteral("pages:%1 libres:%2").arg(q.value(0).toInt()).arg(q.value(1).toInt());
     }
     for (const char* table : {"Film", "K7", "FilmK7", "sqlite_sequence"}) {
-        QSqlQuery q(Catalogue::base());
+        Sql q;
         q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table)));
         while (q.next()) {
             QStringList champs;
-            for (int i = 0; i < q.record().count(); ++i)
+            for (int i = 0; i < q.columnCount(); ++i)
                 champs << q.value(i).toString();
             c.etat << QLatin1String(table) + QLatin1Char(':') + champs.join(QLatin1Char('|'));
         }

@@ -5,6 +5,7 @@
 
 #include "screens/film/Affiches.h"
 #include "tests/screens/BancEcrans.h"
+#include "tests/support/Sql.h"
 #include "tests/surete/Constat.h"
 
 #include <QElapsedTimer>
@@ -294,8 +295,7 @@ private slots:
     // engine keeps a commit through a crash: a rollback journal, synced at each commit.
     void marque() {
         DossierTest d;
-        QSqlQuery reglages =
-            executer(QStringLiteral("SELECT * FROM pragma_journal_mode, pragma_synchronous"));
+        Sql reglages = executer(QStringLiteral("SELECT * FROM pragma_journal_mode, pragma_synchronous"));
         QVERIFY(reglages.next());
         QCOMPARE(reglages.value(0).toString(), QStringLiteral("delete"));
         QCOMPARE(reglages.value(1).toInt(), 2); // FULL
