@@ -1225,37 +1225,60 @@ constexpr int JourMoinsUneSeconde = 86399;
 // After a salvage, films, placements and tapes may disagree: each cassette's record keeps the
 // films that still have their placement, placements point at rows that exist, counts and free
 // time are computed again, and films left without a cassette go on new cassettes rather than
-// being dropped. Runs inside the repair's transaction on the fresh catalogue.
-Remise remettreEnEtat(sqlite3* db) {
+// being dropped. Runs inside the repair's transaction on the fresh catalogue. The first statement
+// that fails stops it, with the engine's reason in *erreur: what follows would build on a row
+// that is not there (a rescue cassette that was never written, say).
+Remise remettreEnEtat(sqlite3* db, QString* erreur) {
     Remise r;
+    const auto echec = [&](const Requete& q) {
+        *erreur = q.erreur();
+        return false;
+    };
+    const auto ecrire = [&](Requete& q) { return q.executer() || echec(q); };
     QHash<qint64, FilmRepare> films;
     {
         Requete q(db, QStringLiteral("SELECT IdFilm, Titre, \"Durée\" FROM Film"));
-        while (q.pas() == SQLITE_ROW)
+        int rc;
+        while ((rc = q.pas()) == SQLITE_ROW)
             films.insert(q.entier(0), {q.texte(1), q.texte(2)});
+        if (rc != SQLITE_DONE && !echec(q))
+            return r;
     }
     QMap<qint64, QPair<QString, QString>> cassettes; // IdK7 -> (Durée, Status)
     {
         Requete q(db, QStringLiteral("SELECT IdK7, \"Durée\", Status FROM K7"));
-        while (q.pas() == SQLITE_ROW)
+        int rc;
+        while ((rc = q.pas()) == SQLITE_ROW)
             cassettes.insert(q.entier(0), {q.texte(1), q.texte(2)});
+        if (rc != SQLITE_DONE && !echec(q))
+            return r;
     }
     QHash<qint64, QList<PlacementRepare>> parK7;
     QSet<qint64> places;
     {
         Requete q(
             db, QStringLiteral("SELECT rowid, IdFilm, IdK7, Position FROM FilmK7 ORDER BY Position, rowid"));
-        while (q.pas() == SQLITE_ROW) {
+        QList<qint64> enTrop;
+        int rc;
+        while ((rc = q.pas()) == SQLITE_ROW) {
             const PlacementRepare p{q.entier(0), q.entier(1), q.entier(2), q.entier(3)};
             if (!films.contains(p.idFilm) || !cassettes.contains(p.idK7) || places.contains(p.idFilm)) {
-                Requete del(db, QStringLiteral("DELETE FROM FilmK7 WHERE rowid = ?"));
-                del.lier(1, p.rowid);
-                del.executer();
-                ++r.placementsSupprimes;
+                enTrop << p.rowid;
                 continue;
             }
             places.insert(p.idFilm);
             parK7[p.idK7] << p;
+        }
+        if (rc != SQLITE_DONE && !echec(q))
+            return r;
+        // Deleted once the read is over: a table is not changed under its own walk.
+        Requete del(db, QStringLiteral("DELETE FROM FilmK7 WHERE rowid = ?"));
+        for (const qint64 rowid : std::as_const(enTrop)) {
+            del.reinitialiser();
+            del.lier(1, rowid);
+            if (!ecrire(del))
+                return r;
+            ++r.placementsSupprimes;
         }
     }
 
@@ -1274,13 +1297,16 @@ Remise remettreEnEtat(sqlite3* db) {
         maj.lier(3, int(ordre.size()));
         maj.lier(4, Outils::SecondesEnHeure(libre));
         maj.lier(5, id);
-        maj.executer();
+        if (!ecrire(maj))
+            return false;
         for (int i = 0; i < ordre.size(); ++i) {
             Requete pos(db, QStringLiteral("UPDATE FilmK7 SET Position = ? WHERE rowid = ?"));
             pos.lier(1, i + 1);
             pos.lier(2, ordre[i].rowid);
-            pos.executer();
+            if (!ecrire(pos))
+                return false;
         }
+        return true;
     };
 
     for (auto it = cassettes.cbegin(); it != cassettes.cend(); ++it) {
@@ -1342,7 +1368,8 @@ Remise remettreEnEtat(sqlite3* db) {
         for (const PlacementRepare& p : std::as_const(restants)) {
             Requete del(db, QStringLiteral("DELETE FROM FilmK7 WHERE rowid = ?"));
             del.lier(1, p.rowid);
-            del.executer();
+            if (!ecrire(del))
+                return r;
             places.remove(p.idFilm);
             ++r.placementsSupprimes;
         }
@@ -1361,7 +1388,8 @@ Remise remettreEnEtat(sqlite3* db) {
             }
         }
         const QString ancien = it->second;
-        ecrireCassette(id, duree, champs, ordre);
+        if (!ecrireCassette(id, duree, champs, ordre))
+            return r;
         if (champs.join(QLatin1Char('/')) != ancien || duree != it->first)
             ++r.cassettesCorrigees;
     }
@@ -1394,14 +1422,16 @@ Remise remettreEnEtat(sqlite3* db) {
         ins.lier(1, Outils::SecondesEnHeure(qMin(total, JourMoinsUneSeconde)));
         ins.lier(2, int(surBande.size()));
         ins.lier(3, champs.join(QLatin1Char('/')));
-        ins.executer();
+        if (!ecrire(ins))
+            return r;
         const qint64 idK7 = sqlite3_last_insert_rowid(db);
         for (int i = 0; i < surBande.size(); ++i) {
             Requete pl(db, QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"));
             pl.lier(1, surBande[i]);
             pl.lier(2, idK7);
             pl.lier(3, i + 1);
-            pl.executer();
+            if (!ecrire(pl))
+                return r;
         }
         r.filmsReplaces += int(surBande.size());
         r.cassettesDeSecours << idK7;
@@ -1434,40 +1464,61 @@ Reparation reparer(const QString& dossier) {
             if (raison.isEmpty())
                 raison = Sqlite::messageMoteur(src.db() ? dst.db() : src.db());
         } else {
-            Sqlite::executer(dst.db(), QStringLiteral("BEGIN"));
+            // The repair's own statements are writes like the others: a failing disk may refuse
+            // any of them, and the first refusal abandons the copy.
+            const auto ecrire = [&](const QString& sql) {
+                if (!Pannes::autoriser()) {
+                    raison = Pannes::message();
+                    return false;
+                }
+                return Sqlite::executer(dst.db(), sql, &raison);
+            };
+            ecrire(QStringLiteral("BEGIN"));
             for (const Table& t : tables()) {
+                if (!raison.isEmpty())
+                    break;
                 const Sauvetage s = sauverTable(src.db(), dst.db(), t, &raison);
                 r.lignesSauvees += s.lignes;
                 r.zonesIllisibles += s.zonesIllisibles;
-                if (!raison.isEmpty())
-                    break;
             }
             if (raison.isEmpty())
-                r.remise = remettreEnEtat(dst.db());
-            // Engine-given keys are never given twice, even those of rows the damage took.
+                r.remise = remettreEnEtat(dst.db(), &raison);
+            // Engine-given keys are never given twice, even those of rows the damage took. A
+            // damaged sequence table is not worth the catalogue: its rows are kept as read.
             if (raison.isEmpty()) {
                 Requete seq(src.db(), QStringLiteral("SELECT name, seq FROM sqlite_sequence"));
-                while (seq.pas() == SQLITE_ROW) {
-                    Requete maj(dst.db(), QStringLiteral(
-                                              "UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = ?"));
+                Requete maj(dst.db(),
+                            QStringLiteral("UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = ?"));
+                while (raison.isEmpty() && seq.pas() == SQLITE_ROW) {
+                    maj.reinitialiser();
                     maj.lier(1, seq.entier(1));
                     maj.lier(2, nomsCanoniques().value(seq.texte(0).toLower(), seq.texte(0)));
-                    maj.executer();
+                    if (!maj.executer())
+                        raison = maj.erreur();
                 }
             }
             // The mark goes along: a poster change left pending must still find it as it was.
             if (raison.isEmpty()) {
                 Requete marque(src.db(), QStringLiteral("PRAGMA user_version"));
                 if (marque.pas() == SQLITE_ROW && marque.entier(0) != 0)
-                    Sqlite::executer(dst.db(),
-                                     QStringLiteral("PRAGMA user_version = %1").arg(marque.entier(0)));
+                    ecrire(QStringLiteral("PRAGMA user_version = %1").arg(marque.entier(0)));
             }
-            if (raison.isEmpty() && !Sqlite::executer(dst.db(), QStringLiteral("COMMIT"), &raison))
+            if (raison.isEmpty())
+                ecrire(QStringLiteral("COMMIT"));
+            // Nothing of a failed salvage is kept; the copy is removed below.
+            if (!raison.isEmpty())
                 Sqlite::executer(dst.db(), QStringLiteral("ROLLBACK"));
         }
     }
     if (raison.isEmpty())
         copieSaine(neuf, &raison);
+    // The copy takes the catalogue's place only if it keeps every rule the screens rely on.
+    if (raison.isEmpty()) {
+        Connexion c(neuf, SQLITE_OPEN_READONLY);
+        const QStringList problemes = verifierInvariants(c.db());
+        if (!problemes.isEmpty())
+            raison = QStringLiteral("le catalogue réparé reste incohérent (%1)").arg(problemes.first());
+    }
     if (raison.isEmpty()) {
         // The damaged original is kept: the user may want what the salvage could not read.
         r.copieEndommagee = nomLibre(d, QStringLiteral("R7Ozire.endommage"), QStringLiteral(".mdb"));
@@ -1479,7 +1530,13 @@ Reparation reparer(const QString& dossier) {
         remplacer(neuf, source, &raison);
     if (!raison.isEmpty()) {
         QFile::remove(neuf);
-        r.message = QStringLiteral("La réparation du catalogue a échoué : %1").arg(raison);
+        QFile::remove(neuf + QStringLiteral("-journal"));
+        // The catalogue is left as it was: a copy of it beside it would only puzzle the user.
+        if (!r.copieEndommagee.isEmpty())
+            QFile::remove(r.copieEndommagee);
+        r.message =
+            QStringLiteral("La réparation du catalogue a échoué : %1\n\nLe catalogue n'a pas été modifié.")
+                .arg(raison);
         return r;
     }
     r.ok = true;
