@@ -1,5 +1,6 @@
 #include "catalogue/Catalogue.h"
 
+#include "catalogue/Disque.h"
 #include "catalogue/Fonctions.h"
 #include "catalogue/Invariants.h"
 #include "catalogue/Outils.h"
@@ -457,18 +458,9 @@ Ouverture verifierStructure(sqlite3* db, const QString& chemin) {
     return o;
 }
 
-bool synchroniser(const QString& chemin) {
-    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 // Replaces cible by source in one step: at every moment one of the two whole files is in place.
 bool remplacer(const QString& source, const QString& cible, QString* erreur) {
-    if (!synchroniser(source)) {
+    if (!Disque::synchroniser(source)) {
         *erreur = QStringLiteral("impossible d'écrire sur le disque la copie %1").arg(nomLisible(source));
         return false;
     }
@@ -480,7 +472,7 @@ bool remplacer(const QString& source, const QString& cible, QString* erreur) {
         *erreur = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    synchroniser(QFileInfo(cible).absolutePath());
+    Disque::synchroniser(QFileInfo(cible).absolutePath());
     return true;
 }
 
@@ -1522,7 +1514,7 @@ Reparation reparer(const QString& dossier) {
     if (raison.isEmpty()) {
         // The damaged original is kept: the user may want what the salvage could not read.
         r.copieEndommagee = nomLibre(d, QStringLiteral("R7Ozire.endommage"), QStringLiteral(".mdb"));
-        if (!QFile::copy(source, r.copieEndommagee) || !synchroniser(r.copieEndommagee))
+        if (!QFile::copy(source, r.copieEndommagee) || !Disque::synchroniser(r.copieEndommagee))
             raison = QStringLiteral("la copie de sauvegarde %1 n'a pas pu être écrite")
                          .arg(nomLisible(r.copieEndommagee));
     }

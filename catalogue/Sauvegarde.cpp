@@ -1,6 +1,7 @@
 #include "catalogue/Sauvegarde.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Disque.h"
 #include "catalogue/Sqlite.h"
 
 #include <QDateTime>
@@ -77,6 +78,9 @@ Resultat sauvegarder(const QString& dossierAppli, int aGarder) {
             raison = Catalogue::Sqlite::messageMoteur(db);
         }
         sqlite3_close_v2(db);
+        // On the disk before the marker says this state is kept.
+        if (raison.isEmpty() && !Catalogue::Disque::synchroniser(provisoire))
+            raison = QStringLiteral("la copie %1 ne peut pas être écrite sur le disque").arg(nom);
         if (!raison.isEmpty() || !QFile::rename(provisoire, cible)) {
             QFile::remove(provisoire);
             r.erreur =
@@ -84,10 +88,18 @@ Resultat sauvegarder(const QString& dossierAppli, int aGarder) {
             return r;
         }
     }
+    // A copy the marker cannot record is undone, else each start would add one more of the same
+    // state. The marker goes too: one naming a state no copy holds would skip that state's copy.
+    QString raison;
+    if (!Catalogue::Disque::ecrire(marque, etat.toLatin1(), &raison)) {
+        QFile::remove(cible);
+        QFile::remove(marque);
+        r.erreur = QStringLiteral("le repère %1 ne peut pas être écrit (%2)")
+                       .arg(QDir::toNativeSeparators(marque), raison);
+        return r;
+    }
     r.faite = true;
     r.fichier = cible;
-    if (derniere.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        derniere.write(etat.toLatin1());
     // The newest copies are kept.
     const QStringList toutes = copies(dossierAppli);
     for (int i = 0; i + aGarder < toutes.size(); ++i)

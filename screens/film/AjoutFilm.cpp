@@ -1,5 +1,6 @@
 #include "screens/film/AjoutFilm.h"
 
+#include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/FichierFilm.h"
 #include "catalogue/Outils.h"
@@ -11,7 +12,6 @@
 #include "screens/common/Liaisons.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
-#include "screens/film/Affiches.h"
 #include "screens/film/ChoixK7.h"
 #include "screens/main/Moniteur.h"
 #include "screens/main/Pictos.h"
@@ -245,12 +245,13 @@ void AjoutFilm::BtnAjouterFilm_Click() {
     const QString cheminAppli = Moniteur::cheminAppli();
     const qint64 idFilm = DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong();
     QString erreur;
-    Affiches::Copie affiche;
-    if (AfficheModifiee && !affiche.preparer(CheminAffiche, Affiches::dossier(cheminAppli), &erreur)) {
+    Catalogue::Affiches::Copie affiche;
+    if (AfficheModifiee &&
+        !affiche.preparer(CheminAffiche, Catalogue::Affiches::dossier(cheminAppli), &erreur)) {
         Messages::MsgBox(QStringLiteral("Le film n'a pas été modifié : %1.").arg(erreur), Messages::Critique);
         return;
     }
-    Affiches::Journal journal(cheminAppli);
+    Catalogue::Affiches::Journal journal(cheminAppli);
     journal.installer(affiche, idFilm);
     {
         Catalogue::Transaction t;

@@ -1,5 +1,6 @@
 #include "screens/film/ChoixK7.h"
 
+#include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Fonctions.h"
 #include "catalogue/Outils.h"
@@ -9,7 +10,6 @@
 #include "screens/common/ListeK7.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
-#include "screens/film/Affiches.h"
 #include "screens/film/AjoutFilm.h"
 #include "screens/film/AjoutK7.h"
 #include "screens/main/Moniteur.h"
@@ -211,15 +211,15 @@ void ChoixK7::BtnValiderK7_Click() {
 
     Appli::sablier();
     QString erreur;
-    Affiches::Copie affiche;
+    Catalogue::Affiches::Copie affiche;
     if (film->AfficheModifiee &&
-        !affiche.preparer(film->CheminAffiche, Affiches::dossier(cheminAppli), &erreur)) {
+        !affiche.preparer(film->CheminAffiche, Catalogue::Affiches::dossier(cheminAppli), &erreur)) {
         Appli::defaut();
         Messages::MsgBox(QStringLiteral("Le film n'a pas été ajouté : %1.").arg(erreur), Messages::Critique);
         return;
     }
 
-    Affiches::Journal journal(cheminAppli);
+    Catalogue::Affiches::Journal journal(cheminAppli);
     qint64 idFilm = 0;
     SourceDonnees::Signet signetFilm = 0;
     QString status;

@@ -1,5 +1,6 @@
 #include "screens/main/Moniteur.h"
 
+#include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Fonctions.h"
 #include "catalogue/Outils.h"
@@ -14,7 +15,6 @@
 #include "screens/common/Liaisons.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
-#include "screens/film/Affiches.h"
 #include "screens/film/AjoutFilm.h"
 #include "screens/film/AjoutK7.h"
 #include "screens/main/Pictos.h"
@@ -316,7 +316,7 @@ void Moniteur::construireBarreOutils() {
 }
 
 QString Moniteur::CheminAffiche(qint64 IdFilm) const {
-    const QString affiche = Affiches::fichier(CheminAppli, IdFilm);
+    const QString affiche = Catalogue::Affiches::fichier(CheminAppli, IdFilm);
     if (QFile::exists(affiche))
         return affiche;
     return QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg"));
@@ -364,7 +364,7 @@ void Moniteur::Form_Load() {
     if (o.ok()) {
         // A command cut short (a crash, a power cut) may have left its posters half changed:
         // put right before any of them shows.
-        const Affiches::Reprise reprise = Affiches::reprendre(CheminAppli);
+        const Catalogue::Affiches::Reprise reprise = Catalogue::Affiches::reprendre(CheminAppli);
         if (!reprise.erreur.isEmpty())
             Messages::MsgBox(reprise.erreur, Messages::Exclamation);
     }
@@ -647,7 +647,7 @@ bool Moniteur::EffaceFilm() {
     const qint64 f = DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong();
     const QString duree = DataFilm.Texte(QStringLiteral("Durée"));
     QString erreur;
-    Affiches::Journal journal(CheminAppli);
+    Catalogue::Affiches::Journal journal(CheminAppli);
     journal.supprimer(f);
     {
         Catalogue::Transaction t;

@@ -1,12 +1,12 @@
 #include "screens/views/VisuK7.h"
 
+#include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
 #include "screens/common/Grille.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
-#include "screens/film/Affiches.h"
 #include "screens/main/Moniteur.h"
 #include "screens/views/ListeFilm.h"
 
@@ -152,7 +152,7 @@ bool VisuK7::EffaceK7() {
     // The catalogue first, whole or not at all: placements, films, then the cassette.
     QList<qint64> films;
     QString erreur;
-    Affiches::Journal journal(cheminAppli);
+    Catalogue::Affiches::Journal journal(cheminAppli);
     {
         Catalogue::Transaction t;
         bool ok = t.ok();

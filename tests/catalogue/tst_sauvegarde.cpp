@@ -2,6 +2,7 @@
 #include "catalogue/Sauvegarde.h"
 #include "tests/support/DossierTest.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
@@ -39,16 +40,36 @@ private slots:
         QVERIFY(!QFileInfo::exists(d.fichier(Sauvegarde::NomDossier)));
     }
 
-    // A copy that cannot be written is said, and the catalogue is left as it was.
-    void dossierImpossible() {
+    // A copy that cannot be made whole, its marker included, is said; no copy and no partial
+    // marker are left, and the catalogue is left as it was.
+    void obstacle_data() {
+        QTest::addColumn<QString>("bouchon");
+        QTest::addColumn<bool>("dossier");
+        QTest::addColumn<QStringList>("reste");
+        QTest::newRow("file where the folder should be") << Sauvegarde::NomDossier << false << QStringList();
+        QTest::newRow("folder where the marker should be")
+            << Sauvegarde::NomDossier + QStringLiteral("/derniere-copie.txt") << true
+            << QStringList{QStringLiteral("derniere-copie.txt")};
+    }
+    void obstacle() {
+        QFETCH(QString, bouchon);
+        QFETCH(bool, dossier);
+        QFETCH(QStringList, reste);
         DossierTest d;
-        QFile bouchon(d.fichier(Sauvegarde::NomDossier));
-        QVERIFY(bouchon.open(QIODevice::WriteOnly)); // a file where the folder should be
-        bouchon.close();
+        if (dossier) {
+            QVERIFY(QDir().mkpath(d.fichier(bouchon)));
+        } else {
+            QFile f(d.fichier(bouchon));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
         const QStringList avant = d.contenu(QStringLiteral("K7"));
         const Sauvegarde::Resultat r = Sauvegarde::sauvegarder(d.chemin());
         QVERIFY(!r.faite);
         QVERIFY(!r.erreur.isEmpty());
+        QVERIFY(Sauvegarde::copies(d.chemin()).isEmpty());
+        const QDir copies(d.fichier(Sauvegarde::NomDossier));
+        QCOMPARE(copies.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 reste);
         QCOMPARE(d.contenu(QStringLiteral("K7")), avant);
     }
 };

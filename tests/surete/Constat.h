@@ -3,9 +3,9 @@
 // What a user finds at the next start of the program on an application folder, the same for the
 // script that makes the reference states and for the test that kills it.
 
+#include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Invariants.h"
-#include "screens/film/Affiches.h"
 #include "tests/support/Sql.h"
 
 #include <QCryptographicHash>
@@ -27,7 +27,7 @@ inline qint64 maintenant() {
 struct Constat {
     QStringList problemes; // failed opening, damage, broken rules: each one a line
     QStringList etat;      // every row and every file the user would find
-    Affiches::Reprise reprise;
+    Catalogue::Affiches::Reprise reprise;
 };
 
 // Files of the application folder the test harness writes itself.
@@ -49,7 +49,7 @@ inline Constat constater(const QString& dossier) {
         c.problemes << QStringLiteral("ouverture : ") + o.message;
         return c;
     }
-    c.reprise = Affiches::reprendre(dossier);
+    c.reprise = Catalogue::Affiches::reprendre(dossier);
     if (!c.reprise.erreur.isEmpty())
         c.problemes << QStringLiteral("reprise : ") + c.reprise.erreur;
     {
@@ -94,7 +94,7 @@ inline Constat constater(const QString& dossier) {
         if (!fichiersDuBanc().contains(nom) && nom != QLatin1String("Affiche") && nom != journalMoteur)
             c.etat << QStringLiteral("dossier:") + nom;
     }
-    const QDir affiches(Affiches::dossier(dossier));
+    const QDir affiches(Catalogue::Affiches::dossier(dossier));
     for (const QString& nom : affiches.entryList(tout, QDir::Name)) {
         QFile f(affiches.filePath(nom));
         const QByteArray octets = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("illisible");

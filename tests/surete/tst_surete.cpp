@@ -3,7 +3,7 @@
 // and exactly the state before or after the command that was in flight, posters included.
 // CASSETRON_TUEURS sets how many kills (30 by default), CASSETRON_GRAINE the random seed.
 
-#include "screens/film/Affiches.h"
+#include "catalogue/Affiches.h"
 #include "tests/screens/BancEcrans.h"
 #include "tests/support/Sql.h"
 #include "tests/surete/Constat.h"

@@ -4,7 +4,7 @@
 #include <QString>
 
 // Poster files: "Affiche/<IdFilm>.jpg" in the application folder, byte copies of the chosen image.
-namespace Affiches {
+namespace Catalogue::Affiches {
 
 QString dossier(const QString& cheminAppli);
 QString fichier(const QString& cheminAppli, qint64 IdFilm);
@@ -77,4 +77,4 @@ struct Reprise {
 // changes of a command that was cut short, and removes the temporary copies no journal names.
 Reprise reprendre(const QString& cheminAppli);
 
-} // namespace Affiches
+} // namespace Catalogue::Affiches

@@ -1,6 +1,7 @@
-#include "screens/film/Affiches.h"
+#include "catalogue/Affiches.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Disque.h"
 #include "catalogue/Pannes.h"
 
 #include <QDir>
@@ -12,15 +13,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
-namespace Affiches {
+namespace Catalogue::Affiches {
 
 namespace {
 
 const QString NomJournal = QStringLiteral(".journal-affiches");
-const QString NomJournalProvisoire = QStringLiteral(".journal-affiches.provisoire");
+// Where Disque::ecrire writes the journal before putting it in place.
+const QString NomJournalProvisoire = NomJournal + QStringLiteral(".provisoire");
 const QString EnTete = QStringLiteral("Cassetron affiches 1");
 
 // The temporary copies, as QTemporaryFile names them from ".nouvelle-XXXXXX.jpg": no user names a
@@ -37,15 +38,6 @@ bool estAffiche(const QString& nom) {
 
 QString raisonSysteme() {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Writes what is already written to the disk, so that a power cut keeps the order of the steps.
-void synchroniser(const QString& chemin) {
-    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 // A file that is already gone is not a failure.
@@ -128,7 +120,7 @@ bool regler(const QDir& d, Reprise* r) {
         }
         if (!ok)
             return false;
-        synchroniser(d.path());
+        Disque::synchroniser(d.path());
     }
     return supprimer(journal, &r->erreur);
 }
@@ -182,8 +174,10 @@ bool Copie::preparer(const QString& source, const QString& dossierAffiches, QStr
         }
     }
     // On the disk before the commit that makes it the film's poster.
-    if (entree.error() != QFile::NoError || !sortie.flush() || ::fsync(sortie.handle()) != 0) {
-        *erreur = QStringLiteral("l'affiche n'a pas pu être copiée (%1)").arg(entree.errorString());
+    const bool lue = entree.error() == QFile::NoError;
+    if (!lue || !sortie.flush() || !Disque::synchroniser(sortie.fileName())) {
+        *erreur = QStringLiteral("l'affiche n'a pas pu être copiée (%1)")
+                      .arg(lue ? raisonSysteme() : entree.errorString());
         return false;
     }
     sortie.setAutoRemove(false);
@@ -245,31 +239,16 @@ bool Journal::preparer(QString* erreur) {
                       .arg(Catalogue::Pannes::message());
         return false;
     }
-    // Whole or absent: written aside, on the disk, then put in place by a rename.
-    const QString provisoire = d.filePath(NomJournalProvisoire);
-    const QByteArray octets = texte.toUtf8();
-    const int fd =
-        ::open(QFile::encodeName(provisoire).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool ok = fd >= 0;
-    for (qsizetype fait = 0; ok && fait < octets.size();) {
-        const ssize_t n = ::write(fd, octets.constData() + fait, size_t(octets.size() - fait));
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        fait += n;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    const QString raison = raisonSysteme();
-    if (fd >= 0)
-        ::close(fd);
-    QString sansSuite;
-    if (!ok || !renommer(provisoire, d.filePath(NomJournal), &sansSuite)) {
-        ::unlink(QFile::encodeName(provisoire).constData());
+    // Whole or absent, as the settling of a journal left behind expects.
+    const QString journal = d.filePath(NomJournal);
+    QString raison;
+    if (!Disque::ecrire(journal, texte.toUtf8(), &raison)) {
+        // Had it got in place, it must go: the command will not commit.
+        ::unlink(QFile::encodeName(journal).constData());
         *erreur = QStringLiteral("le journal des affiches n'a pas pu être écrit dans %1 (%2)")
-                      .arg(QDir::toNativeSeparators(m_dossier), ok ? sansSuite : raison);
+                      .arg(QDir::toNativeSeparators(m_dossier), raison);
         return false;
     }
-    synchroniser(m_dossier);
     m_ecrit = true;
     return true;
 }
@@ -302,7 +281,7 @@ bool Journal::terminer(QString* erreur) {
         m_ecrit = false;
         return false;
     }
-    synchroniser(m_dossier);
+    Disque::synchroniser(m_dossier);
     abandonner();
     return true;
 }
@@ -330,4 +309,4 @@ Reprise reprendre(const QString& cheminAppli) {
     return r;
 }
 
-} // namespace Affiches
+} // namespace Catalogue::Affiches
