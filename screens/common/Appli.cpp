@@ -1,5 +1,6 @@
 #include "screens/common/Appli.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QWidget>
@@ -32,8 +33,29 @@ void defaut() {
         QApplication::restoreOverrideCursor();
 }
 
+namespace {
+int g_portees = 0; // hourglass scopes open
+}
+
+Sablier::Sablier() {
+    ++g_portees;
+    sablier();
+}
+
+Sablier::~Sablier() {
+    if (--g_portees == 0)
+        defaut();
+    else
+        sablier(); // an explicit defaut() inside does not end the outer command
+}
+
 void DoEvents() {
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // The keys and clicks held back stay in the window system's queue, where the glib
+    // dispatcher would leave them until the display sends something else: woken, the event loop
+    // delivers them as soon as the command returns to it.
+    if (QAbstractEventDispatcher* d = QCoreApplication::eventDispatcher())
+        d->wakeUp();
 }
 
 namespace {

@@ -13,16 +13,19 @@ void setDossier(const QString& dossier);
 // The hourglass pointer, until defaut() (the screens switch it explicitly, as their steps say).
 void sablier();
 void defaut();
-// The hourglass for one scope.
+// The hourglass for one scope. Scopes nest: the pointer comes back when the outermost one ends,
+// not when a command called from inside another finishes its own part.
 class Sablier {
 public:
-    Sablier() { sablier(); }
-    ~Sablier() { defaut(); }
+    Sablier();
+    ~Sablier();
     Sablier(const Sablier&) = delete;
     Sablier& operator=(const Sablier&) = delete;
 };
 
-// Lets pending window events run in the middle of a long loop.
+// Lets pending window events run in the middle of a long loop: repaints and timers, never the
+// user's keys and clicks, which wait until the command is over (acting on a screen the command
+// is still changing would act on the wrong row).
 void DoEvents();
 // Ends the program at once: every window closes without its closing handling.
 void Fin();

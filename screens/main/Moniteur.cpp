@@ -747,10 +747,19 @@ const QString VerifierFichier =
     QStringLiteral("Vérifier l'intégrité du fichier R7Ozire.mdb présent dans le répertoire de l'application");
 }
 
+// The notice of a maintenance command, which has the catalogue closed until the program ends:
+// nothing of the main window may be used meanwhile.
+Fermeture* Moniteur::ouvrirFermeture() {
+    setEnabled(false);
+    auto* fermeture = new Fermeture;
+    fermeture->setWindowModality(Qt::ApplicationModal);
+    fermeture->Show();
+    return fermeture;
+}
+
 // Compaction needs the catalogue closed, so the program ends afterwards, whatever happened.
 void Moniteur::MenuCompactDB_Click() {
-    auto* fermeture = new Fermeture;
-    fermeture->Show();
+    auto* fermeture = ouvrirFermeture();
     Appli::DoEvents();
     for (SourceDonnees* s : {&DataFilm, &DataK7, &DataFilmK7})
         s->CloseDatabase();
@@ -767,9 +776,8 @@ void Moniteur::MenuCompactDB_Click() {
 }
 
 void Moniteur::MenuRepairDb_Click() {
-    auto* fermeture = new Fermeture;
+    auto* fermeture = ouvrirFermeture();
     fermeture->setWindowTitle(QStringLiteral("Restauration de la base de donnée"));
-    fermeture->Show();
     Appli::sablier();
     Appli::DoEvents();
     for (SourceDonnees* s : {&DataFilm, &DataK7, &DataFilmK7})

@@ -13,6 +13,7 @@ class QMenuBar;
 class QPushButton;
 class QTextEdit;
 class QToolButton;
+class Fermeture;
 
 // The main window: one film at a time with its poster, details and cassette, browsing in title
 // order, and every command of the program. It holds the state the other screens share.
@@ -132,6 +133,7 @@ protected:
     bool eventFilter(QObject* objet, QEvent* e) override;
 
 private:
+    Fermeture* ouvrirFermeture();
     void construireMenus();
     // True when the key is a browsing key, whether or not browsing is possible now.
     bool parcourir(const QKeyEvent* e);

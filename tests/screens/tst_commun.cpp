@@ -1,13 +1,16 @@
+#include "screens/common/Appli.h"
 #include "screens/common/Barre.h"
 #include "screens/common/Feuille.h"
 #include "screens/common/Grille.h"
 #include "screens/common/Unites.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+#include <qpa/qwindowsysteminterface.h>
 
 namespace {
 
@@ -411,6 +414,45 @@ private slots:
         QCOMPARE(g->chargements, 1);
         QCOMPARE(g->activations, 1);
         delete g;
+    }
+
+    // A long command lets repaints and timers run, never the user's keys and clicks: they wait
+    // for the command's end, and are not lost.
+    void pompeSansSaisie() {
+        QLineEdit saisie;
+        saisie.show();
+        saisie.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&saisie));
+        bool minuterie = false;
+        QTimer::singleShot(0, [&] { minuterie = true; });
+        // Queued as the window system queues a key typed while the command runs.
+        using Systeme = QWindowSystemInterface;
+        QWindow* fenetre = saisie.windowHandle();
+        Systeme::handleKeyEvent<Systeme::AsynchronousDelivery>(fenetre, QEvent::KeyPress, Qt::Key_A,
+                                                               Qt::NoModifier, QStringLiteral("a"));
+        Systeme::handleKeyEvent<Systeme::AsynchronousDelivery>(fenetre, QEvent::KeyRelease, Qt::Key_A,
+                                                               Qt::NoModifier, QStringLiteral("a"));
+        Appli::DoEvents();
+        QVERIFY(minuterie);
+        QCOMPARE(saisie.text(), QString());
+        QCoreApplication::processEvents();
+        QCOMPARE(saisie.text(), QStringLiteral("a"));
+    }
+
+    // The pointer stays an hourglass until the outermost command ends, whatever the inner ones do.
+    void sabliersImbriques() {
+        const auto sablier = [] { return QApplication::overrideCursor() != nullptr; };
+        {
+            Appli::Sablier commande;
+            { Appli::Sablier partie; }
+            QVERIFY(sablier());
+            {
+                Appli::Sablier partie;
+                Appli::defaut(); // a step that gives the pointer back before a message
+            }
+            QVERIFY(sablier());
+        }
+        QVERIFY(!sablier());
     }
 
     // A form that closes itself while loading returns from ShowModal at once.

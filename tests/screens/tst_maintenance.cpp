@@ -6,6 +6,8 @@
 #include "tests/screens/BancEcrans.h"
 
 #include <QAction>
+#include <QTimer>
+#include <memory>
 
 using namespace banc;
 
@@ -61,6 +63,20 @@ void abimerFilms(const DossierTest& d) {
     QVERIFY(ecrire(d.catalogue(), b));
 }
 
+// What the user could reach while the command runs, seen from the first events it lets through.
+std::shared_ptr<QString> surveiller(const Moniteur& m) {
+    auto vu = std::make_shared<QString>(QStringLiteral("aucun événement traité"));
+    QTimer::singleShot(0, [&m, vu] {
+        const QWidget* modale = QApplication::activeModalWidget();
+        *vu = QStringLiteral("fenêtre %1, avis %2")
+                  .arg(m.isEnabled() ? QStringLiteral("active") : QStringLiteral("inactive"),
+                       qobject_cast<const Fermeture*>(modale) ? QStringLiteral("modal")
+                                                              : QStringLiteral("non modal"));
+    });
+    return vu;
+}
+const QString PendantMaintenance = QStringLiteral("fenêtre inactive, avis modal");
+
 } // namespace
 
 class TestMaintenance : public QObject {
@@ -90,9 +106,11 @@ private slots:
         else if (!reste.isEmpty())
             QVERIFY(ecrire(copie, reste.toUtf8()));
         Moniteur& m = banc.demarrer(0);
+        const auto vu = surveiller(m);
 
         m.MenuCompactDB->trigger();
 
+        QCOMPARE(*vu, PendantMaintenance);
         QCOMPARE(banc.repondeur.textes(), QStringList());
         verifierFin();
         QCOMPARE(fichiers(banc.dossier), (QStringList{"Affiche", "NoPicture.jpg", "R7Ozire.mdb"}));
@@ -173,9 +191,11 @@ private slots:
         Moniteur& m = banc.demarrer(etat == QLatin1String("sain") ? 0 : 1);
         banc.repondeur.effacer();
         banc.repondeur.attendre();
+        const auto vu = surveiller(m);
 
         m.MenuRepairDb->trigger();
 
+        QCOMPARE(*vu, PendantMaintenance);
         QCOMPARE(banc.repondeur.messages().size(), 1);
         const QString texte = banc.repondeur.dernier();
         for (const QString& d : dit)
