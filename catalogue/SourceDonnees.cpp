@@ -152,6 +152,8 @@ bool SourceDonnees::Refresh() {
     m_vivantes = 0;
     m_courant = 0;
     m_surSupprimee = false;
+    m_toutIllisible = false;
+    m_erreurLecture.clear();
     m_table = tableLue(m_source);
     m_cle = cleDe(m_table);
 
@@ -206,6 +208,16 @@ bool SourceDonnees::Refresh() {
         }
     }
     m_vivantes = int(m_lignes.size());
+    // The current record is read now: a screen learns here, not from empty fields, that it
+    // cannot be shown. A row further on that cannot be read is said when it is reached.
+    if (ok && !Lisible()) {
+        m_lignes.clear();
+        m_placesPretes = false;
+        m_vivantes = 0;
+        ok = false;
+    }
+    if (ok)
+        m_erreur.clear();
     prevenir();
     return ok;
 }
@@ -260,6 +272,18 @@ bool SourceDonnees::Bof() const {
 
 bool SourceDonnees::courantValide() const {
     return m_courant >= 0 && m_courant < m_lignes.size() && !m_lignes[m_courant].supprimee;
+}
+
+bool SourceDonnees::illisible(int index) const {
+    lire(index);
+    if (!m_lignes[index].illisible)
+        return false;
+    m_erreur = m_erreurLecture;
+    return true;
+}
+
+bool SourceDonnees::Lisible() const {
+    return m_mode != AucuneEdition || !courantValide() || !illisible(m_courant);
 }
 
 void SourceDonnees::deplacer(int index) {
@@ -375,11 +399,13 @@ void SourceDonnees::lire(int i) const {
     else
         m_blocsSuivis = 0;
     const qint64 restantes = m_lignes.size() - i;
-    if (m_blocsSuivis >= 3 && restantes > 4 * Bloc) {
+    if (m_blocsSuivis >= 3 && restantes > 4 * Bloc && !m_toutIllisible) {
         Requete etendue(poignee(), QStringLiteral("SELECT max(rowid) FROM %1").arg(m_table), Cache::Oui);
         if (etendue.pas() == SQLITE_ROW && 4 * restantes >= etendue.entier(0)) {
-            lireTout();
-            return;
+            if (lireTout())
+                return;
+            // The rows the pass did not reach are read by blocks, and only a damaged one is lost.
+            m_toutIllisible = true;
         }
     }
     QVector<int> indices;
@@ -387,6 +413,8 @@ void SourceDonnees::lire(int i) const {
         if (m_lignes[k].valeurs.isEmpty())
             indices << k;
     }
+    if (indices.isEmpty())
+        return;
     QStringList marques(indices.size(), QStringLiteral("?"));
     Requete q(poignee(),
               QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)")
@@ -394,7 +422,10 @@ void SourceDonnees::lire(int i) const {
               Cache::Oui);
     for (int k = 0; k < indices.size(); ++k)
         q.lier(k + 1, m_lignes[indices[k]].rowid);
-    garder(q);
+    if (!garder(q)) {
+        lireUneAUne(indices);
+        return;
+    }
     // A row gone since the query (another screen deleted it) reads as empty fields.
     for (int k : std::as_const(indices)) {
         if (m_lignes[k].valeurs.isEmpty())
@@ -402,19 +433,40 @@ void SourceDonnees::lire(int i) const {
     }
 }
 
+// A block that could not be read whole: its rows still unread, one by one, so that a damaged
+// page costs only the rows it holds. Those are marked unreadable, with the engine's reason.
+void SourceDonnees::lireUneAUne(const QVector<int>& indices) const {
+    for (int k : indices) {
+        Ligne& ligne = m_lignes[k];
+        if (!ligne.valeurs.isEmpty())
+            continue;
+        Requete q(poignee(), QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid = ?").arg(m_table),
+                  Cache::Oui);
+        q.lier(1, ligne.rowid);
+        if (!garder(q)) {
+            ligne.illisible = true;
+            m_erreurLecture = QStringLiteral("La lecture du catalogue a échoué : ") + q.erreur();
+        }
+        if (ligne.valeurs.isEmpty())
+            ligne.valeurs = QVector<QVariant>(m_colonnes.size());
+    }
+}
+
 // Keeps the fields of the rows a "SELECT rowid, * …" query returns, for the rows still unread.
 // The rows come in the table's order and are wanted in the record set's: each one is kept as it
 // comes, in one buffer, then made into fields in the record set's order. Rows next to each other
 // in the record set then lie next to each other in memory, and a list filled from them, or
-// sorted, reads memory in order rather than all over a large heap.
-void SourceDonnees::garder(Requete& q) const {
+// sorted, reads memory in order rather than all over a large heap. False when the query ended on
+// an error: the rows it gave before are kept all the same.
+bool SourceDonnees::garder(Requete& q) const {
     const int n = int(m_colonnes.size());
     QByteArray brut;
     QVector<std::pair<int, qsizetype>> lues; // row, and where its fields start in brut
     const auto ajouter = [&brut](const void* p, qsizetype taille) {
         brut.append(static_cast<const char*>(p), taille);
     };
-    while (q.pas() == SQLITE_ROW) {
+    int rc;
+    while ((rc = q.pas()) == SQLITE_ROW) {
         const int index = place(q.entier(0));
         if (index < 0 || !m_lignes[index].valeurs.isEmpty())
             continue;
@@ -445,7 +497,7 @@ void SourceDonnees::garder(Requete& q) const {
         ligne.valeurs = QVector<QVariant>(n);
         const char* p = brut.constData() + debut;
         for (int c = 0; c < n; ++c) {
-            const int type = *p++;
+            const int type = quint8(*p++);
             if (type == SQLITE_INTEGER) {
                 qint64 v;
                 std::memcpy(&v, p, sizeof v);
@@ -481,16 +533,19 @@ void SourceDonnees::garder(Requete& q) const {
         for (const auto& [index, debut] : std::as_const(lues))
             faire(index, debut);
     }
+    return rc == SQLITE_DONE;
 }
 
-void SourceDonnees::lireTout() const {
+bool SourceDonnees::lireTout() const {
     Requete q(poignee(), QStringLiteral("SELECT rowid, * FROM %1").arg(m_table), Cache::Oui);
-    garder(q);
+    if (!garder(q))
+        return false; // the rows it did not reach stay unread, not empty
     // A row gone since the query (another screen deleted it) reads as empty fields.
     for (Ligne& l : m_lignes) {
         if (l.valeurs.isEmpty())
             l.valeurs = QVector<QVariant>(m_colonnes.size());
     }
+    return true;
 }
 
 const QVector<QVariant>* SourceDonnees::valeursAffichees() const {
@@ -554,7 +609,8 @@ bool SourceDonnees::Edit() {
         return echec(QStringLiteral("Ces données ne peuvent pas être modifiées"), {});
     if (!courantValide())
         return echec(QStringLiteral("Aucune ligne n'est sélectionnée"), {});
-    lire(m_courant);
+    if (illisible(m_courant))
+        return false;
     m_tampon = m_lignes[m_courant].valeurs;
     m_modifie = QVector<bool>(m_colonnes.size(), false);
     m_mode = EditionEnCours;
@@ -651,6 +707,9 @@ bool SourceDonnees::Delete() {
         return echec(QStringLiteral("Ces données ne peuvent pas être supprimées"), {});
     if (!courantValide())
         return echec(QStringLiteral("Aucune ligne n'est sélectionnée"), {});
+    // Every command that deletes a row acts on its fields too: not on empty ones.
+    if (illisible(m_courant))
+        return false;
     if (!preparer())
         return false;
     Requete q(poignee(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_table));

@@ -31,8 +31,9 @@ public:
     void setRecordSource(const QString& sql) { m_source = sql; }
     QString RecordSource() const { return m_source; }
 
-    // Runs the record source; the current record becomes the first row. False on failure,
-    // with the engine's reason in Erreur() and an empty record set.
+    // Runs the record source; the current record becomes the first row, read at once. False on
+    // failure, the first row unreadable included, with the engine's reason in Erreur() and an
+    // empty record set.
     bool Refresh();
     int RecordCount() const { return m_vivantes; }
     bool Eof() const;
@@ -49,6 +50,9 @@ public:
     // without regard to letter case; invalid when there is no current record.
     QVariant Fields(const QString& nom) const;
     QString Texte(const QString& nom) const { return Fields(nom).toString(); }
+    // False when the fields of the current record cannot be read (a damaged page): they are then
+    // empty, not data, and Erreur() says why. True when there is no current record.
+    bool Lisible() const;
 
     bool AddNew();
     bool Edit();
@@ -87,6 +91,7 @@ private:
         qint64 rowid = 0;
         QVector<QVariant> valeurs;
         bool supprimee = false;
+        bool illisible = false; // its fields could not be read: empty, and not to be acted on
     };
     struct Liaison {
         QObject* controle;
@@ -97,10 +102,13 @@ private:
 
     int colonne(const QString& nom) const;
     bool courantValide() const;
+    // Reads row index if need be; true, with the reason in Erreur(), when it cannot be read.
+    bool illisible(int index) const;
     const QVector<QVariant>* valeursAffichees() const;
     void lire(int index) const;
-    void lireTout() const;
-    void garder(Catalogue::Sqlite::Requete& q) const;
+    bool lireTout() const;
+    bool garder(Catalogue::Sqlite::Requete& q) const;
+    void lireUneAUne(const QVector<int>& indices) const;
     bool lireLignes(const QString& sql, const QVariantList& parametres, bool table);
     void deplacer(int index);
     void prevenir();
@@ -122,6 +130,7 @@ private:
     mutable QHash<QString, int> m_commeEcrit; // name as asked -> column (or -1)
     mutable QVector<Ligne> m_lignes;          // fields read on first look (lire)
     mutable int m_blocsSuivis = 0;            // blocks read one right after the other
+    mutable bool m_toutIllisible = false;     // the pass over the whole table failed: not again
     mutable bool m_placesPretes = false;      // the index below matches m_lignes (place)
     mutable QVector<int> m_places;            // row of rowid m_placesMin + i, or -1
     mutable qint64 m_placesMin = 0;
@@ -133,6 +142,7 @@ private:
     QVector<QVariant> m_tampon;
     QVector<bool> m_modifie;
     Signet m_dernierModifie = 0;
-    QString m_erreur;
+    mutable QString m_erreur;
+    mutable QString m_erreurLecture; // why the rows marked unreadable could not be read
     QVector<Liaison> m_liaisons;
 };

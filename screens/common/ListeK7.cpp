@@ -5,6 +5,7 @@
 #include "catalogue/SourceDonnees.h"
 #include "screens/common/Barre.h"
 #include "screens/common/Grille.h"
+#include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
 
 #include <QHeaderView>
@@ -23,6 +24,9 @@ bool remplir(Grille& g, SourceDonnees& DataK7Libre, const QString& Duree) {
         return false;
     int r = 1;
     for (; !DataK7Libre.Eof(); DataK7Libre.MoveNext()) {
+        // An unreadable cassette would show as one without room: the search stops there.
+        if (!DataK7Libre.Lisible())
+            return false;
         const QString plage =
             Fonctions::CherchePlageLibre(Duree, DataK7Libre.Texte(QStringLiteral("Status")));
         if (plage.isEmpty())
@@ -65,7 +69,8 @@ QString dessiner(AvecBarre& Feuille, SourceDonnees& DataK7, Etiquette& lblNumK7,
                  const QString& Plage, int Largeur) {
     lblNumK7.setText(QString::number(NumK7));
     DataK7.setRecordSource(QStringLiteral("SELECT * from K7 WHERE IDK7 = ") + QString::number(NumK7));
-    DataK7.Refresh();
+    if (!DataK7.Refresh())
+        Messages::lectureImpossible(DataK7); // an empty cassette is drawn, and nothing can be placed on it
     const QString status = DataK7.Texte(QStringLiteral("Status"));
     Fonctions::DessineCassette(status, DataK7.Texte(QStringLiteral("Durée")), Feuille,
                                Feuille.shape(0).Left(), Feuille.shape(0).Top(), Largeur,

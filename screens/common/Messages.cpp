@@ -1,6 +1,9 @@
 #include "screens/common/Messages.h"
 
+#include "catalogue/SourceDonnees.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -68,6 +71,18 @@ Reponse MsgBox(const QString& texte, int style) {
     boite.setEscapeButton(ok);
     boite.exec();
     return Ok;
+}
+
+QString texteLectureImpossible(const SourceDonnees& source) {
+    const QString raison =
+        source.Erreur().isEmpty() ? QString() : QStringLiteral(" (%1)").arg(source.Erreur());
+    return QStringLiteral("Le catalogue %1 est endommagé et ne peut pas être lu%2.\n\nLe menu Option, "
+                          "Base de donnée, Réparer la base de donnée peut le remettre en état.")
+        .arg(QDir::toNativeSeparators(source.DatabaseName()), raison);
+}
+
+void lectureImpossible(const SourceDonnees& source) {
+    MsgBox(texteLectureImpossible(source), Critique);
 }
 
 } // namespace Messages

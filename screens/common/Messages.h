@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class SourceDonnees;
+
 // Every message box of the program: a prompt, a style (0, 4, 16, 36, 48, 64) and the title
 // "Cassetron". Tests answer the boxes through the seam instead of a person.
 namespace Messages {
@@ -16,5 +18,11 @@ Reponse MsgBox(const QString& texte, int style = Simple);
 using Repondeur = std::function<Reponse(const QString& texte, int style)>;
 // Replaces the real box (tests); an empty function restores it.
 void setRepondeur(Repondeur repondeur);
+
+// What the user is told when the catalogue of a data source could not be read: the file, the
+// engine's reason, and the menu command that salvages it.
+QString texteLectureImpossible(const SourceDonnees& source);
+// That text in a critical box.
+void lectureImpossible(const SourceDonnees& source);
 
 } // namespace Messages

@@ -183,7 +183,9 @@ void AjoutFilm::Form_Load() {
         TxtTitre->setEnabled(true);
         BtnAjouterFilm->setText(QStringLiteral("Valider"));
         DataFilm.setRecordSource(QStringLiteral("select * from Film"));
-        if (!DataFilm.Refresh() || !DataFilm.AddNew())
+        if (!DataFilm.Refresh())
+            Messages::lectureImpossible(DataFilm);
+        else if (!DataFilm.AddNew())
             Messages::MsgBox(DataFilm.Erreur(), Messages::Critique);
     } else {
         setWindowTitle(QStringLiteral("Modification d'un film"));
@@ -192,7 +194,9 @@ void AjoutFilm::Form_Load() {
         BtnAjouterFilm->setText(QStringLiteral("Modifier"));
         DataFilm.setRecordSource(QStringLiteral("select * from Film where IdFilm =") +
                                  QString::number(m->DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong()));
-        if (!DataFilm.Refresh() || !DataFilm.Edit())
+        if (!DataFilm.Refresh())
+            Messages::lectureImpossible(DataFilm);
+        else if (!DataFilm.Edit())
             Messages::MsgBox(DataFilm.Erreur(), Messages::Critique);
     }
 }

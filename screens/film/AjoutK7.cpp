@@ -120,7 +120,9 @@ void AjoutK7::BtnAjouterK7_Click() {
         }
         numero = DataAjoutK7.LastModified();
         if (!ok || !t.valider()) {
-            const QString raison = !DataAjoutK7.Erreur().isEmpty() ? DataAjoutK7.Erreur() : t.erreur();
+            const QString raison = !ouvert ? Messages::texteLectureImpossible(DataAjoutK7)
+                                   : !DataAjoutK7.Erreur().isEmpty() ? DataAjoutK7.Erreur()
+                                                                     : t.erreur();
             DataAjoutK7.CancelUpdate();
             Messages::MsgBox(QStringLiteral("La cassette n'a pas pu être ajoutée :\n%1").arg(raison),
                              Messages::Critique);

@@ -101,7 +101,7 @@ void ChoixK7::Ouvre(const QString& Titre, const QString& Duree, Feuille* ouvreur
 void ChoixK7::Form_Activate() {
     TableRemplie = false;
     if (!ListeK7::remplir(*TableK7Libre, DataK7Libre, LblDuree->text()))
-        Messages::MsgBox(DataK7Libre.Erreur(), Messages::Critique);
+        Messages::lectureImpossible(DataK7Libre);
     InitialiseTable();
 }
 
@@ -242,7 +242,8 @@ void ChoixK7::BtnValiderK7_Click() {
         // Cassette row: the film in the chosen stretch, one film more, its length less free.
         if (ok) {
             DataAjoutK7.setRecordSource(QStringLiteral("SELECT * from K7 WHERE IDK7 = ") + numK7);
-            ok = (DataAjoutK7.Refresh() && DataAjoutK7.Edit()) || echec(DataAjoutK7.Erreur());
+            ok = (DataAjoutK7.Refresh() || echec(Messages::texteLectureImpossible(DataAjoutK7))) &&
+                 (DataAjoutK7.Edit() || echec(DataAjoutK7.Erreur()));
         }
         if (ok) {
             status = Fonctions::InsereFilmAuChamp(StatusK7, champ, duree, titre);
@@ -264,7 +265,8 @@ void ChoixK7::BtnValiderK7_Click() {
         P = Fonctions::PositionAuChamp(StatusK7, champ);
         if (ok) {
             DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7"));
-            ok = (DataFilmK7.Refresh() && DataFilmK7.AddNew()) || echec(DataFilmK7.Erreur());
+            ok = (DataFilmK7.Refresh() || echec(Messages::texteLectureImpossible(DataFilmK7))) &&
+                 (DataFilmK7.AddNew() || echec(DataFilmK7.Erreur()));
         }
         if (ok) {
             DataFilmK7.setField(QStringLiteral("IdFilm"), idFilm);
@@ -276,7 +278,7 @@ void ChoixK7::BtnValiderK7_Click() {
         if (ok) {
             DataFilmK7.setRecordSource(QStringLiteral("Select * FROM FILMK7 WHERE IDK7=") + numK7 +
                                        QStringLiteral(" AND Position >= ") + QString::number(P));
-            ok = DataFilmK7.Refresh() || echec(DataFilmK7.Erreur());
+            ok = DataFilmK7.Refresh() || echec(Messages::texteLectureImpossible(DataFilmK7));
             for (; ok && !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
                 if (DataFilmK7.Fields(QStringLiteral("IdFilm")).toLongLong() == idFilm)
                     continue;

@@ -68,16 +68,10 @@ Etiquette* chiffre(QWidget* parent, int g, int h, int l, int ht, int couleur, co
 
 // Opening probes only the tables' structure; a damaged table shows when its rows are read.
 // Said once, like a damaged file, over the placeholder display.
-QString messageIllisible(const SourceDonnees& source) {
-    return QStringLiteral("Le catalogue %1 est endommagé et ne peut pas être lu (%2).\n\nLe menu Option, "
-                          "Base de donnée, Réparer la base de donnée peut le remettre en état.")
-        .arg(QDir::toNativeSeparators(source.DatabaseName()), source.Erreur());
-}
-
 void signalerIllisible(Moniteur& m, const SourceDonnees& source) {
     m.FilmPresent = false;
     m.AfficheDefault();
-    Messages::MsgBox(messageIllisible(source), Messages::Critique);
+    Messages::lectureImpossible(source);
 }
 
 } // namespace
@@ -333,6 +327,8 @@ void Moniteur::chargerAffiche(const QString& chemin) {
 }
 
 void Moniteur::AfficheAffiche() {
+    if (!DataFilm.Lisible())
+        signalerLectureImpossible(DataFilm);
     chargerAffiche(CheminAffiche(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong()));
 }
 
@@ -442,7 +438,7 @@ void Moniteur::signalerLectureImpossible(const SourceDonnees& source) {
     if (m_lectureSignalee)
         return;
     m_lectureSignalee = true;
-    Messages::MsgBox(messageIllisible(source), Messages::Critique);
+    Messages::lectureImpossible(source);
 }
 
 void Moniteur::AfficheDefault() {
@@ -472,7 +468,10 @@ void Moniteur::AfficheDefault() {
 
 void Moniteur::MetAJourMoniteur(int IdFilm) {
     DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
-    DataFilm.Refresh();
+    if (!DataFilm.Refresh()) {
+        signalerIllisible(*this, DataFilm);
+        return;
+    }
     if (!DataFilm.Chercher(QStringLiteral("IdFilm"), qlonglong(IdFilm)))
         DataFilm.MoveFirst(); // the film is gone: show the first title rather than nothing
     AfficheAffiche();
@@ -609,6 +608,11 @@ void Moniteur::BtnEffacerFilm_Click() {
                          Messages::Information);
         return;
     }
+    // The film shown could not be read: its fields are empty, nothing to give back to its cassette.
+    if (!DataFilm.Lisible()) {
+        Messages::lectureImpossible(DataFilm);
+        return;
+    }
     if (Messages::MsgBox(QStringLiteral("Etes-vous sûr de vouloir effacer le film :\n\n") +
                              DataFilm.Texte(QStringLiteral("Titre")),
                          Messages::OuiNon) != Messages::Oui)
@@ -634,7 +638,8 @@ void Moniteur::BtnEffacerFilm_Click() {
         DataFilm.setRecordSource(
             QStringLiteral("SELECT * FROM Film WHERE IDFilm = ") +
             QString::number(liste->TableFilm->TextMatrix(liste->TableFilm->Row(), 7).toLongLong()));
-        DataFilm.Refresh();
+        if (!DataFilm.Refresh())
+            signalerLectureImpossible(DataFilm);
         AfficheInfosK7();
     } else {
         AfficheMoniteur();
@@ -661,7 +666,7 @@ bool Moniteur::EffaceFilm() {
         if (ok) {
             DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IDFilm=") +
                                        QString::number(f));
-            ok = DataFilmK7.Refresh() || echec(DataFilmK7.Erreur());
+            ok = DataFilmK7.Refresh() || echec(Messages::texteLectureImpossible(DataFilmK7));
         }
         // A film without a placement (a damaged catalogue) has no tape to give back.
         const bool place = ok && !DataFilmK7.Eof();
@@ -672,7 +677,8 @@ bool Moniteur::EffaceFilm() {
         }
         if (ok && place) {
             DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7 WHERE IDK7=") + QString::number(k));
-            ok = (DataK7.Refresh() && (DataK7.Eof() || DataK7.Edit())) || echec(DataK7.Erreur());
+            ok = (DataK7.Refresh() || echec(Messages::texteLectureImpossible(DataK7))) &&
+                 (DataK7.Eof() || DataK7.Edit() || echec(DataK7.Erreur()));
             if (ok && !DataK7.Eof()) {
                 DataK7.setField(QStringLiteral("TempsRestant"),
                                 Outils::SecondesEnHeure(
@@ -689,7 +695,7 @@ bool Moniteur::EffaceFilm() {
             DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IDK7=") +
                                        QString::number(k) + QStringLiteral("AND Position>") +
                                        QString::number(p));
-            ok = DataFilmK7.Refresh() || echec(DataFilmK7.Erreur());
+            ok = DataFilmK7.Refresh() || echec(Messages::texteLectureImpossible(DataFilmK7));
             for (; ok && !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
                 ok = (DataFilmK7.Edit() &&
                       DataFilmK7.setField(QStringLiteral("Position"),

@@ -49,6 +49,8 @@ public:
     QString CheminAffiche(qint64 IdFilm) const;
     // Shows the current film's poster.
     void AfficheAffiche();
+    // The catalogue could not be read for the film shown: said once, the window goes on.
+    void signalerLectureImpossible(const SourceDonnees& source);
 
     // Controls.
     QLabel* Affiche;
@@ -141,7 +143,6 @@ private:
     void chargerAffiche(const QString& chemin);
     // The picture a film's poster shows, the placeholder when it cannot be read.
     QPixmap imageAffiche(const QString& chemin) const;
-    void signalerLectureImpossible(const SourceDonnees& source);
     bool m_catalogueOuvert = false;
     bool m_lectureSignalee = false;
 };

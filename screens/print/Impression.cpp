@@ -317,6 +317,14 @@ void ligneFilmCassette(Redaction& r, const SourceDonnees& film) {
 
 } // namespace
 
+// A list the catalogue could not give whole is not shown: printed, it would pass for complete.
+void Impression::abandonner(const SourceDonnees& source) {
+    delete m_apercu;
+    m_apercu = nullptr;
+    Appli::defaut();
+    Messages::lectureImpossible(source);
+}
+
 void Impression::editerFilms(int cle) {
     Appli::Sablier sablier;
     auto* apercu = new ApercuImpression;
@@ -324,16 +332,19 @@ void Impression::editerFilms(int cle) {
     m_apercu = apercu;
     DataFilm.setRecordSource(QString::fromUtf8(croissant(cle) ? Tris[cle].croissant : Tris[cle].decroissant));
     if (!DataFilm.Refresh())
-        Messages::MsgBox(DataFilm.Erreur(), Messages::Critique);
+        return abandonner(DataFilm);
     // One reading of the catalogue for the whole list, rather than one per query of each film.
     Catalogue::Transaction lecture;
     Redaction r(apercu->TxtApercu);
     titre(r, cle);
     QString genre;
     for (; !DataFilm.Eof(); DataFilm.MoveNext()) {
+        if (!DataFilm.Lisible())
+            return abandonner(DataFilm);
         DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IdFilm=") +
                                    DataFilm.Texte(QStringLiteral("IdFilm")));
-        DataFilmK7.Refresh();
+        if (!DataFilmK7.Refresh())
+            return abandonner(DataFilmK7);
         auto champ = [&](const char* nom) { return DataFilm.Texte(QString::fromUtf8(nom)); };
         if (cle == Genre) {
             const QString g = champ("Genre");
@@ -401,7 +412,7 @@ void Impression::editerCassettes(int cle) {
     m_apercu = apercu;
     DataK7.setRecordSource(QString::fromUtf8(croissant(cle) ? Tris[cle].croissant : Tris[cle].decroissant));
     if (!DataK7.Refresh())
-        Messages::MsgBox(DataK7.Erreur(), Messages::Critique);
+        return abandonner(DataK7);
     // One reading of the catalogue for the whole list, rather than one per query of each film.
     Catalogue::Transaction lecture;
     Redaction r(apercu->TxtApercu);
@@ -409,10 +420,13 @@ void Impression::editerCassettes(int cle) {
     bool dejaUnTemps = false;
     int temps = 0;
     for (; !DataK7.Eof(); DataK7.MoveNext()) {
+        if (!DataK7.Lisible())
+            return abandonner(DataK7);
         const QString idK7 = DataK7.Texte(QStringLiteral("IdK7"));
         DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IdK7=") + idK7 +
                                    QStringLiteral(" ORDER BY Position"));
-        DataFilmK7.Refresh();
+        if (!DataFilmK7.Refresh())
+            return abandonner(DataFilmK7);
         r.gras(true);
         r.taille(12);
         r.souligne(true);
@@ -433,10 +447,14 @@ void Impression::editerCassettes(int cle) {
         r.taille(10);
         r.souligne(false);
         for (; !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
+            if (!DataFilmK7.Lisible())
+                return abandonner(DataFilmK7);
             DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film WHERE IdFilm = ") +
                                      DataFilmK7.Texte(QStringLiteral("IdFilm")));
+            if (!DataFilm.Refresh())
+                return abandonner(DataFilm);
             // A placement whose film is gone (a damaged catalogue) has nothing to show.
-            if (DataFilm.Refresh() && !DataFilm.Eof())
+            if (!DataFilm.Eof())
                 ligneFilmCassette(r, DataFilm);
         }
     }

@@ -55,5 +55,6 @@ protected:
 private:
     void editerFilms(int cle);
     void editerCassettes(int cle);
+    void abandonner(const SourceDonnees& source);
     ApercuImpression* m_apercu = nullptr;
 };

@@ -105,7 +105,7 @@ void ConsultK7::Form_Activate() {
     shape.UnloadAuDela(0);
     lblDuree.UnloadAuDela(0);
     if (!ListeK7::remplir(*TableK7Libre, DataK7Libre, duree()))
-        Messages::MsgBox(DataK7Libre.Erreur(), Messages::Critique);
+        Messages::lectureImpossible(DataK7Libre);
     InitialiseTable();
 }
 

@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Grille.h"
+#include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
 #include "screens/main/Moniteur.h"
 
@@ -61,6 +62,7 @@ void ListeFilm::InitialiseTable() {
     const Moniteur* m = Moniteur::instance();
     const qint64 filmCourant = m ? m->DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong() : 0;
     int ligneCourante = 1;
+    bool lu = true;
     {
         Grille::Remplissage remplissage(g);
         g.setRows(2);
@@ -76,12 +78,16 @@ void ListeFilm::InitialiseTable() {
             g.setColAlignment(i, i <= 2 ? Grille::GaucheCentre : Grille::CentreCentre);
         }
         DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
-        DataFilm.Refresh();
+        // The list stops at a film that cannot be read: what follows would be empty rows.
+        lu = DataFilm.Refresh();
         int r = 1;
         QStringList champs;
         for (const Colonne& c : Colonnes)
             champs << QString::fromUtf8(c.champ);
-        while (!DataFilm.Eof()) {
+        while (lu && !DataFilm.Eof()) {
+            lu = DataFilm.Lisible();
+            if (!lu)
+                break;
             QStringList cellules;
             cellules.reserve(NbColonnes);
             for (const QString& champ : std::as_const(champs))
@@ -98,6 +104,8 @@ void ListeFilm::InitialiseTable() {
             ++r;
         }
     }
+    if (!lu)
+        Messages::lectureImpossible(DataFilm);
     g.horizontalHeader()->setFont(Unites::police(QStringLiteral("Arial"), 10));
     dimensionner();
     selectionnerLigne(ligneCourante);
@@ -158,7 +166,8 @@ void ListeFilm::TableFilm_SelChange() {
         return;
     m->DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film WHERE IDFilm = ") +
                                 QString::number(id.toLongLong()));
-    m->DataFilm.Refresh();
+    if (!m->DataFilm.Refresh())
+        m->signalerLectureImpossible(m->DataFilm);
     m->AfficheAffiche();
     m->AfficheInfosK7();
 }

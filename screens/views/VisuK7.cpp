@@ -96,7 +96,11 @@ void VisuK7::Form_Load() {
     const Moniteur* m = Moniteur::instance();
     const QString courante = m ? m->lblNumK7->text() : QString();
     DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7"));
-    DataK7.Refresh();
+    if (!DataK7.Refresh()) {
+        Messages::lectureImpossible(DataK7);
+        Unload();
+        return;
+    }
     int index = 0;
     {
         const QSignalBlocker silence(ComboK7); // filling the list is not a choice of the user
@@ -120,7 +124,11 @@ void VisuK7::ComboK7_Click() {
 void VisuK7::afficher() {
     DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7 WHERE IdK7 =") +
                            QString::number(ComboK7->currentText().toLongLong()));
-    DataK7.Refresh();
+    if (!DataK7.Refresh()) {
+        Messages::lectureImpossible(DataK7);
+        VideInfosK7();
+        return;
+    }
     lblNumK7->setText(DataK7.Texte(QStringLiteral("IdK7")));
     LblDureeK7->setText(DataK7.Texte(QStringLiteral("Durée")));
     LblTempsRestant->setText(DataK7.Texte(QStringLiteral("TempsRestant")));
@@ -159,7 +167,10 @@ bool VisuK7::EffaceK7() {
         if (!ok)
             erreur = t.erreur();
         DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IDK7 = ") + numK7);
-        ok = ok && DataFilmK7.Refresh();
+        if (ok && !DataFilmK7.Refresh()) {
+            ok = false;
+            erreur = Messages::texteLectureImpossible(DataFilmK7);
+        }
         for (; ok && !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
             const qint64 idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm")).toLongLong();
             ok = DataFilmK7.Delete();
@@ -167,8 +178,11 @@ bool VisuK7::EffaceK7() {
                 break;
             DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film WHERE IdFilm = ") +
                                      QString::number(idFilm));
-            ok = DataFilm.Refresh() && (DataFilm.Eof() || DataFilm.Delete());
+            ok = DataFilm.Refresh();
             if (!ok)
+                erreur = Messages::texteLectureImpossible(DataFilm);
+            ok = ok && (DataFilm.Eof() || DataFilm.Delete());
+            if (!ok && erreur.isEmpty())
                 erreur = DataFilm.Erreur();
             films << idFilm;
             journal.supprimer(idFilm);
@@ -177,10 +191,14 @@ bool VisuK7::EffaceK7() {
             erreur = DataFilmK7.Erreur();
         if (ok) {
             DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7 WHERE IdK7 = ") + numK7);
-            ok = DataK7.Refresh() && !DataK7.Eof() && DataK7.Delete();
-            if (!ok)
+            if (!DataK7.Refresh()) {
+                ok = false;
+                erreur = Messages::texteLectureImpossible(DataK7);
+            } else if (DataK7.Eof() || !DataK7.Delete()) {
+                ok = false;
                 erreur =
                     DataK7.Erreur().isEmpty() ? QStringLiteral("la cassette n'existe plus") : DataK7.Erreur();
+            }
         }
         if (ok && !journal.preparer(&erreur))
             ok = false;
@@ -241,14 +259,17 @@ bool VisuK7::EffaceK7() {
 
     // The first cassette of the table, and the film at the smallest position of all.
     DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7"));
-    DataK7.Refresh();
+    if (!DataK7.Refresh())
+        Messages::lectureImpossible(DataK7);
     const int index = ComboK7->findText(DataK7.Texte(QStringLiteral("IdK7")));
     {
         const QSignalBlocker silence(ComboK7);
         ComboK7->setCurrentIndex(qMax(index, 0));
     }
     DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 ORDER BY Position"));
-    DataFilmK7.Refresh();
+    // Unread, no film is known to be left: the main window shows none rather than a deleted one.
+    if (!DataFilmK7.Refresh())
+        Messages::lectureImpossible(DataFilmK7);
     if (m) {
         if (DataFilmK7.RecordCount() > 0) {
             const qint64 idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm")).toLongLong();

@@ -1,5 +1,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/SourceDonnees.h"
+#include "catalogue/Sqlite.h"
+#include "tests/support/Abimer.h"
 #include "tests/support/DossierTest.h"
 #include "tests/support/Sql.h"
 
@@ -576,6 +578,59 @@ private slots:
             }
         }
         QCOMPARE(r, N);
+    }
+
+    // A row whose page is damaged, however the walk comes to read it: the record set fails when it
+    // is the current row at Refresh, refuses to edit or delete it, and says why; every other row
+    // reads as stored.
+    void ligneIllisible_data() {
+        QTest::addColumn<int>("films");
+        QTest::addColumn<int>("illisible"); // in title order, from 0
+        QTest::newRow("première") << 20 << 0;
+        QTest::newRow("lue avec la première") << 20 << 7;
+        QTest::newRow("lue avec toute la table") << 3000 << 2500;
+    }
+    void ligneIllisible() {
+        QFETCH(int, films);
+        QFETCH(int, illisible);
+        DossierTest d;
+        // Title order is the reverse of the table's.
+        const auto titre = [](int r) {
+            return QStringLiteral("Film %1").arg(r + 1, 5, 10, QLatin1Char('0'));
+        };
+        {
+            Catalogue::Transaction t;
+            Catalogue::Sqlite::Requete q(Catalogue::Sqlite::poignee(Catalogue::base()),
+                                         "INSERT INTO Film (Titre, Description) VALUES (?, ?)");
+            for (int r = films - 1; r >= 0; --r) {
+                q.reinitialiser();
+                q.lier(1, titre(r));
+                q.lier(2, r == illisible ? abimer::valeurLongue() : QStringLiteral("Résumé"));
+                QVERIFY(q.executer());
+            }
+            QVERIFY(t.valider());
+        }
+        QVERIFY(abimer::valeur(d.catalogue()));
+        SourceDonnees s;
+        const bool premiere = illisible == 0;
+        QCOMPARE(rafraichir(s, d, "SELECT * FROM Film ORDER BY Titre"), !premiere);
+        if (premiere) {
+            QVERIFY2(s.Erreur().contains("illisible"), qPrintable(s.Erreur()));
+            QVERIFY(s.Eof());
+            return;
+        }
+        int r = 0;
+        for (; !s.Eof(); s.MoveNext(), ++r) {
+            if (r == illisible) {
+                QVERIFY(!s.Edit());
+                QVERIFY2(s.Erreur().contains("illisible"), qPrintable(s.Erreur()));
+                QVERIFY(!s.Delete());
+                QVERIFY2(s.Erreur().contains("illisible"), qPrintable(s.Erreur()));
+                continue;
+            }
+            QCOMPARE(s.Texte("Titre"), titre(r));
+        }
+        QCOMPARE(r, films);
     }
 
     // The placement and the film deletion shift the positions that follow, one row after the other,
