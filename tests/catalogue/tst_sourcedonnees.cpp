@@ -600,7 +600,7 @@ private slots:
         };
         {
             Catalogue::Transaction t;
-            Catalogue::Sqlite::Requete q(Catalogue::Sqlite::poignee(Catalogue::base()),
+            Catalogue::Sqlite::Requete q(Catalogue::base(),
                                          "INSERT INTO Film (Titre, Description) VALUES (?, ?)");
             for (int r = films - 1; r >= 0; --r) {
                 q.reinitialiser();

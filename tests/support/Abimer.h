@@ -62,7 +62,7 @@ inline bool valeur(const QString& fichier, QChar motif = QLatin1Char('#')) {
 
 // The first page of a table or an index of the open catalogue, 0 when there is none.
 inline int racine(const QString& nom) {
-    Catalogue::Sqlite::Requete q(Catalogue::Sqlite::poignee(Catalogue::base()),
+    Catalogue::Sqlite::Requete q(Catalogue::base(),
                                  QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = ?"));
     q.lier(1, nom);
     return q.pas() == SQLITE_ROW ? int(q.entier(0)) : 0;
