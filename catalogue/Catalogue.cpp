@@ -528,8 +528,8 @@ Ouverture ouvrir(const QString& chemin) {
                                 .arg(nomLisible(absolu), Sqlite::messageMoteur(h));
             }
             // Writing needs the file and, for the engine's journal beside it, its folder.
-            const auto ecrivable = [](const QString& c) {
-                return ::access(QFile::encodeName(c).constData(), W_OK) == 0;
+            const auto ecrivable = [](const QString& fichier) {
+                return ::access(QFile::encodeName(fichier).constData(), W_OK) == 0;
             };
             if (o.ok() && (sqlite3_db_readonly(h, "main") == 1 || !ecrivable(absolu) ||
                            !ecrivable(QFileInfo(absolu).absolutePath()))) {
@@ -675,7 +675,7 @@ QString traduire(const QString& sql, QVariantList* parametres, QVector<NombreLu>
             i = j;
         } else if (c == QLatin1Char('#')) {
             // A time literal between two "#": a quoted, zero-padded clock time.
-            const int fin = sql.indexOf(QLatin1Char('#'), i + 1);
+            const int fin = int(sql.indexOf(QLatin1Char('#'), i + 1));
             if (fin < 0) {
                 jetons.append({Autre, sql.mid(i)});
                 break;

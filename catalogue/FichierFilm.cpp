@@ -89,10 +89,10 @@ QString acteurs(const QString& ligne) {
 QString afficheVoisine(const QString& cheminFilm) {
     const QFileInfo f(cheminFilm);
     const QString base = f.path() + QLatin1Char('/') + f.completeBaseName();
-    const QString jpg = base + QStringLiteral(".jpg");
+    QString jpg = base + QStringLiteral(".jpg");
     if (QFileInfo::exists(jpg))
         return jpg;
-    const QString JPG = base + QStringLiteral(".JPG");
+    QString JPG = base + QStringLiteral(".JPG");
     return QFileInfo::exists(JPG) ? JPG : jpg;
 }
 

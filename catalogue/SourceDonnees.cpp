@@ -164,7 +164,7 @@ bool SourceDonnees::Refresh() {
         if (table) {
             // Only the rows' identities are read now, in the query's order; their fields are read
             // when a screen looks at them. Most record sets are walked to one row, or not at all.
-            const int etoile = sql.indexOf(QLatin1Char('*'));
+            const int etoile = int(sql.indexOf(QLatin1Char('*')));
             sql.replace(etoile, 1, QStringLiteral("rowid"));
             // Without an order of its own, the rows come as the table holds them (an index that
             // happens to cover the identities alone would give another order).
@@ -399,7 +399,7 @@ void SourceDonnees::lire(int i) const {
     else
         m_blocsSuivis = 0;
     const qint64 restantes = m_lignes.size() - i;
-    if (m_blocsSuivis >= 3 && restantes > 4 * Bloc && !m_toutIllisible) {
+    if (m_blocsSuivis >= 3 && restantes > qint64(4) * Bloc && !m_toutIllisible) {
         Requete etendue(poignee(), QStringLiteral("SELECT max(rowid) FROM %1").arg(m_table), Cache::Oui);
         if (etendue.pas() == SQLITE_ROW && 4 * restantes >= etendue.entier(0)) {
             if (lireTout())

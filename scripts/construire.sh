@@ -1,7 +1,8 @@
 #!/bin/sh
-# Configures and builds Cassetron in build/ (the program and its files go to build/bin).
+# Configures and builds Cassetron in build/ (the program and its files go to build/bin). Further
+# arguments go to CMake's configuration (the tests add -DCASSETRON_WERROR=ON).
 set -eu
 racine=$(cd "$(dirname "$0")/.." && pwd)
 "$racine/scripts/paquets.sh"
-cmake -S "$racine" -B "$racine/build" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+cmake -S "$racine" -B "$racine/build" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
 cmake --build "$racine/build" -j"$(nproc)"

@@ -1,17 +1,17 @@
 #!/bin/sh
 # Installs what is missing, builds Cassetron and runs every test; then builds it again in
 # build-asan/ with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test there too;
-# then runs each fuzz target for 20 seconds.
+# then runs each fuzz target for 20 seconds. Every build stops on any compiler warning.
 set -eu
 racine=$(cd "$(dirname "$0")/.." && pwd)
-"$racine/scripts/construire.sh"
+"$racine/scripts/construire.sh" -DCASSETRON_WERROR=ON
 cd "$racine/build"
 ctest --output-on-failure -j"$(nproc)" --timeout 600
 
 # -O1 keeps the sanitizer build and its run short; assertions stay on. The benchmarks are left out.
 asan="$racine/build-asan"
 cmake -S "$racine" -B "$asan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-    -DCASSETRON_SANITISEURS=ON -DCASSETRON_BANCS=OFF >/dev/null
+    -DCASSETRON_SANITISEURS=ON -DCASSETRON_BANCS=OFF -DCASSETRON_WERROR=ON >/dev/null
 cmake --build "$asan" -j"$(nproc)"
 # Through the environment, so that every test and every process a test starts picks them up.
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1

@@ -31,11 +31,35 @@ cmake --install "$construction" --prefix "$dossier" >/dev/null
 [ "$(cat "$dossier/Affiche/1.jpg")" = "affiche" ] || { echo "affiche touchée"; exit 1; }
 rm -rf "$dossier/R7Ozire.mdb" "$dossier/Affiche"
 
-# The installed program starts and waits on its start-up screen.
+# A staged installation (DESTDIR) writes nothing outside it, and its entry names the final folder.
+scene="$tmp/scene"
+DESTDIR="$scene" cmake --install "$construction" --prefix /opt/Cassetron >/dev/null
+[ -x "$scene/opt/Cassetron/Cassetron" ] || { echo "DESTDIR : programme absent"; exit 1; }
+entreeScene="$scene$XDG_DATA_HOME/applications/cassetron.desktop"
+[ -f "$entreeScene" ] || { echo "DESTDIR : pas d'entrée de menu"; exit 1; }
+grep -q '^Exec="/opt/Cassetron/Cassetron"$' "$entreeScene" || { echo "DESTDIR : Exec faux"; exit 1; }
+grep -q "^Exec=\"$dossier/Cassetron\"$" "$entree" || { echo "DESTDIR : entrée de l'utilisateur remplacée"; exit 1; }
+
+# The installed program starts and waits on its start-up screen: it has taken its lock and sits in
+# its event loop (blocked in poll). Waited for, up to 20 s on a loaded machine.
 QT_QPA_PLATFORM=offscreen "$dossier/Cassetron" &
 pid=$!
-sleep 2
+attente() {
+    [ -f "$dossier/R7Ozire.verrou" ] || return 1
+    canal=$(cat "/proc/$pid/wchan" 2>/dev/null || echo 0)
+    case "$canal" in
+    *poll*) return 0 ;;
+    0) [ "$i" -ge 10 ] ;; # the kernel hides it: alive a second after taking the lock will do
+    *) return 1 ;;
+    esac
+}
+i=0
+while ! attente && [ $i -lt 200 ] && kill -0 "$pid" 2>/dev/null; do
+    sleep 0.1
+    i=$((i + 1))
+done
 kill -0 "$pid" 2>/dev/null || { echo "le programme installé ne démarre pas"; exit 1; }
+attente || { kill "$pid"; echo "le programme installé n'attend pas sur son écran d'accueil"; exit 1; }
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 echo "installation ok"

@@ -71,7 +71,7 @@ QString dessiner(AvecBarre& Feuille, SourceDonnees& DataK7, Etiquette& lblNumK7,
     DataK7.setRecordSource(QStringLiteral("SELECT * from K7 WHERE IDK7 = ") + QString::number(NumK7));
     if (!DataK7.Refresh())
         Messages::lectureImpossible(DataK7); // an empty cassette is drawn, and nothing can be placed on it
-    const QString status = DataK7.Texte(QStringLiteral("Status"));
+    QString status = DataK7.Texte(QStringLiteral("Status"));
     Fonctions::DessineCassette(status, DataK7.Texte(QStringLiteral("Durée")), Feuille,
                                Feuille.shape(0).Left(), Feuille.shape(0).Top(), Largeur,
                                Feuille.shape(0).Height());

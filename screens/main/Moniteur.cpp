@@ -310,7 +310,7 @@ void Moniteur::construireBarreOutils() {
 }
 
 QString Moniteur::CheminAffiche(qint64 IdFilm) const {
-    const QString affiche = Catalogue::Affiches::fichier(CheminAppli, IdFilm);
+    QString affiche = Catalogue::Affiches::fichier(CheminAppli, IdFilm);
     if (QFile::exists(affiche))
         return affiche;
     return QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg"));

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <cmath>
 
 namespace Pictos {
 
@@ -28,7 +29,10 @@ void pellicule(QPainter& p, QRectF r) {
     p.setBrush(QColor(30, 30, 30));
     p.drawRect(r);
     p.setBrush(QColor(230, 230, 230));
-    for (double y = r.top() + 1.5; y < r.bottom() - 2; y += 4.5) {
+    // The sprocket holes, one every 4.5 pixels down the strip.
+    const int trous = qMax(0, int(std::ceil((r.height() - 3.5) / 4.5)));
+    for (int i = 0; i < trous; ++i) {
+        const double y = r.top() + 1.5 + 4.5 * i;
         p.drawRect(QRectF(r.left() + 1, y, 2, 2.5));
         p.drawRect(QRectF(r.right() - 3, y, 2, 2.5));
     }
