@@ -21,8 +21,9 @@ QString n(qint64 id) {
     return QString::number(id);
 }
 
-// The film on top of the title order comes first in the list and in the main window.
+// First in title order: the main window opens on it, and it heads the film list.
 const QString Ancien = QStringLiteral("Ancien");
+// The film placed through the screens.
 const QString Nouveau = QStringLiteral("Nouveau");
 
 // Cassette 1 holds films 1 and 2, whose numbers a cut to 32 bits would land on; cassette k7
