@@ -108,7 +108,7 @@ template <typename T> void fermerDesQueVisible() {
 }
 
 // A cassette of ten short films, for the deletion of a whole cassette.
-int cassetteDeDix() {
+qint64 cassetteDeDix() {
     using Catalogue::Sqlite::Requete;
     sqlite3* db = Catalogue::base();
     QStringList champs;
@@ -134,7 +134,7 @@ int cassetteDeDix() {
         place.lier(3, i + 1);
         place.executer();
     }
-    return int(idK7);
+    return idK7;
 }
 
 // Opens the film form with a new film typed in and the cassette choice on screen, as a user

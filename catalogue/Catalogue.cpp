@@ -1115,7 +1115,7 @@ Sauvetage sauverTable(sqlite3* source, sqlite3* cible, const Table& t, QString* 
     }
     const QString lecture = QStringLiteral("SELECT rowid, %1 FROM \"%2\" WHERE rowid >= ? ORDER BY rowid")
                                 .arg(lus.join(QLatin1Char(',')), t.nom);
-    constexpr qint64 limite = qint64(1) << 40;
+    constexpr qint64 plafond = std::numeric_limits<qint64>::max();
     qint64 depart = std::numeric_limits<qint64>::min();
     while (true) {
         int rc;
@@ -1133,23 +1133,28 @@ Sauvetage sauverTable(sqlite3* source, sqlite3* cible, const Table& t, QString* 
                     return s;
                 }
                 ++s.lignes;
+                if (rowid == plafond)
+                    return s; // nothing lies past the highest key
                 depart = rowid + 1;
             }
         }
         if (rc == SQLITE_DONE)
             break;
         ++s.zonesIllisibles;
-        // Leap over the damage, then come back to the first rowid that reads again.
+        // Leap over the damage, then come back to the first rowid that reads again. The keys go
+        // up to the highest a 64-bit integer holds: so do the leaps, without overflowing.
         qint64 echec = qMax<qint64>(depart, 0);
+        if (echec == plafond)
+            break;
         qint64 pas = 1;
         qint64 essai = echec + pas;
-        while (essai <= limite && !lisibleDepuis(source, lecture, essai)) {
+        while (!lisibleDepuis(source, lecture, essai)) {
+            if (essai == plafond)
+                return s;
             echec = essai;
-            pas *= 2;
+            pas = pas <= (plafond - echec) / 2 ? 2 * pas : plafond - echec;
             essai = echec + pas;
         }
-        if (essai > limite)
-            break;
         while (essai - echec > 1) {
             const qint64 milieu = echec + (essai - echec) / 2;
             if (lisibleDepuis(source, lecture, milieu))

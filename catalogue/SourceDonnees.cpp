@@ -356,7 +356,8 @@ int SourceDonnees::place(qint64 rowid) const {
             min = qMin(min, l.rowid);
             max = qMax(max, l.rowid);
         }
-        if (n > 0 && max - min < 4 * n + 1024) {
+        // Compared unsigned: keys at both ends of the range lie further apart than a qint64 holds.
+        if (n > 0 && quint64(max) - quint64(min) < quint64(4 * n + 1024)) {
             m_placesMin = min;
             m_places = QVector<int>(max - min + 1, -1);
             for (int i = 0; i < n; ++i)
@@ -370,7 +371,9 @@ int SourceDonnees::place(qint64 rowid) const {
     }
     if (m_places.isEmpty())
         return m_placesEparses.value(rowid, -1);
-    return rowid >= m_placesMin && rowid - m_placesMin < m_places.size() ? m_places[rowid - m_placesMin] : -1;
+    return rowid >= m_placesMin && quint64(rowid) - quint64(m_placesMin) < quint64(m_places.size())
+               ? m_places[rowid - m_placesMin]
+               : -1;
 }
 
 int SourceDonnees::colonne(const QString& nom) const {

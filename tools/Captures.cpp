@@ -60,14 +60,15 @@ int main(int argc, char** argv) {
     QFile::copy(QStringLiteral(CASSETRON_RESSOURCES "/NoPicture.jpg"),
                 dossier.fichier(QStringLiteral("NoPicture.jpg")));
     QDir(dossier.chemin()).mkpath(QStringLiteral("Affiche"));
-    const int k1 = dossier.ajouterCassette(QStringLiteral("03:00:00"));
-    const int k2 = dossier.ajouterCassette(QStringLiteral("04:00:00"));
-    const int f1 = dossier.placerFilm(k1, QStringLiteral("L'Été meurtrier"), QStringLiteral("02:10:00"),
-                                      QStringLiteral("Drame"), QStringLiteral("1983"));
+    const qint64 k1 = dossier.ajouterCassette(QStringLiteral("03:00:00"));
+    const qint64 k2 = dossier.ajouterCassette(QStringLiteral("04:00:00"));
+    const qint64 f1 = dossier.placerFilm(k1, QStringLiteral("L'Été meurtrier"), QStringLiteral("02:10:00"),
+                                         QStringLiteral("Drame"), QStringLiteral("1983"));
     dossier.placerFilm(k2, QStringLiteral("Alien"), QStringLiteral("01:57:00"),
                        QStringLiteral("Science Fiction"), QStringLiteral("1979"));
-    const int f3 = dossier.placerFilm(k2, QStringLiteral("La Grande Vadrouille"), QStringLiteral("01:40:00"),
-                                      QStringLiteral("Comédie"), QStringLiteral("1966"));
+    const qint64 f3 =
+        dossier.placerFilm(k2, QStringLiteral("La Grande Vadrouille"), QStringLiteral("01:40:00"),
+                           QStringLiteral("Comédie"), QStringLiteral("1966"));
     affiche(dossier.fichier(QStringLiteral("Affiche/%1.jpg").arg(f1)), QStringLiteral("L'Été meurtrier"),
             QColor(230, 120, 30), QColor(90, 20, 10));
     affiche(dossier.fichier(QStringLiteral("Affiche/%1.jpg").arg(f3)), QStringLiteral("La Grande Vadrouille"),
@@ -101,8 +102,8 @@ int main(int argc, char** argv) {
     moniteur->close();
 
     // A household's dozen films, so the list scrolls.
-    const int k3 = dossier.ajouterCassette(QStringLiteral("04:00:00"));
-    const int k4 = dossier.ajouterCassette(QStringLiteral("03:00:00"));
+    const qint64 k3 = dossier.ajouterCassette(QStringLiteral("04:00:00"));
+    const qint64 k4 = dossier.ajouterCassette(QStringLiteral("03:00:00"));
     const char* const autres[][4] = {
         {"Zorro", "01:30:00", "Aventure", "1975"},
         {"Éclipse totale", "01:45:00", "Drame", "1962"},

@@ -65,7 +65,7 @@ int hauteur(const Grille& g, int lignesVisibles) {
     return rh1 * lignesVisibles + g.RowHeight(0) + 10 + Unites::twips(2 * g.frameWidth());
 }
 
-QString dessiner(AvecBarre& Feuille, SourceDonnees& DataK7, Etiquette& lblNumK7, int NumK7,
+QString dessiner(AvecBarre& Feuille, SourceDonnees& DataK7, Etiquette& lblNumK7, qint64 NumK7,
                  const QString& Plage, int Largeur) {
     lblNumK7.setText(QString::number(NumK7));
     DataK7.setRecordSource(QStringLiteral("SELECT * from K7 WHERE IDK7 = ") + QString::number(NumK7));

@@ -25,7 +25,7 @@ int hauteur(const Grille& TableK7Libre, int lignesVisibles);
 
 // Draws cassette NumK7 with Plage in yellow; returns its layout record, empty (and said to the
 // user) when the cassette could not be read.
-QString dessiner(AvecBarre& Feuille, SourceDonnees& DataK7, Etiquette& lblNumK7, int NumK7,
+QString dessiner(AvecBarre& Feuille, SourceDonnees& DataK7, Etiquette& lblNumK7, qint64 NumK7,
                  const QString& Plage, int Largeur);
 
 } // namespace ListeK7

@@ -279,7 +279,7 @@ void AjoutFilm::BtnAjouterFilm_Click() {
                 .arg(erreur),
             Messages::Exclamation);
     if (Moniteur* m = Moniteur::instance()) {
-        m->MetAJourMoniteur(int(idFilm));
+        m->MetAJourMoniteur(idFilm);
         m->AfficheInfosK7();
         if (ListeFilm* liste = m->ListeOuverte ? ListeFilm::instance() : nullptr) {
             liste->SuiviActif = false;

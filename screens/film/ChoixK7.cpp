@@ -160,10 +160,10 @@ void ChoixK7::TableK7Libre_RowColChange() {
     shape.UnloadAuDela(0);
     lblDuree.UnloadAuDela(0);
     const Grille& g = *TableK7Libre;
-    AfficheInfosK7(int(g.TextMatrix(g.Row(), 0).toLongLong()), g.TextMatrix(g.Row(), 3));
+    AfficheInfosK7(g.TextMatrix(g.Row(), 0).toLongLong(), g.TextMatrix(g.Row(), 3));
 }
 
-void ChoixK7::AfficheInfosK7(int NumK7, const QString& Plage) {
+void ChoixK7::AfficheInfosK7(qint64 NumK7, const QString& Plage) {
     StatusK7 = ListeK7::dessiner(*this, DataK7, *lblNumK7, NumK7, Plage, LargeurBarre);
     PlageChoisie = Plage;
     FrmInfosK7->move(pixels(Marge), TableK7Libre->geometry().bottom() + 1 + pixels(150));
@@ -324,7 +324,7 @@ void ChoixK7::BtnValiderK7_Click() {
     infos->LblTempsRestant->setText(restant);
     infos->LblPositionFilm->setText(QString::number(P));
     if (moniteur) {
-        moniteur->MetAJourMoniteur(int(idFilm));
+        moniteur->MetAJourMoniteur(idFilm);
         moniteur->AfficheInfosK7();
         if (ListeFilm* liste = moniteur->ListeOuverte ? ListeFilm::instance() : nullptr) {
             liste->SuiviActif = false;

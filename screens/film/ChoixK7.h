@@ -18,7 +18,7 @@ public:
     // Shows the cassettes able to take a film of this title and length; returns when closed.
     void Ouvre(const QString& Titre, const QString& Duree, Feuille* ouvreur = nullptr);
     void InitialiseTable();
-    void AfficheInfosK7(int NumK7, const QString& Plage);
+    void AfficheInfosK7(qint64 NumK7, const QString& Plage);
 
     Etiquette* Label1;
     Etiquette* LblTitre;

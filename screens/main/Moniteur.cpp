@@ -466,13 +466,13 @@ void Moniteur::AfficheDefault() {
     chargerAffiche(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")));
 }
 
-void Moniteur::MetAJourMoniteur(int IdFilm) {
+void Moniteur::MetAJourMoniteur(qint64 IdFilm) {
     DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
     if (!DataFilm.Refresh()) {
         signalerIllisible(*this, DataFilm);
         return;
     }
-    if (!DataFilm.Chercher(QStringLiteral("IdFilm"), qlonglong(IdFilm)))
+    if (!DataFilm.Chercher(QStringLiteral("IdFilm"), IdFilm))
         DataFilm.MoveFirst(); // the film is gone: show the first title rather than nothing
     AfficheAffiche();
 }
@@ -716,7 +716,7 @@ bool Moniteur::EffaceFilm() {
                 QStringLiteral("Le film n'a pas été effacé, le catalogue est inchangé :\n%1").arg(erreur),
                 Messages::Critique);
             // The screens show what the catalogue holds again.
-            MetAJourMoniteur(int(f));
+            MetAJourMoniteur(f);
             AfficheInfosK7();
             return false;
         }

@@ -41,7 +41,7 @@ public:
     void AfficheMoniteur();
     void AfficheInfosK7();
     void AfficheDefault();
-    void MetAJourMoniteur(int IdFilm);
+    void MetAJourMoniteur(qint64 IdFilm);
     // Deletes the current film without asking; false (said to the user) when the catalogue
     // refused, and then nothing is deleted.
     bool EffaceFilm();

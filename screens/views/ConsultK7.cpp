@@ -152,10 +152,10 @@ void ConsultK7::TableK7Libre_RowColChange() {
     if (!ListeRemplie)
         return;
     const Grille& g = *TableK7Libre;
-    AfficheInfosK7(int(g.TextMatrix(g.Row(), 0).toLongLong()), g.TextMatrix(g.Row(), 3));
+    AfficheInfosK7(g.TextMatrix(g.Row(), 0).toLongLong(), g.TextMatrix(g.Row(), 3));
 }
 
-void ConsultK7::AfficheInfosK7(int NumK7, const QString& Plage) {
+void ConsultK7::AfficheInfosK7(qint64 NumK7, const QString& Plage) {
     ListeK7::dessiner(*this, DataK7, *lblNumK7, NumK7, Plage, LargeurBarre);
     FrmInfosK7->move(pixels(Marge), TableK7Libre->geometry().bottom() + 1 + pixels(150));
 }

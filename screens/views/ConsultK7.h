@@ -17,7 +17,7 @@ public:
     explicit ConsultK7(QWidget* parent = nullptr);
 
     void InitialiseTable();
-    void AfficheInfosK7(int NumK7, const QString& Plage);
+    void AfficheInfosK7(qint64 NumK7, const QString& Plage);
 
     Etiquette* Label1;
     QFrame* Picture1;

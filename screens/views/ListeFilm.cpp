@@ -179,7 +179,7 @@ void ListeFilm::Form_Unload() {
     m->ListeOuverte = false;
     if (m->FilmPresent) {
         Appli::Sablier sablier;
-        m->MetAJourMoniteur(int(TableFilm->TextMatrix(TableFilm->Row(), ColonneId).toLongLong()));
+        m->MetAJourMoniteur(TableFilm->TextMatrix(TableFilm->Row(), ColonneId).toLongLong());
         m->AfficheInfosK7();
     }
     m->BtnNextFilm->setEnabled(true);

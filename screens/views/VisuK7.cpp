@@ -273,7 +273,7 @@ bool VisuK7::EffaceK7() {
     if (m) {
         if (DataFilmK7.RecordCount() > 0) {
             const qint64 idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm")).toLongLong();
-            m->MetAJourMoniteur(int(idFilm));
+            m->MetAJourMoniteur(idFilm);
             m->AfficheInfosK7();
             if (liste && m->ListeOuverte) {
                 liste->SuiviActif = false;

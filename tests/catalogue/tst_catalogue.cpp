@@ -467,8 +467,15 @@ private slots:
     }
 
     // A page in the middle of the films, overwritten with garbage: the rows it held are lost, every
-    // other row comes back as it was, and the file is sound again.
+    // other row comes back as it was, and the file is sound again; whatever the films' numbers.
+    void reparation_data() {
+        QTest::addColumn<qint64>("premier"); // the first film's number
+        QTest::newRow("depuis 1") << Q_INT64_C(1);
+        QTest::newRow("au-delà de 2^40") << Q_INT64_C(1099511627777);
+        QTest::newRow("au-delà de 2^62") << Q_INT64_C(4611686018427387905);
+    }
     void reparation() {
+        QFETCH(qint64, premier);
         constexpr int nbFilms = 2000;
         constexpr int parCassette = 24; // ten-minute films on four-hour tapes
         constexpr int nbCassettes = (nbFilms + parCassette - 1) / parCassette;
@@ -478,13 +485,16 @@ private slots:
             // Freed space is zeroed, so the text that marks the page below is found once only.
             QVERIFY(q.exec("PRAGMA secure_delete = ON"));
             Catalogue::Transaction t;
+            if (premier > 1)
+                QVERIFY(q.exec(QStringLiteral("INSERT INTO Film (IdFilm, Titre) VALUES (%1, 'éphémère')")
+                                   .arg(premier - 1)));
             QVERIFY(q.prepare("UPDATE Film SET Description = ? WHERE IdFilm = ?"));
-            int k7 = 0;
+            qint64 k7 = 0;
             for (int i = 1; i <= nbFilms; ++i) {
                 if ((i - 1) % parCassette == 0)
                     k7 = d.ajouterCassette("04:00:00");
-                const int id = d.placerFilm(k7, QStringLiteral("Film %1").arg(i), "00:10:00");
-                QCOMPARE(id, i);
+                const qint64 id = d.placerFilm(k7, QStringLiteral("Film %1").arg(i), "00:10:00");
+                QCOMPARE(id, premier - 1 + i);
                 q.addBindValue(QStringLiteral("Résumé %1 : ").arg(i) +
                                QStringLiteral("une histoire de cassettes et de bandes. ").repeated(30));
                 q.addBindValue(id);
@@ -521,10 +531,10 @@ private slots:
         const QStringList films = surFichier(d.catalogue(), {"SELECT IdFilm || '|' || Titre FROM Film"});
         QVERIFY2(films.size() >= nbFilms - 20 && films.size() < nbFilms,
                  qPrintable(QString::number(films.size())));
-        QVERIFY(!films.contains("1000|Film 1000"));
+        QVERIFY(!films.contains(QStringLiteral("%1|Film 1000").arg(premier + 999)));
         for (const QString& f : films) {
-            const QString id = f.section(QLatin1Char('|'), 0, 0);
-            QCOMPARE(f, id + "|Film " + id);
+            const qint64 id = f.section(QLatin1Char('|'), 0, 0).toLongLong();
+            QCOMPARE(f, QStringLiteral("%1|Film %2").arg(id).arg(id - premier + 1));
         }
         // The placements of the lost films went with them, and their tape was freed.
         QCOMPARE(surFichier(d.catalogue(), {"SELECT count(*) FROM K7", "SELECT count(*) FROM FilmK7"}),
@@ -538,7 +548,7 @@ private slots:
         SourceDonnees s;
         QVERIFY(rafraichir(s, d.catalogue(), "SELECT * FROM Film"));
         QVERIFY(s.AddNew());
-        QCOMPARE(s.Fields("IdFilm").toInt(), nbFilms + 6);
+        QCOMPARE(s.Fields("IdFilm").toLongLong(), premier + nbFilms + 5);
     }
 
     void reparationImpossible_data() {

@@ -243,6 +243,7 @@ private slots:
         QTest::newRow("serrées") << QList<qint64>{3, 1, 2, 7};
         QTest::newRow("éparses") << QList<qint64>{5, 1000000000, 1, 70000};
         QTest::newRow("négative") << QList<qint64>{-4, 2, 9};
+        QTest::newRow("des deux bouts") << QList<qint64>{-4, Q_INT64_C(9223372036854775805), 2};
     }
     void signets() {
         QFETCH(QList<qint64>, cles);
@@ -266,6 +267,7 @@ private slots:
         QVERIFY(s.setBookmark(nouveau));
         QCOMPARE(s.Texte("Titre"), QStringLiteral("Nouveau"));
         QVERIFY(!s.setBookmark(nouveau + 1));
+        QVERIFY(!s.setBookmark(std::numeric_limits<qint64>::max()));
         QVERIFY(s.ReprendreAjout(nouveau));
         QVERIFY(!s.setBookmark(nouveau));
     }

@@ -131,7 +131,7 @@ inline Sql executer(const QString& sql, const QVariantList& valeurs = {}) {
 }
 
 // A cassette holding exactly this layout record, with its films and their placements.
-inline int cassette(const QString& status) {
+inline qint64 cassette(const QString& status) {
     int duree = 0, libre = 0;
     QStringList films;
     for (const QString& champ : Fonctions::Champs(status)) {
@@ -143,21 +143,21 @@ inline int cassette(const QString& status) {
         else
             libre += d;
     }
-    const int id =
+    const qint64 id =
         executer(
             QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, ?, ?)"),
             {Outils::SecondesEnHeure(duree), Outils::SecondesEnHeure(libre), films.size(), status})
             .lastInsertId()
-            .toInt();
+            .toLongLong();
     for (int p = 1; p <= films.size(); ++p) {
         const QString& f = films[p - 1];
-        const int idFilm =
+        const qint64 idFilm =
             executer(QStringLiteral(
                          "INSERT INTO Film (Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, "
                          "Description) VALUES (?, 'Néant', 'Néant', ?, '2000', 'France', 'Drame', 'Résumé')"),
                      {f.mid(12), f.mid(4, 8)})
                 .lastInsertId()
-                .toInt();
+                .toLongLong();
         executer(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"),
                  {idFilm, id, p});
     }
@@ -171,7 +171,7 @@ inline QStringList placements() {
                                     "f.IdFilm = p.IdFilm ORDER BY p.IdK7, p.Position"));
     while (q.next())
         l << QStringLiteral("%1:%2:%3")
-                 .arg(q.value(0).toInt())
+                 .arg(q.value(0).toLongLong())
                  .arg(q.value(1).toInt())
                  .arg(q.value(2).toString());
     return l;

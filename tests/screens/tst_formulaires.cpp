@@ -272,8 +272,8 @@ private slots:
         QFETCH(QString, fin);
         QFETCH(QString, annee);
         Banc b;
-        const int k7 = b.dossier.ajouterCassette(QStringLiteral("04:00:00"));
-        const int alien = b.dossier.placerFilm(k7, QStringLiteral("Alien"), QStringLiteral("01:57:00"));
+        const qint64 k7 = b.dossier.ajouterCassette(QStringLiteral("04:00:00"));
+        const qint64 alien = b.dossier.placerFilm(k7, QStringLiteral("Alien"), QStringLiteral("01:57:00"));
         b.dossier.placerFilm(k7, QStringLiteral("Brazil"), QStringLiteral("02:00:00"));
         QDir(b.dossier.chemin()).mkpath(QStringLiteral("Affiche"));
         const QByteArray ancienne = image(b.affiche(alien), Qt::red);

@@ -203,7 +203,8 @@ private slots:
         QFETCH(QString, cas);
         QFETCH(QString, raison);
         Banc banc;
-        const int id = banc.dossier.placerFilm(banc.dossier.ajouterCassette("03:00:00"), "Alien", "01:57:00");
+        const qint64 id =
+            banc.dossier.placerFilm(banc.dossier.ajouterCassette("03:00:00"), "Alien", "01:57:00");
         QVERIFY(QDir(banc.dossier.chemin()).mkdir("Affiche"));
         poster(cas, banc.affiche(id));
         const QImage placeholder = QImage(banc.placeholder()).convertToFormat(QImage::Format_RGB32);

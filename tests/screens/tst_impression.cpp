@@ -314,7 +314,7 @@ private slots:
     void listeLongue() {
         BancImpression banc;
         for (int k = 0; k < 10; ++k) {
-            const int k7 = banc.dossier.ajouterCassette(QStringLiteral("04:00:00"));
+            const qint64 k7 = banc.dossier.ajouterCassette(QStringLiteral("04:00:00"));
             for (int i = 0; i < 4; ++i)
                 banc.dossier.placerFilm(k7, QStringLiteral("Film %1-%2").arg(k).arg(i),
                                         QStringLiteral("00:30:00"));

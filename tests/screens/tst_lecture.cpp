@@ -75,8 +75,8 @@ private slots:
         QFETCH(int, geste);
         QFETCH(QString, cible);
         Banc banc;
-        const int k1 = banc.dossier.ajouterCassette("04:00:00");
-        const int k2 = banc.dossier.ajouterCassette("04:00:00");
+        const qint64 k1 = banc.dossier.ajouterCassette("04:00:00");
+        const qint64 k2 = banc.dossier.ajouterCassette("04:00:00");
         QHash<QString, int> films;
         films["Alien"] = banc.dossier.placerFilm(k1, "Alien", "01:57:00");
         films["Brazil"] = banc.dossier.placerFilm(k1, "Brazil", "00:50:00");

@@ -33,7 +33,7 @@ void films(DossierTest& d, int nombre) {
                                   "Nosferatu", "Orfeu",  "Playtime", "Quai des brumes"};
     const char* const dates[] = {"1975", "1979", "983", "2001", "2000", "1985",
                                  "2001", "1927", "922", "1959", "1967", "1938"};
-    int k7 = d.ajouterCassette(QStringLiteral("04:00:00"));
+    qint64 k7 = d.ajouterCassette(QStringLiteral("04:00:00"));
     for (int i = 0; i < nombre; ++i) {
         if (i % 4 == 0 && i > 0)
             k7 = d.ajouterCassette(QStringLiteral("04:00:00"));

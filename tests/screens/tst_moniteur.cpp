@@ -226,9 +226,9 @@ private slots:
 
     void affiches() {
         Banc banc;
-        const int k7 = banc.dossier.ajouterCassette(QStringLiteral("03:00:00"));
-        const int avec = banc.dossier.placerFilm(k7, "Avec affiche", "01:00:00");
-        const int sans = banc.dossier.placerFilm(k7, "Sans affiche", "01:00:00");
+        const qint64 k7 = banc.dossier.ajouterCassette(QStringLiteral("03:00:00"));
+        const qint64 avec = banc.dossier.placerFilm(k7, "Avec affiche", "01:00:00");
+        const qint64 sans = banc.dossier.placerFilm(k7, "Sans affiche", "01:00:00");
         QVERIFY(QDir(banc.dossier.chemin()).mkdir(QStringLiteral("Affiche")));
         QImage rouge(30, 40, QImage::Format_RGB32);
         rouge.fill(Qt::red);

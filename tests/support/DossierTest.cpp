@@ -40,15 +40,15 @@ Sql executer(const QString& sql, const QVariantList& valeurs = {}) {
 }
 } // namespace
 
-int DossierTest::ajouterCassette(const QString& duree) {
+qint64 DossierTest::ajouterCassette(const QString& duree) {
     const Sql q = executer(
         QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, 0, ?)"),
         {duree, duree, duree});
-    return q.lastInsertId().toInt();
+    return q.lastInsertId().toLongLong();
 }
 
-int DossierTest::placerFilm(int idK7, const QString& titre, const QString& duree, const QString& genre,
-                            const QString& date) {
+qint64 DossierTest::placerFilm(qint64 idK7, const QString& titre, const QString& duree, const QString& genre,
+                               const QString& date) {
     Sql k7 = executer(QStringLiteral("SELECT Status, TempsRestant, NBFilm FROM K7 WHERE IdK7 = ?"), {idK7});
     if (!k7.next())
         return 0;
@@ -64,13 +64,13 @@ int DossierTest::placerFilm(int idK7, const QString& titre, const QString& duree
     const int nb = k7.value(2).toInt() + 1;
     k7.finish();
 
-    const int id =
+    const qint64 id =
         executer(
             QStringLiteral("INSERT INTO Film (Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, "
                            "Description) VALUES (?, 'Néant', 'Néant', ?, ?, 'France', ?, 'Résumé')"),
             {titre, duree, date, genre.isEmpty() ? QStringLiteral("Drame") : genre})
             .lastInsertId()
-            .toInt();
+            .toLongLong();
     executer(QStringLiteral("UPDATE FilmK7 SET Position = Position + 1 WHERE IdK7 = ? AND Position >= ?"),
              {idK7, p});
     executer(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"), {id, idK7, p});
@@ -80,14 +80,14 @@ int DossierTest::placerFilm(int idK7, const QString& titre, const QString& duree
 }
 
 void DossierTest::remplir() {
-    const int k1 = ajouterCassette(QStringLiteral("04:00:00"));
-    const int k2 = ajouterCassette(QStringLiteral("03:00:00"));
-    const int k3 = ajouterCassette(QStringLiteral("04:00:00"));
+    const qint64 k1 = ajouterCassette(QStringLiteral("04:00:00"));
+    const qint64 k2 = ajouterCassette(QStringLiteral("03:00:00"));
+    const qint64 k3 = ajouterCassette(QStringLiteral("04:00:00"));
     ajouterCassette(QStringLiteral("04:00:00"));
-    const int k5 = ajouterCassette(QStringLiteral("03:00:00"));
+    const qint64 k5 = ajouterCassette(QStringLiteral("03:00:00"));
     // Ties on genre, duration and year, so that the second sort key shows.
     const struct {
-        int k7;
+        qint64 k7;
         const char* titre;
         const char* duree;
         const char* genre;

@@ -16,11 +16,11 @@ public:
     QString catalogue() const { return fichier(QStringLiteral("R7Ozire.mdb")); }
 
     // Test data, written straight through the shared connection.
-    int ajouterCassette(const QString& duree);
+    qint64 ajouterCassette(const QString& duree);
     // Places a film at the start of the first free stretch that holds it (best fit); returns its
     // IdFilm, 0 when no stretch fits.
-    int placerFilm(int idK7, const QString& titre, const QString& duree, const QString& genre = QString(),
-                   const QString& date = QStringLiteral("1999"));
+    qint64 placerFilm(qint64 idK7, const QString& titre, const QString& duree,
+                      const QString& genre = QString(), const QString& date = QStringLiteral("1999"));
     // The small catalogue the engine tests read. Cassettes 1-5 last 04:00:00, 03:00:00, 04:00:00,
     // 04:00:00, 03:00:00; films 1-8 are placed in this order:
     //   K7 1: Zorro, alien   K7 2: Été   K7 3: K7 10, K7 9, L'été meurtrier, Brazil   K7 4: none
