@@ -76,6 +76,10 @@ QString messageMoteur(sqlite3* db) {
             return Disque::raisonSysteme(systeme);
         if ((code & 0xff) == SQLITE_CANTOPEN)
             return QStringLiteral("le fichier ou son dossier n'accepte pas d'écriture");
+        // The engine says "full" only for ENOSPC; a file grown past what it may be, or a quota,
+        // comes as a failed write.
+        if (code == SQLITE_IOERR_WRITE || code == SQLITE_IOERR_FSYNC || code == SQLITE_IOERR_TRUNCATE)
+            return QStringLiteral("l'écriture sur le disque a échoué : le disque est plein ou défaillant");
         return QStringLiteral("erreur de lecture ou d'écriture sur le disque");
     case SQLITE_FULL:
         return QStringLiteral("le disque est plein");
@@ -1545,6 +1549,11 @@ Reparation reparer(const QString& dossier) {
                 if (marque.pas() == SQLITE_ROW && marque.entier(0) != 0)
                     ecrire(QStringLiteral("PRAGMA user_version = %1").arg(marque.entier(0)));
             }
+            // A failed write may have ended the transaction already (the engine rolls back on a
+            // full disk): committing would only report that there is nothing to commit.
+            if (raison.isEmpty() && sqlite3_get_autocommit(dst.db()))
+                raison =
+                    QStringLiteral("l'écriture sur le disque a échoué : le disque est plein ou défaillant");
             if (raison.isEmpty())
                 ecrire(QStringLiteral("COMMIT"));
             // Nothing of a failed salvage is kept; the copy is removed below.
