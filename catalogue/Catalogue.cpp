@@ -401,12 +401,15 @@ QString nomLisible(const QString& chemin) {
 }
 
 bool estFichierSqlite(const QString& chemin, QString* raison) {
-    QFile f(chemin);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *raison = f.errorString();
+    const int fd = Disque::ouvrirFichierOrdinaire(chemin);
+    if (fd < 0) {
+        *raison = Disque::raisonSysteme(errno);
         return false;
     }
-    const QByteArray entete = f.read(16);
+    QByteArray entete(16, '\0');
+    const ssize_t lu = ::read(fd, entete.data(), size_t(entete.size()));
+    ::close(fd);
+    entete.truncate(qMax<ssize_t>(lu, 0));
     if (entete.size() == 0) {
         *raison = QStringLiteral("le fichier est vide");
         return false;
@@ -994,6 +997,14 @@ bool Transaction::valider() {
     if (!Pannes::autoriser()) {
         m_erreur = Pannes::message();
         annuler();
+        return false;
+    }
+    // A failed write may have made the engine roll the whole transaction back already: the
+    // release would then only say that the savepoint is unknown.
+    if (sqlite3_get_autocommit(m_db)) {
+        m_erreur = QStringLiteral("une écriture sur le disque a échoué (disque plein ou défaillant) : la "
+                                  "commande a été annulée");
+        m_actif = false;
         return false;
     }
     if (!Sqlite::executer(m_db, QStringLiteral("RELEASE ") + m_nom, &m_erreur)) {
