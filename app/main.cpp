@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     // Before anything reads or installs the catalogue.
     const InstanceUnique instance(Appli::dossier());
     if (!instance.acquise()) {
-        Messages::MsgBox(InstanceUnique::message(), Messages::Exclamation);
+        Messages::MsgBox(instance.refus(), Messages::Exclamation);
         return 1;
     }
 

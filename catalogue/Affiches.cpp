@@ -8,11 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Catalogue::Affiches {
@@ -24,7 +24,7 @@ const QString NomJournal = QStringLiteral(".journal-affiches");
 const QString NomJournalProvisoire = NomJournal + QStringLiteral(".provisoire");
 const QString EnTete = QStringLiteral("Cassetron affiches 1");
 
-// The temporary copies, as QTemporaryFile names them from ".nouvelle-XXXXXX.jpg": no user names a
+// The temporary copies, as mkstemps names them from ".nouvelle-XXXXXX.jpg": no user names a
 // file so, and nothing else in the folder is ever removed unless a journal names it.
 bool estProvisoire(const QString& nom) {
     static const QRegularExpression modele(QStringLiteral("^\\.nouvelle-[A-Za-z0-9]{6}\\.jpg$"));
@@ -37,7 +37,7 @@ bool estAffiche(const QString& nom) {
 }
 
 QString raisonSysteme() {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return Disque::raisonSysteme(errno);
 }
 
 // A file that is already gone is not a failure.
@@ -64,8 +64,15 @@ struct Contenu {
 // A journal is put in place whole by a rename; one that does not read as such was not written by
 // Cassetron, and none of the names it holds is trusted.
 bool lire(const QString& chemin, Contenu* c) {
-    QFile f(chemin);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > (1 << 20))
+    // Only a plain file: a tube of that name would hang the start.
+    const int fd = Disque::ouvrirFichierOrdinaire(chemin);
+    QFile f;
+    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    if (f.size() > (1 << 20))
         return false;
     const QStringList lignes = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     if (lignes.size() < 4 || lignes[0] != EnTete || lignes[lignes.size() - 2] != QLatin1String("fin") ||
@@ -141,12 +148,13 @@ Copie::~Copie() {
 }
 
 bool Copie::preparer(const QString& source, const QString& dossierAffiches, QString* erreur) {
-    QFile entree(source);
-    if (!entree.open(QIODevice::ReadOnly)) {
+    const int entree = Disque::ouvrirFichierOrdinaire(source);
+    if (entree < 0) {
         *erreur = QStringLiteral("l'affiche %1 ne peut pas être lue (%2)")
-                      .arg(QDir::toNativeSeparators(source), entree.errorString());
+                      .arg(QDir::toNativeSeparators(source), raisonSysteme());
         return false;
     }
+    const auto fermerEntree = qScopeGuard([entree] { ::close(entree); });
     if (!Catalogue::Pannes::autoriser()) {
         *erreur = QStringLiteral("l'affiche n'a pas pu être copiée (%1)").arg(Catalogue::Pannes::message());
         return false;
@@ -158,30 +166,56 @@ bool Copie::preparer(const QString& source, const QString& dossierAffiches, QStr
         return false;
     }
     QDir().mkpath(dossierAffiches);
-    QTemporaryFile sortie(QDir(dossierAffiches).filePath(QStringLiteral(".nouvelle-XXXXXX.jpg")));
-    if (!sortie.open()) {
-        *erreur = QStringLiteral("le dossier des affiches %1 n'accepte pas de fichier (%2)")
-                      .arg(QDir::toNativeSeparators(dossierAffiches), sortie.errorString());
+    // Created by hand rather than through Qt: the system's reason for a refusal (a full disk, a
+    // full table of files) is what the user needs to hear.
+    QByteArray modele =
+        QFile::encodeName(QDir(dossierAffiches).filePath(QStringLiteral(".nouvelle-XXXXXX.jpg")));
+    const int sortie = ::mkstemps(modele.data(), 4);
+    if (sortie < 0) {
+        *erreur = QStringLiteral("la copie de l'affiche ne peut pas être créée dans le dossier %1 (%2)")
+                      .arg(QDir::toNativeSeparators(dossierAffiches), raisonSysteme());
         return false;
     }
-    while (!entree.atEnd()) {
-        const QByteArray bloc = entree.read(1 << 16);
-        if (bloc.isEmpty() && entree.error() != QFile::NoError)
+    const QString provisoire = QFile::decodeName(modele);
+    // A poster is an ordinary file of the folder, readable as the user's other files are.
+    ::fchmod(sortie, mode_t(Disque::modeFichierNeuf()));
+    QString raison;
+    char bloc[1 << 16];
+    while (raison.isEmpty()) {
+        const ssize_t lu = ::read(entree, bloc, sizeof bloc);
+        if (lu < 0 && errno == EINTR)
+            continue;
+        if (lu < 0) {
+            raison = QStringLiteral("l'affiche %1 ne peut pas être lue (%2)")
+                         .arg(QDir::toNativeSeparators(source), raisonSysteme());
             break;
-        if (sortie.write(bloc) != bloc.size()) {
-            *erreur = QStringLiteral("l'affiche n'a pas pu être copiée (%1)").arg(sortie.errorString());
-            return false;
+        }
+        if (lu == 0)
+            break;
+        for (ssize_t fait = 0; fait < lu;) {
+            const ssize_t n = ::write(sortie, bloc + fait, size_t(lu - fait));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                if (n == 0)
+                    errno = ENOSPC;
+                raison = QStringLiteral("l'affiche n'a pas pu être copiée (%1)").arg(raisonSysteme());
+                break;
+            }
+            fait += n;
         }
     }
     // On the disk before the commit that makes it the film's poster.
-    const bool lue = entree.error() == QFile::NoError;
-    if (!lue || !sortie.flush() || !Disque::synchroniser(sortie.fileName())) {
-        *erreur = QStringLiteral("l'affiche n'a pas pu être copiée (%1)")
-                      .arg(lue ? raisonSysteme() : entree.errorString());
+    if (raison.isEmpty() && ::fsync(sortie) != 0)
+        raison = QStringLiteral("l'affiche n'a pas pu être copiée (%1)").arg(raisonSysteme());
+    if (::close(sortie) != 0 && raison.isEmpty())
+        raison = QStringLiteral("l'affiche n'a pas pu être copiée (%1)").arg(raisonSysteme());
+    if (!raison.isEmpty()) {
+        ::unlink(modele.constData());
+        *erreur = raison;
         return false;
     }
-    sortie.setAutoRemove(false);
-    m_provisoire = sortie.fileName();
+    m_provisoire = provisoire;
     return true;
 }
 
@@ -190,7 +224,7 @@ bool Copie::installer(const QString& cible, QString* erreur) {
         return true;
     // One step: the film's older poster, if any, stays until the new one replaces it.
     if (std::rename(QFile::encodeName(m_provisoire).constData(), QFile::encodeName(cible).constData()) != 0) {
-        *erreur = QString::fromLocal8Bit(std::strerror(errno));
+        *erreur = raisonSysteme();
         return false;
     }
     m_provisoire.clear();

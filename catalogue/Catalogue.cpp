@@ -25,6 +25,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Catalogue {
@@ -52,19 +53,36 @@ QString messageMoteur(sqlite3* db) {
     // What a damaged or locked-away file makes the engine say reaches the user in French; the
     // engine's other texts are the program's own faults and stay as they are. The primary code:
     // an extended one (a write error, a full inode table...) is one case of it.
-    switch (sqlite3_errcode(db) & 0xff) {
+    const int code = sqlite3_errcode(db);
+    const int systeme = sqlite3_system_errno(db);
+    const QString reparer = QStringLiteral(" ; le menu Option, Base de donnée, Réparer la base de donnée "
+                                           "peut le remettre en état");
+    if (code == SQLITE_READONLY_DBMOVED)
+        return QStringLiteral("le fichier du catalogue a été remplacé, déplacé ou supprimé pendant que "
+                              "Cassetron l'utilisait : fermez Cassetron puis relancez-le");
+    if (code == SQLITE_IOERR_SHORT_READ)
+        return QStringLiteral("le fichier du catalogue est plus court que prévu, il a été tronqué") + reparer;
+    switch (code & 0xff) {
     case SQLITE_CORRUPT:
-        return QStringLiteral("une partie du fichier est illisible");
+        return QStringLiteral("une partie du fichier est illisible") + reparer;
     case SQLITE_NOTADB:
         return QStringLiteral("ce n'est pas un fichier de base de donnée");
     case SQLITE_READONLY:
         return QStringLiteral("le catalogue est en lecture seule : il n'accepte pas d'écriture");
     case SQLITE_IOERR:
+    case SQLITE_CANTOPEN: // on an open connection, a journal or a copy its folder refuses
+        // The system's own reason tells a full disk (or a full table of files) from the rest.
+        if (systeme == ENOSPC || systeme == EDQUOT || systeme == EFBIG)
+            return Disque::raisonSysteme(systeme);
+        if ((code & 0xff) == SQLITE_CANTOPEN)
+            return QStringLiteral("le fichier ou son dossier n'accepte pas d'écriture");
+        // The engine says "full" only for ENOSPC; a file grown past what it may be, or a quota,
+        // comes as a failed write.
+        if (code == SQLITE_IOERR_WRITE || code == SQLITE_IOERR_FSYNC || code == SQLITE_IOERR_TRUNCATE)
+            return QStringLiteral("l'écriture sur le disque a échoué : le disque est plein ou défaillant");
         return QStringLiteral("erreur de lecture ou d'écriture sur le disque");
     case SQLITE_FULL:
         return QStringLiteral("le disque est plein");
-    case SQLITE_CANTOPEN: // on an open connection, a journal or a copy its folder refuses
-        return QStringLiteral("le fichier ou son dossier n'accepte pas d'écriture");
     case SQLITE_PERM:
     case SQLITE_AUTH:
         return QStringLiteral("accès refusé");
@@ -383,12 +401,15 @@ QString nomLisible(const QString& chemin) {
 }
 
 bool estFichierSqlite(const QString& chemin, QString* raison) {
-    QFile f(chemin);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *raison = f.errorString();
+    const int fd = Disque::ouvrirFichierOrdinaire(chemin);
+    if (fd < 0) {
+        *raison = Disque::raisonSysteme(errno);
         return false;
     }
-    const QByteArray entete = f.read(16);
+    QByteArray entete(16, '\0');
+    const ssize_t lu = ::read(fd, entete.data(), size_t(entete.size()));
+    ::close(fd);
+    entete.truncate(qMax<ssize_t>(lu, 0));
     if (entete.size() == 0) {
         *raison = QStringLiteral("le fichier est vide");
         return false;
@@ -458,8 +479,24 @@ Ouverture verifierStructure(sqlite3* db, const QString& chemin) {
     return o;
 }
 
+// Where the catalogue's bytes really are: a catalogue reached through a link is replaced at its
+// target (replacing the link would leave the target behind, no longer changed), and its copies
+// are made beside that target so that the rename stays on one disk.
+QString catalogueReel(const QDir& dossier) {
+    const QString chemin = dossier.filePath(NomCatalogue);
+    const QString reel = QFileInfo(chemin).canonicalFilePath();
+    return reel.isEmpty() ? chemin : reel;
+}
+
 // Replaces cible by source in one step: at every moment one of the two whole files is in place.
+// The copy takes the catalogue's permissions: a catalogue its owner kept private stays so.
 bool remplacer(const QString& source, const QString& cible, QString* erreur) {
+    struct stat etat;
+    if (::stat(QFile::encodeName(cible).constData(), &etat) == 0 &&
+        ::chmod(QFile::encodeName(source).constData(), etat.st_mode & 07777) != 0) {
+        *erreur = Disque::raisonSysteme(errno);
+        return false;
+    }
     if (!Disque::synchroniser(source)) {
         *erreur = QStringLiteral("impossible d'écrire sur le disque la copie %1").arg(nomLisible(source));
         return false;
@@ -469,7 +506,7 @@ bool remplacer(const QString& source, const QString& cible, QString* erreur) {
         return false;
     }
     if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(cible).constData()) != 0) {
-        *erreur = QString::fromLocal8Bit(std::strerror(errno));
+        *erreur = Disque::raisonSysteme(errno);
         return false;
     }
     Disque::synchroniser(QFileInfo(cible).absolutePath());
@@ -493,7 +530,23 @@ Ouverture ouvrir(const QString& chemin) {
     fermer();
 
     Ouverture o;
-    if (!QFileInfo(absolu).isFile()) {
+    const QFileInfo fichier(absolu);
+    if (!fichier.isFile() && (fichier.exists() || fichier.isSymLink())) {
+        // Something else holds the name: say what, since "missing" would send the user looking.
+        o.etat = Etat::PasUnCatalogue;
+        const QString quoi = fichier.isDir()     ? QStringLiteral("c'est un dossier")
+                             : !fichier.exists() ? QStringLiteral("c'est un lien vers un fichier absent")
+                                                 : QStringLiteral("ce n'est pas un fichier ordinaire");
+        o.message = QStringLiteral("Le catalogue %1 ne peut pas être ouvert : %2.\n\n"
+                                   "Renommez-le ou déplacez-le, puis relancez Cassetron.")
+                        .arg(nomLisible(absolu), quoi);
+        if (QFileInfo(fichier.dir().filePath(NomCatalogueNeuf)).isFile())
+            o.message +=
+                QStringLiteral(" Le catalogue vide livré avec le programme (%1) prendra alors sa place.")
+                    .arg(NomCatalogueNeuf);
+        return o;
+    }
+    if (!fichier.isFile()) {
         o.etat = Etat::Absent;
         o.message = QStringLiteral("Le catalogue %1 est introuvable.\n\n"
                                    "Il doit se trouver dans le dossier de l'application.")
@@ -946,6 +999,14 @@ bool Transaction::valider() {
         annuler();
         return false;
     }
+    // A failed write may have made the engine roll the whole transaction back already: the
+    // release would then only say that the savepoint is unknown.
+    if (sqlite3_get_autocommit(m_db)) {
+        m_erreur = QStringLiteral("une écriture sur le disque a échoué (disque plein ou défaillant) : la "
+                                  "commande a été annulée");
+        m_actif = false;
+        return false;
+    }
     if (!Sqlite::executer(m_db, QStringLiteral("RELEASE ") + m_nom, &m_erreur)) {
         annuler();
         return false;
@@ -992,16 +1053,18 @@ const QString NomReparation = QStringLiteral("R7Ozire.reparation.mdb");
 
 void oublierCopiesInterrompues(const QString& dossier) {
     const QDir d(dossier);
-    for (const QString& copie : {NomCompact, NomReparation}) {
-        QFile::remove(d.filePath(copie));
-        QFile::remove(d.filePath(copie + QStringLiteral("-journal")));
+    for (const QDir& ici : {d, QFileInfo(catalogueReel(d)).absoluteDir()}) {
+        for (const QString& copie : {NomCompact, NomReparation}) {
+            QFile::remove(ici.filePath(copie));
+            QFile::remove(ici.filePath(copie + QStringLiteral("-journal")));
+        }
     }
 }
 
 Resultat compacter(const QString& dossier) {
     const QDir d(dossier);
-    const QString source = d.filePath(NomCatalogue);
-    const QString copie = d.filePath(NomCompact);
+    const QString source = catalogueReel(d);
+    const QString copie = QFileInfo(source).absoluteDir().filePath(NomCompact);
     Resultat r;
     if (!QFileInfo(source).isFile()) {
         r.message = QStringLiteral("Le catalogue %1 est introuvable.").arg(nomLisible(source));
@@ -1308,7 +1371,9 @@ Remise remettreEnEtat(sqlite3* db, QString* erreur) {
 
     for (auto it = cassettes.cbegin(); it != cassettes.cend(); ++it) {
         const qint64 id = it.key();
-        QString duree = Outils::SecondesEnHeure(Outils::HeureEnSecondes(it->first));
+        // No tape lasts a day or more: every length and free stretch is a clock time.
+        QString duree =
+            Outils::SecondesEnHeure(qBound(0, Outils::HeureEnSecondes(it->first), JourMoinsUneSeconde));
         QList<PlacementRepare> restants = parK7.value(id);
         QStringList champs;
         if (verifierStatus(it->second, duree).isEmpty()) {
@@ -1356,8 +1421,8 @@ Remise remettreEnEtat(sqlite3* db, QString* erreur) {
                 total += d;
                 p = restants.erase(p);
             }
-            const int cap = qMax(Outils::HeureEnSecondes(duree), total);
-            duree = Outils::SecondesEnHeure(qMin(cap, JourMoinsUneSeconde));
+            const int cap = qMin(qMax(Outils::HeureEnSecondes(duree), total), JourMoinsUneSeconde);
+            duree = Outils::SecondesEnHeure(cap);
             if (cap - total > 0 || champs.isEmpty())
                 champs << Outils::SecondesEnHeure(cap - total);
         }
@@ -1440,8 +1505,8 @@ Remise remettreEnEtat(sqlite3* db, QString* erreur) {
 
 Reparation reparer(const QString& dossier) {
     const QDir d(dossier);
-    const QString source = d.filePath(NomCatalogue);
-    const QString neuf = d.filePath(NomReparation);
+    const QString source = catalogueReel(d);
+    const QString neuf = QFileInfo(source).absoluteDir().filePath(NomReparation);
     Reparation r;
     if (!QFileInfo(source).isFile()) {
         r.message = QStringLiteral("Le catalogue %1 est introuvable.").arg(nomLisible(source));
@@ -1500,6 +1565,11 @@ Reparation reparer(const QString& dossier) {
                 if (marque.pas() == SQLITE_ROW && marque.entier(0) != 0)
                     ecrire(QStringLiteral("PRAGMA user_version = %1").arg(marque.entier(0)));
             }
+            // A failed write may have ended the transaction already (the engine rolls back on a
+            // full disk): committing would only report that there is nothing to commit.
+            if (raison.isEmpty() && sqlite3_get_autocommit(dst.db()))
+                raison =
+                    QStringLiteral("l'écriture sur le disque a échoué : le disque est plein ou défaillant");
             if (raison.isEmpty())
                 ecrire(QStringLiteral("COMMIT"));
             // Nothing of a failed salvage is kept; the copy is removed below.

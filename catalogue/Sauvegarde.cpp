@@ -47,7 +47,8 @@ Resultat sauvegarder(const QString& dossierAppli, int aGarder) {
     const QString marque = QDir(dossier).filePath(Marque);
     const QString etat = empreinte(source);
     QFile derniere(marque);
-    if (!etat.isEmpty() && derniere.open(QIODevice::ReadOnly) &&
+    // Only a plain file is read: a tube of that name would hang the start.
+    if (!etat.isEmpty() && QFileInfo(marque).isFile() && derniere.open(QIODevice::ReadOnly) &&
         QString::fromLatin1(derniere.readAll()) == etat && !copies(dossierAppli).isEmpty())
         return r; // unchanged since the last copy
     derniere.close();

@@ -1,6 +1,7 @@
 #include "screens/auxiliary/Introduction.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Disque.h"
 #include "catalogue/Sauvegarde.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
@@ -11,7 +12,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
+
+#include <cerrno>
+#include <cstdio>
 
 using Unites::police;
 
@@ -65,20 +70,25 @@ void Introduction::Installation(const QString& dossier) {
     const QString catalogue = d.filePath(Catalogue::NomCatalogue);
     if (!QFile::exists(neuf))
         return;
-    if (QFile::exists(catalogue)) {
+    const QFileInfo enPlace(catalogue);
+    if (enPlace.isFile()) {
         QFile::remove(neuf); // a failure changes nothing for the user: the catalogue stays
         Messages::MsgBox(
             QStringLiteral("Votre ancienne base de donnée a été prise en compte par l'installation"),
             Messages::Simple);
         return;
     }
-    QFile f(neuf);
-    if (!f.rename(catalogue)) {
+    // A folder or a broken link in the catalogue's place: the delivered catalogue is kept for the
+    // start after the user has moved it; opening the catalogue says what is in the way.
+    if (enPlace.exists() || enPlace.isSymLink())
+        return;
+    if (std::rename(QFile::encodeName(neuf).constData(), QFile::encodeName(catalogue).constData()) != 0) {
         Messages::MsgBox(
             QStringLiteral(
-                "Le catalogue livré avec le programme (%1) n'a pas pu devenir le catalogue %2 :\n%3"
+                "Le catalogue livré avec le programme (%1) n'a pas pu devenir le catalogue %2 : %3."
                 "\n\nVérifiez que le dossier de l'application est accessible en écriture.")
-                .arg(QDir::toNativeSeparators(neuf), Catalogue::NomCatalogue, f.errorString()),
+                .arg(QDir::toNativeSeparators(neuf), Catalogue::NomCatalogue,
+                     Catalogue::Disque::raisonSysteme(errno)),
             Messages::Critique);
     }
 }

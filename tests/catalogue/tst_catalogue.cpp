@@ -11,6 +11,8 @@
 #include <QScopeGuard>
 #include <QtTest>
 
+#include <cstdio>
+
 namespace {
 
 QByteArray octetsDe(const QString& chemin) {
@@ -22,6 +24,27 @@ void ecrire(const QString& chemin, const QByteArray& octets) {
     QFile f(chemin);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(octets) != octets.size())
         qFatal("%s: %s", qPrintable(chemin), qPrintable(f.errorString()));
+}
+
+// Repairs the folder's catalogue: it must succeed, keep every rule and every film it held.
+void verifierReparation(DossierTest& d, const QString& cas) {
+    const QStringList films = d.contenu(QStringLiteral("Film"));
+    Catalogue::fermer();
+    const Catalogue::Reparation r = Catalogue::reparer(d.chemin());
+    QVERIFY2(r.ok, qPrintable(cas + QLatin1String(" : ") + r.message));
+    QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+    QVERIFY2(d.invariants().isEmpty(), qPrintable(cas + QLatin1String(" : ") + d.invariants().join('\n')));
+    QCOMPARE(d.contenu(QStringLiteral("Film")), films);
+}
+
+// What the engine or the system says in English, which must not reach the user.
+bool anglais(const QString& texte) {
+    for (const char* mot : {"database", "malformed", "disk", "error", "readonly", "cannot", "commit",
+                            "transaction", "Unknown", "No space", "denied", "such"}) {
+        if (texte.contains(QLatin1String(mot)))
+            return true;
+    }
+    return false;
 }
 
 // Replaces bytes [debut, fin) with garbage that is the same on every run.
@@ -617,6 +640,159 @@ private slots:
         QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
         QCOMPARE(d.invariants(), QStringList());
         QCOMPARE(d.contenu(QStringLiteral("Film")).size(), films);
+    }
+
+    // What the file's condition makes the engine say reaches the user in French, with what to do.
+    void messagesDuMoteur_data() {
+        QTest::addColumn<QString>("cas");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("catalogue tronqué") << "tronqué"
+                                           << "Réparer la base de donnée";
+        QTest::newRow("catalogue remplacé pendant l'usage") << "remplacé"
+                                                            << "remplacé";
+        QTest::newRow("catalogue supprimé pendant l'usage") << "supprimé"
+                                                            << "remplacé";
+    }
+    void messagesDuMoteur() {
+        QFETCH(QString, cas);
+        QFETCH(QString, attendu);
+        DossierTest d;
+        d.remplir();
+        if (cas == "tronqué") {
+            // Cut short while open, as a copy interrupted behind the program's back leaves it.
+            Catalogue::fermer();
+            QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+            QVERIFY(QFile::resize(d.catalogue(), 4096 * 2));
+        } else if (cas == "remplacé") {
+            QVERIFY(QFile::copy(d.catalogue(), d.fichier("autre.mdb")));
+            QCOMPARE(std::rename(QFile::encodeName(d.fichier("autre.mdb")).constData(),
+                                 QFile::encodeName(d.catalogue()).constData()),
+                     0);
+        } else {
+            QVERIFY(QFile::remove(d.catalogue()));
+        }
+        Catalogue::Transaction t;
+        QString erreur = t.erreur();
+        if (t.ok()) {
+            Catalogue::Sqlite::Requete q(Catalogue::base(),
+                                         "INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (8, 4, 1)");
+            if (!q.executer())
+                erreur = q.erreur();
+            else if (!t.valider())
+                erreur = t.erreur();
+        }
+        QVERIFY2(erreur.contains(attendu), qPrintable(erreur));
+        QVERIFY2(!anglais(erreur), qPrintable(erreur));
+    }
+
+    // Whatever a damage left in the rows and the tapes' records, the repair gives back a catalogue
+    // that keeps every rule, with every film it could read.
+    void reparationRemetLesRegles_data() {
+        QTest::addColumn<QStringList>("sql");
+        QTest::newRow("cassette de plus de 24 heures")
+            << QStringList{"UPDATE K7 SET \"Durée\" = '29:00:00', TempsRestant = '29:00:00', Status = "
+                           "'29:00:00', NBFilm = 0 WHERE IdK7 = 4"};
+        QTest::newRow("cassette de plus de 24 heures avec ses films")
+            << QStringList{"UPDATE K7 SET \"Durée\" = '30:00:00', TempsRestant = '26:30:00', Status = "
+                           "replace(Status, '00:33:00', '27:03:00') WHERE IdK7 = 1"};
+    }
+    void reparationRemetLesRegles() {
+        QFETCH(QStringList, sql);
+        DossierTest d;
+        d.remplir();
+        for (const QString& s : sql)
+            QVERIFY(Catalogue::Sqlite::executer(Catalogue::base(), s));
+        verifierReparation(d, QStringLiteral("cas écrit"));
+    }
+
+    void reparationAleatoire() {
+        // Each repair writes its catalogue to the disk for good; in memory, hundreds take seconds.
+        const QByteArray tmp = qgetenv("TMPDIR");
+        if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+            qputenv("TMPDIR", "/dev/shm");
+        const auto retablir = qScopeGuard([&] {
+            if (tmp.isNull())
+                qunsetenv("TMPDIR");
+            else
+                qputenv("TMPDIR", tmp);
+        });
+        for (quint32 graine = 1; graine <= 200; ++graine) {
+            DossierTest d;
+            d.remplir();
+            QRandomGenerator alea(graine);
+            const auto heure = [&] {
+                // Mostly clock times, some past a day, some not times at all.
+                switch (alea.bounded(6)) {
+                case 0:
+                    return QStringLiteral("%1:00:00").arg(24 + alea.bounded(20));
+                case 1:
+                    return QStringList{"", "abc", "1:5", "-01:00:00", "99:99:99"}[alea.bounded(5)];
+                default:
+                    return QStringLiteral("%1:%2:00")
+                        .arg(alea.bounded(6), 2, 10, QLatin1Char('0'))
+                        .arg(alea.bounded(60), 2, 10, QLatin1Char('0'));
+                }
+            };
+            const int degats = 1 + alea.bounded(4);
+            for (int i = 0; i < degats; ++i) {
+                const int k7 = 1 + alea.bounded(6); // 6: a cassette that does not exist
+                const int film = 1 + alea.bounded(9);
+                QString sql;
+                switch (alea.bounded(9)) {
+                case 0:
+                    sql =
+                        QStringLiteral("UPDATE K7 SET \"Durée\" = '%1' WHERE IdK7 = %2").arg(heure()).arg(k7);
+                    break;
+                case 1:
+                    sql = QStringLiteral("UPDATE K7 SET TempsRestant = '%1', NBFilm = %2 WHERE IdK7 = %3")
+                              .arg(heure())
+                              .arg(alea.bounded(5) - 1)
+                              .arg(k7);
+                    break;
+                case 2: { // a field of the tape changed, dropped or doubled
+                    const QString champ =
+                        QStringList{"FILM01:00:00ZORRO", "'||'x'||'", heure(), ""}[alea.bounded(4)];
+                    sql =
+                        QStringList{
+                            "UPDATE K7 SET Status = Status || '/%1' WHERE IdK7 = %2",
+                            "UPDATE K7 SET Status = '%1' || '/' || Status WHERE IdK7 = %2",
+                            "UPDATE K7 SET Status = '%1' WHERE IdK7 = %2",
+                            "UPDATE K7 SET Status = substr(Status, 1 + instr(Status, '/')) || '%1' WHERE "
+                            "IdK7 = %2",
+                        }[alea.bounded(4)]
+                            .arg(champ)
+                            .arg(k7);
+                    break;
+                }
+                case 3:
+                    sql = QStringLiteral("DELETE FROM FilmK7 WHERE IdFilm = %1").arg(film);
+                    break;
+                case 4:
+                    sql = QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (%1, %2, %3)")
+                              .arg(film)
+                              .arg(k7)
+                              .arg(alea.bounded(5));
+                    break;
+                case 5:
+                    sql = QStringLiteral("UPDATE FilmK7 SET Position = %1 WHERE IdFilm = %2")
+                              .arg(alea.bounded(6) - 1)
+                              .arg(film);
+                    break;
+                case 6:
+                    sql = QStringLiteral("UPDATE FilmK7 SET IdK7 = %1 WHERE IdFilm = %2").arg(k7).arg(film);
+                    break;
+                case 7:
+                    sql = QStringLiteral("DELETE FROM K7 WHERE IdK7 = %1").arg(k7);
+                    break;
+                default:
+                    sql = QStringLiteral("DELETE FROM Film WHERE IdFilm = %1").arg(film);
+                }
+                QVERIFY2(Catalogue::Sqlite::executer(Catalogue::base(), sql), qPrintable(sql));
+            }
+            verifierReparation(d, QStringLiteral("graine %1").arg(graine));
+            if (QTest::currentTestFailed())
+                return;
+        }
     }
 };
 

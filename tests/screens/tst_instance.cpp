@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
 #include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -45,6 +47,7 @@ private slots:
         QVERIFY(QFile::exists(d.filePath(InstanceUnique::nomFichier())));
         const InstanceUnique seconde(d.path());
         QVERIFY(!seconde.acquise());
+        QCOMPARE(seconde.refus(), InstanceUnique::message());
         QVERIFY(InstanceUnique::message().startsWith(QStringLiteral("Cassetron est déjà ouvert")));
     }
 
@@ -71,6 +74,68 @@ private slots:
             Detenteur suivant(d.path());
             QCOMPARE(suivant.reponse(), QByteArray("refuse"));
         }
+    }
+
+    // A lock nobody live holds never bars the folder: empty, garbage, written on another machine
+    // (a catalogue on a USB stick after a crash), naming another program, or not a file at all.
+    void verrouOrphelin_data() {
+        QTest::addColumn<QString>("cas");
+        QTest::newRow("vide") << "vide";
+        QTest::newRow("illisible") << "illisible";
+        QTest::newRow("autre machine") << "autre machine";
+        QTest::newRow("autre programme vivant") << "autre programme";
+        QTest::newRow("tube nommé") << "tube";
+        QTest::newRow("lien cassé") << "lien";
+    }
+
+    void verrouOrphelin() {
+        QFETCH(QString, cas);
+        QTemporaryDir d;
+        const QString verrou = d.filePath(InstanceUnique::nomFichier());
+        QProcess autre;
+        QByteArray contenu;
+        if (cas == "illisible")
+            contenu = QByteArray("\xff\xfe garbage\n\0\x01", 16);
+        else if (cas == "autre machine")
+            contenu = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                      QCoreApplication::applicationName().toUtf8() + "\nune-autre-machine\n";
+        else if (cas == "autre programme") {
+            autre.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+            QVERIFY(autre.waitForStarted());
+            contenu = QByteArray::number(autre.processId()) + '\n' +
+                      QCoreApplication::applicationName().toUtf8() + '\n' +
+                      QSysInfo::machineHostName().toUtf8() + '\n';
+        }
+        if (cas == "tube")
+            QCOMPARE(::mkfifo(QFile::encodeName(verrou).constData(), 0644), 0);
+        else if (cas == "lien")
+            QVERIFY(QFile::link(d.filePath(QStringLiteral("absent")), verrou));
+        else {
+            QFile f(verrou);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(contenu);
+        }
+        {
+            const InstanceUnique instance(d.path());
+            QVERIFY(instance.acquise());
+            // Now really held: a second program is refused.
+            Detenteur second(d.path());
+            QCOMPARE(second.reponse(), QByteArray("refuse"));
+        }
+        autre.kill();
+        autre.waitForFinished();
+    }
+
+    // A folder in the lock's place cannot be taken over: the user is told which one it is.
+    void dossierALaPlaceDuVerrou() {
+        QTemporaryDir d;
+        QVERIFY(QDir(d.path()).mkdir(InstanceUnique::nomFichier()));
+        const InstanceUnique instance(d.path());
+        QVERIFY(!instance.acquise());
+        QVERIFY2(
+            instance.refus().contains(QDir::toNativeSeparators(d.filePath(InstanceUnique::nomFichier()))),
+            qPrintable(instance.refus()));
+        QVERIFY(instance.refus().contains(QStringLiteral("dossier")));
     }
 
     // Where no lock can be written, the program still starts (and says elsewhere why nothing can be

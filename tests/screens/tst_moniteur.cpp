@@ -145,6 +145,44 @@ private slots:
         }
     }
 
+    // Something other than a file under the catalogue's name: one French message says what, and
+    // the delivered catalogue stays for the start after the user has moved it away.
+    void installationSurCatalogueInutilisable_data() {
+        QTest::addColumn<QString>("cas");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("dossier") << "dossier"
+                                 << "c'est un dossier";
+        QTest::newRow("lien cassé") << "lien"
+                                    << "lien vers un fichier absent";
+    }
+
+    void installationSurCatalogueInutilisable() {
+        QFETCH(QString, cas);
+        QFETCH(QString, attendu);
+        Banc banc;
+        const QString neuf = banc.dossier.fichier(Catalogue::NomCatalogueNeuf);
+        Catalogue::fermer();
+        QVERIFY(QFile::rename(banc.dossier.catalogue(), neuf));
+        if (cas == "dossier")
+            QVERIFY(QDir(banc.dossier.chemin()).mkdir(Catalogue::NomCatalogue));
+        else
+            QVERIFY(QFile::link(banc.dossier.fichier("parti.mdb"), banc.dossier.catalogue()));
+        const QByteArray avantMaj = octets(neuf);
+
+        banc.repondeur.attendre();
+        QPointer<Introduction> intro = new Introduction;
+        intro->Show();
+        QTest::mouseClick(intro->BtnOK, Qt::LeftButton);
+        banc.m = Moniteur::instance();
+
+        const QStringList textes = banc.repondeur.textes();
+        QCOMPARE(textes.size(), 1);
+        QVERIFY2(textes.first().contains(attendu), qPrintable(textes.first()));
+        QVERIFY(textes.first().contains(Catalogue::NomCatalogueNeuf));
+        QVERIFY2(!textes.first().contains("Cannot"), qPrintable(textes.first()));
+        QCOMPARE(octets(neuf), avantMaj);
+    }
+
     void demarrage_data() {
         QTest::addColumn<int>("contenu"); // 0 nothing, 1 cassettes only, 2 films
         QTest::addColumn<bool>("k7Presente");

@@ -1,0 +1,222 @@
+// The files of the application folder as the system may hand them over: a tube where a small file
+// should be, a catalogue reached through a link or kept private, a disk that fills up. The start
+// never hangs, maintenance keeps what the user set up, and failures say what happened in French.
+
+#include "catalogue/Affiches.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/Sauvegarde.h"
+#include "tests/support/DossierTest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+// Files may grow to so many bytes while it lives, as on a disk that fills up.
+class DisquePlein {
+public:
+    explicit DisquePlein(rlim_t octets) {
+        getrlimit(RLIMIT_FSIZE, &m_avant);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limite = m_avant;
+        limite.rlim_cur = octets;
+        setrlimit(RLIMIT_FSIZE, &limite);
+    }
+    ~DisquePlein() {
+        setrlimit(RLIMIT_FSIZE, &m_avant);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    DisquePlein(const DisquePlein&) = delete;
+    DisquePlein& operator=(const DisquePlein&) = delete;
+
+private:
+    rlimit m_avant{};
+    void (*m_signal)(int) = nullptr;
+};
+
+// What the engine or the system says in English, which must not reach the user.
+bool anglais(const QString& texte) {
+    for (const char* mot : {"database", "disk", "error", "cannot", "commit", "transaction", "Unknown",
+                            "No space", "denied", "such", "large"}) {
+        if (texte.contains(QLatin1String(mot)))
+            return true;
+    }
+    return false;
+}
+
+mode_t mode(const QString& chemin) {
+    struct stat etat {};
+    ::stat(QFile::encodeName(chemin).constData(), &etat);
+    return etat.st_mode & 07777;
+}
+
+QByteArray octets(const QString& chemin) {
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool ecrire(const QString& chemin, const QByteArray& b) {
+    QFile f(chemin);
+    return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
+}
+
+} // namespace
+
+class TestFichiers : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A tube in place of a small file read at start is passed over, not waited on.
+    void tubesAuDemarrage_data() {
+        QTest::addColumn<QString>("fichier");
+        QTest::newRow("journal des affiches") << "Affiche/.journal-affiches";
+        QTest::newRow("marque de la dernière copie") << "Sauvegardes/derniere-copie.txt";
+    }
+    void tubesAuDemarrage() {
+        QFETCH(QString, fichier);
+        DossierTest d;
+        d.remplir();
+        QVERIFY(QDir(d.chemin()).mkpath(QFileInfo(d.fichier(fichier)).path()));
+        QCOMPARE(::mkfifo(QFile::encodeName(d.fichier(fichier)).constData(), 0644), 0);
+        // Each would block forever on opening the tube for reading.
+        const Catalogue::Affiches::Reprise reprise = Catalogue::Affiches::reprendre(d.chemin());
+        QVERIFY2(reprise.erreur.isEmpty(), qPrintable(reprise.erreur));
+        const Sauvegarde::Resultat copie = Sauvegarde::sauvegarder(d.chemin());
+        QVERIFY2(copie.erreur.isEmpty(), qPrintable(copie.erreur));
+        QVERIFY(copie.faite);
+    }
+
+    // Compaction and repair replace the catalogue by a new file: the user's link still leads to
+    // it, and its permissions stay as the user set them.
+    void remplacementDuCatalogue_data() {
+        QTest::addColumn<bool>("reparer");
+        QTest::addColumn<bool>("lien");
+        QTest::addColumn<int>("droits");
+        QTest::newRow("compactage, catalogue privé") << false << false << 0600;
+        QTest::newRow("réparation, catalogue privé") << true << false << 0600;
+        QTest::newRow("compactage par un lien") << false << true << 0640;
+        QTest::newRow("réparation par un lien") << true << true << 0640;
+    }
+    void remplacementDuCatalogue() {
+        QFETCH(bool, reparer);
+        QFETCH(bool, lien);
+        QFETCH(int, droits);
+        DossierTest d;
+        d.remplir();
+        Catalogue::fermer();
+        QTemporaryDir ailleurs;
+        const QString cible = lien ? ailleurs.filePath(QStringLiteral("cassettes.mdb")) : d.catalogue();
+        if (lien) {
+            QVERIFY(QFile::rename(d.catalogue(), cible));
+            QVERIFY(QFile::link(cible, d.catalogue()));
+        }
+        QCOMPARE(::chmod(QFile::encodeName(cible).constData(), mode_t(droits)), 0);
+        const Catalogue::Resultat r =
+            reparer ? Catalogue::Resultat(Catalogue::reparer(d.chemin())) : Catalogue::compacter(d.chemin());
+        QVERIFY2(r.ok, qPrintable(r.message));
+        QCOMPARE(QFileInfo(d.catalogue()).isSymLink(), lien);
+        QCOMPARE(int(mode(cible)), droits);
+        // The link's target is the catalogue that was worked on.
+        QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
+        QCOMPARE(d.contenu(QStringLiteral("Film")).size(), 8);
+        QVERIFY(Catalogue::verifierIntegrite(cible).isEmpty());
+        QCOMPARE(QDir(ailleurs.path()).entryList(QDir::Files | QDir::Hidden).size(), lien ? 1 : 0);
+    }
+
+    // A poster is an ordinary file of the folder (0666 less the umask), and a disk that fills up
+    // during its copy says so, rather than blaming the source or telling nothing.
+    void copieDAffiche_data() {
+        QTest::addColumn<bool>("plein");
+        QTest::newRow("disque libre") << false;
+        QTest::newRow("disque plein") << true;
+    }
+    void copieDAffiche() {
+        QFETCH(bool, plein);
+        QTemporaryDir d;
+        const QString source = d.filePath(QStringLiteral("source.jpg"));
+        QVERIFY(ecrire(source, QByteArray(200000, 'j')));
+        const QString affiches = d.filePath(QStringLiteral("Affiche"));
+        Catalogue::Affiches::Copie copie;
+        QString erreur;
+        bool ok;
+        {
+            DisquePlein disque(plein ? 50000 : RLIM_INFINITY);
+            ok = copie.preparer(source, affiches, &erreur);
+        }
+        QCOMPARE(ok, !plein);
+        if (plein) {
+            QVERIFY2(erreur.contains(QStringLiteral("plein")), qPrintable(erreur));
+            QVERIFY2(!anglais(erreur), qPrintable(erreur));
+            QCOMPARE(QDir(affiches).entryList(QDir::Files | QDir::Hidden), QStringList());
+            return;
+        }
+        const mode_t masque = ::umask(0);
+        ::umask(masque);
+        QCOMPARE(int(mode(copie.provisoire())), int(0666 & ~masque));
+        QCOMPARE(octets(copie.provisoire()), octets(source));
+    }
+
+    // A full disk during a repair or a compaction is what the user hears of.
+    void maintenanceSurDisquePlein_data() {
+        QTest::addColumn<bool>("reparer");
+        QTest::newRow("compactage") << false;
+        QTest::newRow("réparation") << true;
+    }
+    void maintenanceSurDisquePlein() {
+        QFETCH(bool, reparer);
+        DossierTest d;
+        d.remplir();
+        Catalogue::Transaction t;
+        for (int i = 0; i < 200; ++i)
+            d.placerFilm(d.ajouterCassette(QStringLiteral("04:00:00")), QStringLiteral("Film %1").arg(i),
+                         QStringLiteral("01:00:00"));
+        QVERIFY(t.valider());
+        Catalogue::fermer();
+        const QByteArray avant = octets(d.catalogue());
+        Catalogue::Resultat r;
+        {
+            DisquePlein disque(rlim_t(avant.size() / 2));
+            r = reparer ? Catalogue::Resultat(Catalogue::reparer(d.chemin()))
+                        : Catalogue::compacter(d.chemin());
+        }
+        QVERIFY(!r.ok);
+        QVERIFY2(r.message.contains(QStringLiteral("plein")), qPrintable(r.message));
+        QVERIFY2(!anglais(r.message), qPrintable(r.message));
+        QCOMPARE(octets(d.catalogue()), avant);
+    }
+
+    // Something else under the catalogue's name is said for what it is, not as a missing file.
+    void catalogueQuiNEstPasUnFichier_data() {
+        QTest::addColumn<QString>("cas");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("dossier") << "dossier"
+                                 << "c'est un dossier";
+        QTest::newRow("lien cassé") << "lien"
+                                    << "lien vers un fichier absent";
+    }
+    void catalogueQuiNEstPasUnFichier() {
+        QFETCH(QString, cas);
+        QFETCH(QString, attendu);
+        DossierTest d;
+        Catalogue::fermer();
+        QVERIFY(QFile::remove(d.catalogue()));
+        if (cas == "dossier")
+            QVERIFY(QDir(d.chemin()).mkdir(Catalogue::NomCatalogue));
+        else
+            QVERIFY(QFile::link(d.fichier(QStringLiteral("parti.mdb")), d.catalogue()));
+        const Catalogue::Ouverture o = Catalogue::ouvrir(d.catalogue());
+        QVERIFY(!o.ok());
+        QVERIFY2(o.message.contains(attendu), qPrintable(o.message));
+        QVERIFY(o.message.contains(QDir::toNativeSeparators(d.catalogue())));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFichiers)
+
+#include "tst_fichiers.moc"
