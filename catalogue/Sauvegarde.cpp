@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Sauvegarde {
 
@@ -61,19 +63,13 @@ private:
     qint64 m_taille = 0;
 };
 
+// Read by blocks into one buffer: mapping a large file costs a page fault per page.
 QString empreinte(const QString& fichier) {
     QFile f(fichier);
     if (!f.open(QIODevice::ReadOnly))
         return {};
     Empreinte e;
-    const qint64 taille = f.size();
-    if (uchar* p = taille > 0 ? f.map(0, taille) : nullptr) {
-        e.ajouter(p, taille);
-        f.unmap(p);
-        return e.texte();
-    }
-    // Read by blocks of a multiple of 32 bytes, so that the digest is the same as when mapped.
-    QByteArray bloc(1 << 20, Qt::Uninitialized);
+    QByteArray bloc(1 << 18, Qt::Uninitialized);
     qint64 n;
     while ((n = f.read(bloc.data(), bloc.size())) > 0)
         e.ajouter(reinterpret_cast<const uchar*>(bloc.constData()), n);
@@ -102,62 +98,67 @@ QString nouveauNom(const QDir& dossier) {
     return dossier.filePath(nom);
 }
 
-// Writes the whole content of the open database `source` into a new file `cible`, on the disk
-// when done. The engine copies its pages in one read transaction: a consistent state.
-bool copierBase(sqlite3* source, const QString& cible, QString* raison) {
+// Copies a file's bytes into a new file `cible`, on the disk when done; the kernel moves them.
+bool copierOctets(const QString& source, const QString& cible, QString* raison) {
     QFile::remove(cible);
-    QFile::remove(cible + QStringLiteral("-journal"));
-    {
-        Connexion c(cible, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        if (!c.ouverte()) {
-            *raison = c.erreur();
-            return false;
+    const int de = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    const int vers =
+        de < 0 ? -1
+               : ::open(QFile::encodeName(cible).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int erreur = de < 0 || vers < 0 ? errno : 0;
+    bool noyau = true;
+    QByteArray bloc;
+    while (!erreur) {
+        ssize_t n = noyau ? ::copy_file_range(de, nullptr, vers, nullptr, 1 << 30, 0) : -1;
+        if (n < 0 && noyau && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+            noyau = false; // another file system, or an older kernel: by hand
+            bloc.resize(1 << 18);
+            continue;
         }
-        // A new file that is only kept once whole needs no journal of its own.
-        Catalogue::Sqlite::executer(c.db(), QStringLiteral("PRAGMA journal_mode = OFF"));
-        sqlite3_backup* b = sqlite3_backup_init(c.db(), "main", source, "main");
-        if (!b) {
-            *raison = c.erreur();
-        } else {
-            const int rc = sqlite3_backup_step(b, -1);
-            sqlite3_backup_finish(b);
-            if (rc != SQLITE_DONE)
-                *raison = rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? QStringLiteral("le catalogue est occupé")
-                                                                   : QString::fromUtf8(sqlite3_errstr(rc));
-            else if (sqlite3_errcode(c.db()) != SQLITE_OK && sqlite3_errcode(c.db()) != SQLITE_DONE)
-                *raison = c.erreur();
+        if (!noyau) {
+            n = ::read(de, bloc.data(), size_t(bloc.size()));
+            for (ssize_t fait = 0, e = 0; n > 0 && fait < n; fait += e) {
+                e = ::write(vers, bloc.constData() + fait, size_t(n - fait));
+                if (e <= 0) {
+                    n = -1;
+                    break;
+                }
+            }
         }
+        if (n < 0 && errno != EINTR)
+            erreur = errno ? errno : EIO;
+        if (n == 0)
+            break;
     }
-    if (raison->isEmpty() && !Catalogue::Disque::synchroniser(cible))
-        *raison = QStringLiteral("la copie %1 ne peut pas être écrite sur le disque").arg(lisible(cible));
-    if (!raison->isEmpty()) {
+    if (!erreur && ::fsync(vers) != 0)
+        erreur = errno;
+    if (vers >= 0 && ::close(vers) != 0 && !erreur)
+        erreur = errno;
+    if (de >= 0)
+        ::close(de);
+    if (erreur) {
+        *raison = QString::fromLocal8Bit(std::strerror(erreur));
         QFile::remove(cible);
         return false;
     }
     return true;
 }
 
-// The bytes of a file as they are, when the engine cannot read it (a damaged catalogue).
-bool copierOctets(const QString& source, const QString& cible, QString* raison) {
-    QFile::remove(cible);
-    QFile s(source);
-    QFile c(cible);
-    bool ok = s.open(QIODevice::ReadOnly) && c.open(QIODevice::WriteOnly);
-    while (ok && !s.atEnd()) {
-        const QByteArray bloc = s.read(1 << 20);
-        ok = !bloc.isEmpty() && c.write(bloc) == bloc.size();
-    }
-    if (ok)
-        ok = c.flush();
+// A copy of the catalogue open as `db` (file `source`): its bytes, copied while a read
+// transaction keeps any writer out, so that they are one committed state.
+bool copierBase(sqlite3* db, const QString& source, const QString& cible, QString* raison) {
+    const bool transaction = sqlite3_get_autocommit(db) != 0;
+    if (transaction && !Catalogue::Sqlite::executer(db, QStringLiteral("BEGIN"), raison))
+        return false;
+    Requete lecture(db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    bool ok = lecture.pas() == SQLITE_ROW;
     if (!ok)
-        *raison = s.error() != QFile::NoError ? s.errorString() : c.errorString();
-    c.close();
-    if (ok && !Catalogue::Disque::synchroniser(cible)) {
-        *raison = QStringLiteral("la copie %1 ne peut pas être écrite sur le disque").arg(lisible(cible));
-        ok = false;
-    }
-    if (!ok)
-        QFile::remove(cible);
+        *raison = lecture.erreur();
+    else
+        ok = copierOctets(source, cible, raison);
+    lecture.reinitialiser();
+    if (transaction)
+        Catalogue::Sqlite::executer(db, QStringLiteral("COMMIT"));
     return ok;
 }
 
@@ -173,7 +174,7 @@ bool nommer(const QString& provisoire, const QString& cible, QString* raison) {
 }
 
 // A new copy in Sauvegardes from the open database; its path, empty on failure.
-QString nouvelleCopie(const QString& dossierAppli, sqlite3* source, QString* raison) {
+QString nouvelleCopie(const QString& dossierAppli, sqlite3* db, const QString& source, QString* raison) {
     const QString dossier = dossierCopies(dossierAppli);
     if (!QDir().mkpath(dossier)) {
         *raison = QStringLiteral("le dossier %1 ne peut pas être créé").arg(lisible(dossier));
@@ -181,7 +182,7 @@ QString nouvelleCopie(const QString& dossierAppli, sqlite3* source, QString* rai
     }
     const QString cible = nouveauNom(QDir(dossier));
     const QString provisoire = cible + Provisoire;
-    if (!copierBase(source, provisoire, raison) || !nommer(provisoire, cible, raison))
+    if (!copierBase(db, source, provisoire, raison) || !nommer(provisoire, cible, raison))
         return {};
     return cible;
 }
@@ -266,7 +267,7 @@ Resultat sauvegarder(const QString& dossierAppli, int aGarder) {
         const QString etat = empreinte(source);
         if (dejaGarde(dossierAppli, etat))
             return r; // unchanged since the last copy
-        const QString cible = nouvelleCopie(dossierAppli, db, &raison);
+        const QString cible = nouvelleCopie(dossierAppli, db, source, &raison);
         // A copy the marker cannot record is undone, else each start would add one more of the
         // same state.
         if (!cible.isEmpty() && !ecrireMarque(dossierAppli, etat, cible, &raison)) {
@@ -348,7 +349,7 @@ Restauration restaurer(const QString& dossierAppli, const QString& copie) {
         Connexion actuel(catalogue, SQLITE_OPEN_READWRITE);
         QString lecture;
         if (actuel.ouverte() && recuperer(actuel.db(), &lecture)) {
-            r.copieDuCourant = nouvelleCopie(dossierAppli, actuel.db(), &raison);
+            r.copieDuCourant = nouvelleCopie(dossierAppli, actuel.db(), catalogue, &raison);
         } else if (QDir().mkpath(dossierCopies(dossierAppli))) {
             const QString cible = nouveauNom(QDir(dossierCopies(dossierAppli)));
             if (copierOctets(catalogue, cible + Provisoire, &raison) &&
@@ -365,7 +366,7 @@ Restauration restaurer(const QString& dossierAppli, const QString& copie) {
     // The copy's content, beside the catalogue, on the disk.
     {
         Connexion c(copie, SQLITE_OPEN_READONLY);
-        if (!c.ouverte() || !copierBase(c.db(), prete, &raison))
+        if (!c.ouverte() || !copierBase(c.db(), copie, prete, &raison))
             return echec(QStringLiteral("La copie %1 n'a pas pu être préparée : %2.")
                              .arg(nomCopie, raison.isEmpty() ? c.erreur() : raison));
     }
