@@ -43,8 +43,8 @@ ChoixCopie::ChoixCopie(QWidget* parent) : Feuille(parent) {
         {QStringLiteral("Copie du"), QStringLiteral("Films"), QStringLiteral("Cassettes")});
     ListeCopies->header()->setSectionResizeMode(Date, QHeaderView::Stretch);
     ListeCopies->header()->setStretchLastSection(false);
-    ListeCopies->setColumnWidth(Films, pixels(1200));
-    ListeCopies->setColumnWidth(Cassettes, pixels(1200));
+    ListeCopies->setColumnWidth(Films, pixels(1300));
+    ListeCopies->setColumnWidth(Cassettes, pixels(1300));
 
     BtnRestaurer = boutonOrange(this, QStringLiteral("Restaurer"));
     BtnRestaurer->setGeometry(pixels(1260), pixels(3840), pixels(1680), pixels(480));
