@@ -225,6 +225,12 @@ bool recuperer(sqlite3* db, QString* raison) {
     return false;
 }
 
+// The engine walks every page, which a copy of the bytes does not.
+bool sain(sqlite3* db) {
+    Requete q(db, QStringLiteral("PRAGMA quick_check"));
+    return q.pas() == SQLITE_ROW && q.texte(0) == QLatin1String("ok");
+}
+
 } // namespace
 
 QStringList copies(const QString& dossierAppli) {
@@ -267,7 +273,13 @@ Resultat sauvegarder(const QString& dossierAppli, int aGarder) {
         const QString etat = empreinte(source);
         if (dejaGarde(dossierAppli, etat))
             return r; // unchanged since the last copy
-        const QString cible = nouvelleCopie(dossierAppli, db, source, &raison);
+        // A damaged catalogue is not copied: the copy would push out a good one.
+        QString cible;
+        if (!sain(db))
+            raison = QStringLiteral("une partie du catalogue est illisible, il n'a pas été copié pour ne pas "
+                                    "écarter une bonne copie");
+        else
+            cible = nouvelleCopie(dossierAppli, db, source, &raison);
         // A copy the marker cannot record is undone, else each start would add one more of the
         // same state.
         if (!cible.isEmpty() && !ecrireMarque(dossierAppli, etat, cible, &raison)) {
