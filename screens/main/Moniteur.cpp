@@ -838,10 +838,11 @@ void Moniteur::MenuRestaurerDb_Click() {
     Appli::DoEvents();
     const Sauvegarde::Restauration r = Sauvegarde::restaurer(CheminAppli, copie);
     Appli::defaut();
-    Messages::MsgBox(r.ok ? r.message
-                          : QStringLiteral("La copie de sauvegarde n'a pas pu être restaurée.\n\n") +
-                                r.message,
-                     r.ok ? Messages::Information : Messages::Critique);
+    Messages::MsgBox(
+        r.ok ? r.message + QStringLiteral("\n\nCassetron va maintenant se fermer : relancez-le pour "
+                                          "travailler sur le catalogue restauré.")
+             : QStringLiteral("La copie de sauvegarde n'a pas pu être restaurée.\n\n") + r.message,
+        r.ok ? Messages::Information : Messages::Critique);
     fermeture->Unload();
     Appli::Fin();
 }
