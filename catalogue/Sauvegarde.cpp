@@ -347,10 +347,9 @@ Restauration restaurer(const QString& dossierAppli, const QString& copie) {
         if (!o.ok())
             return echec(o.message);
         Connexion c(copie, SQLITE_OPEN_READONLY);
-        Requete q(c.db(), QStringLiteral("PRAGMA quick_check"));
-        if (q.pas() != SQLITE_ROW || q.texte(0) != QLatin1String("ok"))
-            return echec(QStringLiteral("La copie %1 est endommagée (%2).")
-                             .arg(nomCopie, q.erreur().isEmpty() ? q.texte(0) : q.erreur()));
+        if (!sain(c.db()))
+            return echec(
+                QStringLiteral("La copie %1 est endommagée : une partie en est illisible.").arg(nomCopie));
     }
 
     // The current catalogue is kept first, so that it can be restored in its turn. Opened for
