@@ -4,6 +4,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/Fonctions.h"
 #include "catalogue/Outils.h"
+#include "catalogue/Sauvegarde.h"
 #include "screens/auxiliary/About.h"
 #include "screens/auxiliary/Aide.h"
 #include "screens/auxiliary/Introduction.h"
@@ -17,6 +18,7 @@
 #include "screens/common/Unites.h"
 #include "screens/film/AjoutFilm.h"
 #include "screens/film/AjoutK7.h"
+#include "screens/main/ChoixCopie.h"
 #include "screens/main/Pictos.h"
 #include "screens/print/Impression.h"
 #include "screens/views/ConsultK7.h"
@@ -258,6 +260,8 @@ void Moniteur::construireMenus() {
         entree(MenuDb, QStringLiteral("&Compacter la base de donnée"), QStringLiteral("MenuCompactDB"));
     MenuRepairDb =
         entree(MenuDb, QStringLiteral("&Réparer la base de donnée"), QStringLiteral("MenuRepairDb"));
+    MenuRestaurerDb = entree(MenuDb, QStringLiteral("R&estaurer une copie de sauvegarde…"),
+                             QStringLiteral("MenuRestaurerDb"));
 
     MenuAide = BarreMenus->addMenu(QStringLiteral("&?"));
     MenuAideEnLigne = entree(MenuAide, QStringLiteral("&Aide sur les principales fonctionnalités"),
@@ -275,6 +279,7 @@ void Moniteur::construireMenus() {
     connect(MenuImprime, &QAction::triggered, this, &Moniteur::MenuImprime_Click);
     connect(MenuCompactDB, &QAction::triggered, this, &Moniteur::MenuCompactDB_Click);
     connect(MenuRepairDb, &QAction::triggered, this, &Moniteur::MenuRepairDb_Click);
+    connect(MenuRestaurerDb, &QAction::triggered, this, &Moniteur::MenuRestaurerDb_Click);
     connect(MenuAideEnLigne, &QAction::triggered, this, &Moniteur::MenuAideEnLigne_Click);
     connect(MenuAPropos, &QAction::triggered, this, &Moniteur::MenuAPropos_Click);
 }
@@ -813,6 +818,31 @@ void Moniteur::MenuRepairDb_Click() {
                              VerifierFichier + QStringLiteral("\n\n") + compactage.message +
                              QStringLiteral("\n\n") + reparation.message,
                          Messages::Critique);
+    fermeture->Unload();
+    Appli::Fin();
+}
+
+// The catalogue is replaced while closed, so the program ends afterwards, as after compaction.
+void Moniteur::MenuRestaurerDb_Click() {
+    const QString copie = ChoixCopie::choisir(this, CheminAppli);
+    if (copie.isEmpty())
+        return;
+    auto* fermeture = ouvrirFermeture();
+    fermeture->setWindowTitle(QStringLiteral("Restauration d'une copie de sauvegarde"));
+    Appli::sablier();
+    Appli::DoEvents();
+    for (SourceDonnees* s : {&DataFilm, &DataK7, &DataFilmK7})
+        s->CloseDatabase();
+    fermeture->LblFermeture->setText(
+        QStringLiteral("Restauration de la copie de sauvegarde et fermeture de l'application"));
+    Appli::DoEvents();
+    const Sauvegarde::Restauration r = Sauvegarde::restaurer(CheminAppli, copie);
+    Appli::defaut();
+    Messages::MsgBox(
+        r.ok ? r.message + QStringLiteral("\n\nCassetron va maintenant se fermer : relancez-le pour "
+                                          "travailler sur le catalogue restauré.")
+             : QStringLiteral("La copie de sauvegarde n'a pas pu être restaurée.\n\n") + r.message,
+        r.ok ? Messages::Information : Messages::Critique);
     fermeture->Unload();
     Appli::Fin();
 }

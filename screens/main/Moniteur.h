@@ -103,6 +103,7 @@ public:
     QAction* MenuEffacerCassette;
     QAction* MenuCompactDB;
     QAction* MenuRepairDb;
+    QAction* MenuRestaurerDb;
     QAction* MenuAideEnLigne;
     QAction* MenuAPropos;
 
@@ -121,6 +122,7 @@ public slots:
     void MenuImprime_Click();
     void MenuCompactDB_Click();
     void MenuRepairDb_Click();
+    void MenuRestaurerDb_Click();
     void MenuAideEnLigne_Click();
     void MenuAPropos_Click();
 

@@ -2,11 +2,14 @@
 // afterwards, what the user is told, and the end of the program. Each case starts a main window
 // of its own: a maintenance command closes the catalogue and ends the program.
 
+#include "catalogue/Sauvegarde.h"
 #include "screens/auxiliary/Introduction.h"
+#include "screens/main/ChoixCopie.h"
 #include "tests/screens/BancEcrans.h"
 
 #include <QAction>
 #include <QTimer>
+#include <QTreeWidget>
 #include <memory>
 
 using namespace banc;
@@ -221,6 +224,75 @@ private slots:
             QCOMPARE(banc.dossier.contenu(QStringLiteral("FilmK7")), QStringList());
             QCOMPARE(banc.dossier.contenu(QStringLiteral("K7")).size(), 5);
         }
+    }
+
+    // Restoring from the menu: the list shows every copy, an unreadable one that cannot be
+    // chosen; confirmed, the chosen copy takes the catalogue's place, the former one joins the
+    // copies, the user is told and the program ends. Declined, nothing changes.
+    void restauration_data() {
+        QTest::addColumn<bool>("confirmee");
+        QTest::newRow("refusée") << false;
+        QTest::newRow("confirmée") << true;
+    }
+    void restauration() {
+        QFETCH(bool, confirmee);
+        // An earlier case ended the program: a fresh event loop lets forms wait for the user again.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        Banc banc;
+        banc.dossier.remplir();
+        const QStringList copiees = lignes(banc.dossier);
+        const QString copie = Sauvegarde::sauvegarder(banc.dossier.chemin()).fichier;
+        const QString abimee = QFileInfo(copie).dir().filePath(QStringLiteral("R7Ozire-abimee.mdb"));
+        QFile f(abimee);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("illisible") > 0);
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        f.close();
+        executer(QStringLiteral("DELETE FROM FilmK7"));
+        executer(QStringLiteral("DELETE FROM Film"));
+        const QStringList avant = lignes(banc.dossier);
+        Moniteur& m = banc.demarrer();
+
+        QStringList montrees;
+        QString confirmation;
+        puis([&] {
+            ChoixCopie* c = ChoixCopie::instance();
+            QVERIFY(c);
+            for (int i = 0; i < c->ListeCopies->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem* l = c->ListeCopies->topLevelItem(i);
+                montrees
+                    << QStringLiteral("%1|%2|%3").arg(l->isDisabled() ? "-" : "+", l->text(1), l->text(2));
+            }
+            QCOMPARE(c->ListeCopies->currentItem(), c->ListeCopies->topLevelItem(1));
+            banc.repondeur.attendre(confirmee ? Messages::Oui : Messages::Non);
+            if (confirmee)
+                banc.repondeur.attendre();
+            QTest::mouseClick(c->BtnRestaurer, Qt::LeftButton);
+            confirmation = banc.repondeur.dernier();
+            if (!confirmee)
+                QTest::mouseClick(c->BtnAnnuler, Qt::LeftButton);
+        });
+        m.MenuRestaurerDb->trigger();
+
+        QCOMPARE(montrees, (QStringList{"-|illisible|", "+|8|5"}));
+        QVERIFY2(confirmation.contains(QStringLiteral("(8 films, 5 cassettes)")) &&
+                     confirmation.contains(QStringLiteral("Cassetron se fermera ensuite")),
+                 qPrintable(confirmation));
+        if (!confirmee) {
+            QVERIFY(m.isVisible() && m.isEnabled());
+            QCOMPARE(Sauvegarde::copies(banc.dossier.chemin()).size(), 2);
+            QCOMPARE(lignes(banc.dossier), avant);
+            return;
+        }
+        verifierFin();
+        QCOMPARE(banc.repondeur.messages().last().second, int(Messages::Information));
+        QCOMPARE(fichiers(banc.dossier),
+                 (QStringList{"Affiche", "NoPicture.jpg", "R7Ozire.mdb", "Sauvegardes"}));
+        QCOMPARE(relire(banc.dossier), copiees);
+        const QString gardee = Sauvegarde::copies(banc.dossier.chemin()).last();
+        QVERIFY(banc.repondeur.dernier().contains(QFileInfo(gardee).fileName()));
+        QVERIFY(Catalogue::ouvrir(gardee).ok());
+        QCOMPARE(lignes(banc.dossier), avant);
     }
 };
 

@@ -6,6 +6,8 @@
 #include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Invariants.h"
+#include "catalogue/Sauvegarde.h"
+#include "catalogue/Sqlite.h"
 #include "tests/support/Sql.h"
 
 #include <QCryptographicHash>
@@ -44,6 +46,7 @@ inline const QStringList& fichiersDuBanc() {
 inline Constat constater(const QString& dossier) {
     Constat c;
     Catalogue::oublierCopiesInterrompues(dossier);
+    Sauvegarde::oublierCopiesInterrompues(dossier);
     const Catalogue::Ouverture o = Catalogue::ouvrir(QDir(dossier).filePath(Catalogue::NomCatalogue));
     if (!o.ok()) {
         c.problemes << QStringLiteral("ouverture : ") + o.message;
@@ -91,9 +94,48 @@ inline Constat constater(const QString& dossier) {
         c.problemes << QStringLiteral("journal du moteur encore chaud");
     const auto tout = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
     for (const QString& nom : d.entryList(tout, QDir::Name)) {
-        if (!fichiersDuBanc().contains(nom) && nom != QLatin1String("Affiche") && nom != journalMoteur)
+        if (!fichiersDuBanc().contains(nom) && nom != QLatin1String("Affiche") && nom != journalMoteur &&
+            nom != Sauvegarde::NomDossier)
             c.etat << QStringLiteral("dossier:") + nom;
     }
+    // The copies, each a whole catalogue, told by the rows they hold (their names and times differ
+    // from run to run); a state already kept adds nothing. Nothing else but the marker may stay.
+    QStringList copies;
+    const QDir sauvegardes(d.filePath(Sauvegarde::NomDossier));
+    for (const QString& nom : sauvegardes.entryList(tout, QDir::Name)) {
+        if (nom == QLatin1String("derniere-copie.txt"))
+            continue;
+        if (!nom.endsWith(QLatin1String(".mdb"))) {
+            c.etat << QStringLiteral("sauvegardes:") + nom;
+            continue;
+        }
+        Catalogue::Sqlite::Connexion copie(sauvegardes.filePath(nom), SQLITE_OPEN_READONLY);
+        QCryptographicHash lignes(QCryptographicHash::Sha1);
+        QString probleme;
+        {
+            Catalogue::Sqlite::Requete v(copie.db(), QStringLiteral("PRAGMA quick_check"));
+            if (v.pas() != SQLITE_ROW || v.texte(0) != QLatin1String("ok"))
+                probleme = v.erreur().isEmpty() ? v.texte(0) : v.erreur();
+        }
+        for (const char* table : {"Film", "K7", "FilmK7", "sqlite_sequence"}) {
+            Catalogue::Sqlite::Requete q(
+                copie.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table)));
+            int rc;
+            while ((rc = q.pas()) == SQLITE_ROW) {
+                for (int i = 0; i < q.colonnes(); ++i)
+                    lignes.addData(q.texte(i).toUtf8() + '|');
+                lignes.addData("\n");
+            }
+            if (rc != SQLITE_DONE)
+                probleme = q.erreur();
+        }
+        if (!probleme.isEmpty())
+            c.problemes << QStringLiteral("copie %1 : %2").arg(nom, probleme);
+        copies << QStringLiteral("copie:") + QString::fromLatin1(lignes.result().toHex());
+    }
+    copies.sort();
+    copies.removeDuplicates();
+    c.etat << copies;
     const QDir affiches(Catalogue::Affiches::dossier(dossier));
     for (const QString& nom : affiches.entryList(tout, QDir::Name)) {
         QFile f(affiches.filePath(nom));

@@ -11,6 +11,7 @@
 
 #include "screens/film/AjoutK7.h"
 #include "screens/film/ChoixK7.h"
+#include "screens/main/ChoixCopie.h"
 #include "screens/views/VisuK7.h"
 #include "tests/screens/BancEcrans.h"
 #include "tests/surete/Constat.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <fcntl.h>
 #include <time.h>
@@ -196,6 +198,37 @@ class Executant : public QObject {
         });
     }
 
+    // As each start does before the main window opens: a copy when the catalogue changed.
+    void sauvegarder() {
+        commande([&] {
+            const Sauvegarde::Resultat r = Sauvegarde::sauvegarder(m_dossier);
+            QVERIFY2(r.faite, qPrintable(r.erreur));
+        });
+    }
+
+    // The oldest copy put back from the maintenance menu; the program ends.
+    void restaurer() {
+        commande([&] {
+            puis([&] {
+                ChoixCopie* c = ChoixCopie::instance();
+                QVERIFY(c);
+                c->ListeCopies->setCurrentItem(
+                    c->ListeCopies->topLevelItem(c->ListeCopies->topLevelItemCount() - 1));
+                m_repondeur.attendre(Messages::Oui);
+                m_repondeur.attendre(); // restored
+                QTest::mouseClick(c->BtnRestaurer, Qt::LeftButton);
+            });
+            m_moniteur->MenuRestaurerDb->trigger();
+            QVERIFY(Appli::finDemandee());
+        });
+    }
+
+    // The program ended, its event loop with it: a fresh one lets the forms wait for the user again.
+    static void nouvelleBoucle() {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+
 private slots:
     void script() {
         m_dossier = qEnvironmentVariable("CASSETRON_SURETE_DOSSIER");
@@ -229,13 +262,16 @@ private slots:
 
         // The next start, on the compacted catalogue. The program ended, its event loop with it:
         // a fresh one lets the forms wait for the user again.
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
+        nouvelleBoucle();
+        sauvegarder(); // the catalogue not yet open, as at a real start
         demarrer(false);
         placer(film(QStringLiteral("Élise"), QStringLiteral("01:00:00"), QStringLiteral("Une lettre.")),
                "magenta");
         modifier(QStringLiteral("Élise"), QStringLiteral("Une lettre, enfin."), nullptr);
         effacerFilm(QStringLiteral("Élise"));
+        sauvegarder(); // on the open catalogue
+        // The current catalogue is the newest copy already: only the rows change.
+        restaurer();
 
         if (qEnvironmentVariableIsSet("CASSETRON_SURETE_TEMPS"))
             QVERIFY(banc::ecrire(qEnvironmentVariable("CASSETRON_SURETE_TEMPS"),
