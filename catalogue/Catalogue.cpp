@@ -581,8 +581,8 @@ Ouverture ouvrir(const QString& chemin) {
                                 .arg(nomLisible(absolu), Sqlite::messageMoteur(h));
             }
             // Writing needs the file and, for the engine's journal beside it, its folder.
-            const auto ecrivable = [](const QString& fichier) {
-                return ::access(QFile::encodeName(fichier).constData(), W_OK) == 0;
+            const auto ecrivable = [](const QString& aEcrire) {
+                return ::access(QFile::encodeName(aEcrire).constData(), W_OK) == 0;
             };
             if (o.ok() && (sqlite3_db_readonly(h, "main") == 1 || !ecrivable(absolu) ||
                            !ecrivable(QFileInfo(absolu).absolutePath()))) {
