@@ -94,8 +94,9 @@ private slots:
         const QString verrou = d.filePath(InstanceUnique::nomFichier());
         QProcess autre;
         QByteArray contenu;
+        static const char illisible[] = "\xff\xfe garbage\n\0\x01";
         if (cas == "illisible")
-            contenu = QByteArray("\xff\xfe garbage\n\0\x01", 16);
+            contenu = QByteArray(illisible, sizeof illisible - 1);
         else if (cas == "autre machine")
             contenu = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
                       QCoreApplication::applicationName().toUtf8() + "\nune-autre-machine\n";
