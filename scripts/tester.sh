@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds Cassetron and runs every test; then builds it again in
 # build-asan/ with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test there too;
-# then runs each fuzz target for 20 seconds. Every build stops on any compiler warning.
+# then runs each fuzz target for 10 seconds. Every build stops on any compiler warning.
 set -eu
 racine=$(cd "$(dirname "$0")/.." && pwd)
 "$racine/scripts/construire.sh" -DCASSETRON_WERROR=ON
@@ -21,4 +21,4 @@ cd "$asan"
 ctest --output-on-failure -j"$(nproc)" --timeout 900
 
 # A short run of each fuzz target over its seed corpus; longer runs: scripts/fuzz.sh SECONDS.
-"$racine/scripts/fuzz.sh" 20
+"$racine/scripts/fuzz.sh" 10
