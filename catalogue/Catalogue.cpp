@@ -218,17 +218,23 @@ QString Requete::texte(int i) const {
     return p ? QString::fromUtf8(p, longueur) : QString();
 }
 
-QVariant Requete::valeur(int i) const {
-    switch (sqlite3_column_type(m_stmt, i)) {
+QVariant valeur(sqlite3_stmt* stmt, int i) {
+    switch (sqlite3_column_type(stmt, i)) {
     case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, i)));
+        return QVariant(qlonglong(sqlite3_column_int64(stmt, i)));
     case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_stmt, i));
+        return QVariant(sqlite3_column_double(stmt, i));
     case SQLITE_NULL:
         return QVariant();
-    default:
-        return QVariant(texte(i));
+    default: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+        return QVariant(QString::fromUtf8(p, p ? sqlite3_column_bytes(stmt, i) : 0));
     }
+    }
+}
+
+QVariant Requete::valeur(int i) const {
+    return Sqlite::valeur(m_stmt, i);
 }
 
 bool executer(sqlite3* db, const QString& sql, QString* erreur) {

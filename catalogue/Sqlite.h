@@ -87,6 +87,8 @@ private:
 
 // Binds a value the way Qt types map to the engine's: integers, reals, NULL, else text.
 void lier(sqlite3_stmt* stmt, int index, const QVariant& valeur);
+// A column of the current row as the engine typed it: integer, real, NULL (invalid), else text.
+QVariant valeur(sqlite3_stmt* stmt, int i);
 
 // Runs one or more statements without rows; the engine's message on failure.
 bool executer(sqlite3* db, const QString& sql, QString* erreur = nullptr);

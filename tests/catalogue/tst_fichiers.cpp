@@ -5,6 +5,7 @@
 #include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Sauvegarde.h"
+#include "tests/support/DisquePlein.h"
 #include "tests/support/DossierTest.h"
 
 #include <QDir>
@@ -12,33 +13,9 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
-
-// Files may grow to so many bytes while it lives, as on a disk that fills up.
-class DisquePlein {
-public:
-    explicit DisquePlein(rlim_t octets) {
-        getrlimit(RLIMIT_FSIZE, &m_avant);
-        m_signal = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limite = m_avant;
-        limite.rlim_cur = octets;
-        setrlimit(RLIMIT_FSIZE, &limite);
-    }
-    ~DisquePlein() {
-        setrlimit(RLIMIT_FSIZE, &m_avant);
-        std::signal(SIGXFSZ, m_signal);
-    }
-    DisquePlein(const DisquePlein&) = delete;
-    DisquePlein& operator=(const DisquePlein&) = delete;
-
-private:
-    rlimit m_avant{};
-    void (*m_signal)(int) = nullptr;
-};
 
 // What the engine or the system says in English, which must not reach the user.
 bool anglais(const QString& texte) {

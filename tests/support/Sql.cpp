@@ -47,18 +47,7 @@ bool Sql::next() {
 }
 
 QVariant Sql::value(int i) const {
-    switch (sqlite3_column_type(m_stmt, i)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, i)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_stmt, i));
-    case SQLITE_NULL:
-        return {};
-    default: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
-        return QVariant(QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i)));
-    }
-    }
+    return Catalogue::Sqlite::valeur(m_stmt, i);
 }
 
 Sql executerSql(const QString& sql, const QVariantList& valeurs) {
