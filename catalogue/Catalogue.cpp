@@ -1524,6 +1524,13 @@ Reparation reparer(const QString& dossier) {
             QStringLiteral("Le fichier %1 ne peut pas être réparé : %2.").arg(nomLisible(source), raison);
         return r;
     }
+    // Salvaging a sound file would only keep a needless copy of it.
+    if (verifierIntegrite(source).isEmpty()) {
+        r.ok = r.sain = true;
+        r.message =
+            QStringLiteral("Le catalogue %1 est sain : il n'y avait rien à réparer.").arg(nomLisible(source));
+        return r;
+    }
     QFile::remove(neuf);
     {
         Connexion src(source);

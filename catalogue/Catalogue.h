@@ -106,7 +106,8 @@ void oublierCopiesInterrompues(const QString& dossier);
 QStringList verifierIntegrite(const QString& chemin);
 
 // Salvages every readable row of dossier/R7Ozire.mdb into a fresh catalogue which takes its
-// place; the damaged original is kept beside it as R7Ozire.endommage.mdb.
+// place; the damaged original is kept beside it as R7Ozire.endommage.mdb. A sound catalogue
+// (the engine's and the catalogue's own checks find nothing) is left as it is.
 // What putting a salvaged catalogue back in order had to do.
 struct Remise {
     int placementsSupprimes = 0;
@@ -120,6 +121,7 @@ struct Reparation : Resultat {
     int lignesSauvees = 0;
     int zonesIllisibles = 0; // damaged stretches of rows that could not be read
     QString copieEndommagee; // where the damaged original was kept
+    bool sain = false;       // nothing to repair: the file is left as it was, no copy kept
 };
 Reparation reparer(const QString& dossier);
 

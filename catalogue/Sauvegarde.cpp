@@ -268,18 +268,22 @@ Resultat sauvegarder(const QString& dossierAppli, int aGarder) {
     Connexion propre;
     sqlite3* db = connexionSur(source, propre);
     QString raison;
-    if (!db)
+    if (!db) {
         raison = propre.erreur();
-    else if (recuperer(db, &raison)) {
+        r.catalogueIllisible = raison;
+    } else if (!recuperer(db, &raison)) {
+        r.catalogueIllisible = raison;
+    } else {
         const QString etat = empreinte(source);
         if (dejaGarde(dossierAppli, etat))
             return r; // unchanged since the last copy
         // A damaged catalogue is not copied: the copy would push out a good one.
         QString cible;
-        if (!sain(db))
+        if (!sain(db)) {
             raison = QStringLiteral("une partie du catalogue est illisible, il n'a pas été copié pour ne pas "
                                     "écarter une bonne copie");
-        else
+            r.catalogueIllisible = QStringLiteral("une partie en est illisible");
+        } else
             cible = nouvelleCopie(dossierAppli, db, source, &raison);
         // A copy the marker cannot record is undone, else each start would add one more of the
         // same state.

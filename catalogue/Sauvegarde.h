@@ -17,6 +17,9 @@ struct Resultat {
     bool faite = false; // a new copy was written
     QString fichier;    // its path
     QString erreur;     // French reason when a copy was needed but could not be made
+    // Why the catalogue itself could not be read whole, when that stopped the copy: the user is
+    // told about the catalogue and its repair rather than about the copy.
+    QString catalogueIllisible;
 };
 
 // Copies the catalogue when it changed since the last copy. Uses the shared connection when it

@@ -701,7 +701,8 @@ void SourceDonnees::CancelUpdate() {
     if (m_mode == AucuneEdition)
         return;
     m_mode = AucuneEdition;
-    prevenir();
+    // The bound controls keep their record: the catalogue closes only for a maintenance command,
+    // and a window gone blank would look like a wiped catalogue.
 }
 
 bool SourceDonnees::Delete() {
@@ -762,7 +763,8 @@ void SourceDonnees::CloseDatabase() {
     m_vivantes = 0;
     m_courant = 0;
     m_mode = AucuneEdition;
-    prevenir();
+    // The bound controls keep their record: the catalogue closes only for a maintenance command,
+    // and a window gone blank would look like a wiped catalogue.
 }
 
 void SourceDonnees::lier(QObject* controle, const QString& champ,

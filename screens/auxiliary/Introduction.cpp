@@ -102,13 +102,14 @@ void Introduction::Form_Unload() {
     hide();
     // A copy of the catalogue before this run changes anything, when it changed since the last.
     const Sauvegarde::Resultat copie = Sauvegarde::sauvegarder(Appli::dossier());
-    if (!copie.erreur.isEmpty())
+    if (!copie.erreur.isEmpty() && copie.catalogueIllisible.isEmpty())
         Messages::MsgBox(QStringLiteral("La copie de sauvegarde du catalogue n'a pas pu être faite : %1.\n\n"
                                         "Le catalogue lui-même n'est pas touché.")
                              .arg(copie.erreur),
                          Messages::Exclamation);
     // The main window appears first, then anything its loading has to say appears over it.
     auto* moniteur = new Moniteur;
+    moniteur->setDefautConnu(copie.catalogueIllisible);
     moniteur->show();
     moniteur->Show();
 }

@@ -35,7 +35,31 @@ void setRepondeur(Repondeur r) {
     repondeur() = std::move(r);
 }
 
+namespace {
+// The pointer is the user's while a box waits for an answer; a command's hourglass comes back
+// after it, for the work that follows.
+class PointeurLibre {
+public:
+    PointeurLibre() {
+        while (const QCursor* c = QApplication::overrideCursor()) {
+            m_formes.prepend(*c);
+            QApplication::restoreOverrideCursor();
+        }
+    }
+    ~PointeurLibre() {
+        for (const QCursor& c : std::as_const(m_formes))
+            QApplication::setOverrideCursor(c);
+    }
+    PointeurLibre(const PointeurLibre&) = delete;
+    PointeurLibre& operator=(const PointeurLibre&) = delete;
+
+private:
+    QList<QCursor> m_formes;
+};
+} // namespace
+
 Reponse MsgBox(const QString& texte, int style) {
+    const PointeurLibre pointeur;
     if (repondeur())
         return repondeur()(texte, style);
     QMessageBox boite(parent());
@@ -73,12 +97,15 @@ Reponse MsgBox(const QString& texte, int style) {
     return Ok;
 }
 
-QString texteLectureImpossible(const SourceDonnees& source) {
-    const QString raison =
-        source.Erreur().isEmpty() ? QString() : QStringLiteral(" (%1)").arg(source.Erreur());
+QString texteCatalogueEndommage(const QString& chemin, const QString& raison) {
     return QStringLiteral("Le catalogue %1 est endommagé et ne peut pas être lu%2.\n\nLe menu Option, "
                           "Base de donnée, Réparer la base de donnée peut le remettre en état.")
-        .arg(QDir::toNativeSeparators(source.DatabaseName()), raison);
+        .arg(QDir::toNativeSeparators(chemin),
+             raison.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(raison));
+}
+
+QString texteLectureImpossible(const SourceDonnees& source) {
+    return texteCatalogueEndommage(source.DatabaseName(), source.Erreur());
 }
 
 void lectureImpossible(const SourceDonnees& source) {

@@ -22,6 +22,7 @@ void setRepondeur(Repondeur repondeur);
 // What the user is told when the catalogue of a data source could not be read: the file, the
 // engine's reason, and the menu command that salvages it.
 QString texteLectureImpossible(const SourceDonnees& source);
+QString texteCatalogueEndommage(const QString& chemin, const QString& raison);
 // That text in a critical box.
 void lectureImpossible(const SourceDonnees& source);
 

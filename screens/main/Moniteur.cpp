@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -38,6 +39,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -66,14 +68,6 @@ Etiquette* chiffre(QWidget* parent, int g, int h, int l, int ht, int couleur, co
     e->setAlignment(Qt::AlignCenter);
     e->setToolTip(bulle);
     return e;
-}
-
-// Opening probes only the tables' structure; a damaged table shows when its rows are read.
-// Said once, like a damaged file, over the placeholder display.
-void signalerIllisible(Moniteur& m, const SourceDonnees& source) {
-    m.FilmPresent = false;
-    m.AfficheDefault();
-    Messages::lectureImpossible(source);
 }
 
 } // namespace
@@ -337,7 +331,28 @@ void Moniteur::AfficheAffiche() {
     chargerAffiche(CheminAffiche(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong()));
 }
 
+// Opening probes only the tables' structure; a damaged table shows when its rows are read.
+// Said like a damaged file, over the placeholder display.
+void Moniteur::signalerIllisible(const SourceDonnees& source) {
+    FilmPresent = false;
+    AfficheDefault();
+    m_lectureSignalee = true;
+    Messages::lectureImpossible(source);
+}
+
 void Moniteur::Form_Load() {
+    chargerCatalogue();
+    // The start-up copy read every page, which loading does not: a fault it met is said here,
+    // once, whatever the display reached.
+    if (!m_defautConnu.isEmpty() && !m_lectureSignalee) {
+        m_lectureSignalee = true;
+        Messages::MsgBox(Messages::texteCatalogueEndommage(
+                             QDir(CheminAppli).filePath(Catalogue::NomCatalogue), m_defautConnu),
+                         Messages::Critique);
+    }
+}
+
+void Moniteur::chargerCatalogue() {
     CheminAppli = Appli::dossier();
     const QString catalogue = QDir(CheminAppli).filePath(Catalogue::NomCatalogue);
     for (SourceDonnees* s : {&DataFilm, &DataFilmK7, &DataK7})
@@ -382,6 +397,7 @@ void Moniteur::Form_Load() {
                 QStringLiteral("\n\nRéinstallez le programme pour retrouver un catalogue vide, ou remettez "
                                "votre catalogue dans le dossier %1.")
                     .arg(QDir::toNativeSeparators(CheminAppli));
+        m_lectureSignalee = true;
         Messages::MsgBox(o.message + conseil, Messages::Critique);
         signalerDossierAffiches();
         return;
@@ -391,7 +407,7 @@ void Moniteur::Form_Load() {
     signalerDossierAffiches();
     DataK7.setRecordSource(QStringLiteral("SELECT * FROM K7"));
     if (!DataK7.Refresh()) {
-        signalerIllisible(*this, DataK7);
+        signalerIllisible(DataK7);
         return;
     }
     K7Presente = DataK7.RecordCount() != 0;
@@ -401,7 +417,7 @@ void Moniteur::Form_Load() {
 void Moniteur::AfficheMoniteur() {
     DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 ORDER BY IdK7"));
     if (!DataFilmK7.Refresh()) {
-        signalerIllisible(*this, DataFilmK7);
+        signalerIllisible(DataFilmK7);
         return;
     }
     if (DataFilmK7.RecordCount() == 0) {
@@ -413,7 +429,7 @@ void Moniteur::AfficheMoniteur() {
     }
     DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
     if (!DataFilm.Refresh()) {
-        signalerIllisible(*this, DataFilm);
+        signalerIllisible(DataFilm);
         return;
     }
     AfficheAffiche();
@@ -474,7 +490,7 @@ void Moniteur::AfficheDefault() {
 void Moniteur::MetAJourMoniteur(qint64 IdFilm) {
     DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
     if (!DataFilm.Refresh()) {
-        signalerIllisible(*this, DataFilm);
+        signalerIllisible(DataFilm);
         return;
     }
     if (!DataFilm.Chercher(QStringLiteral("IdFilm"), IdFilm))
@@ -765,7 +781,19 @@ Fermeture* Moniteur::ouvrirFermeture() {
     auto* fermeture = new Fermeture;
     fermeture->setWindowModality(Qt::ApplicationModal);
     fermeture->Show();
+    m_avisMontre.start();
     return fermeture;
+}
+
+// A command that ends the program with no message would flash its notice too briefly to be read,
+// and the program would seem to crash. The user cannot act meanwhile: the notice is modal.
+void Moniteur::laisserLireAvis() {
+    const qint64 reste = LectureAvis - m_avisMontre.elapsed();
+    if (reste <= 0)
+        return;
+    QEventLoop attente;
+    QTimer::singleShot(int(reste), &attente, &QEventLoop::quit);
+    attente.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 // Compaction needs the catalogue closed, so the program ends afterwards, whatever happened.
@@ -782,6 +810,8 @@ void Moniteur::MenuCompactDB_Click() {
         Messages::MsgBox(QStringLiteral("Erreur survenue lors du compactage de la base de donnée !\n\n") +
                              VerifierFichier + QStringLiteral("\n\n") + r.message,
                          Messages::Critique);
+    else
+        laisserLireAvis();
     fermeture->Unload();
     Appli::Fin();
 }
@@ -812,7 +842,9 @@ void Moniteur::MenuRepairDb_Click() {
     const Catalogue::Resultat compactage = Catalogue::compacter(CheminAppli);
     Appli::defaut();
     if (compactage.ok)
-        Messages::MsgBox(reparation.message, Messages::Information);
+        Messages::MsgBox(reparation.message +
+                             (reparation.sain ? QStringLiteral(" Il a été compacté.") : QString()),
+                         Messages::Information);
     else
         Messages::MsgBox(QStringLiteral("Erreur survenue lors du compactage de la base de donnée !\n\n") +
                              VerifierFichier + QStringLiteral("\n\n") + compactage.message +

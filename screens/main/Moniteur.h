@@ -4,6 +4,8 @@
 #include "screens/common/Barre.h"
 #include "screens/common/Feuille.h"
 
+#include <QElapsedTimer>
+
 class QAction;
 class QKeyEvent;
 class QLabel;
@@ -25,6 +27,13 @@ public:
     static Moniteur* instance() { return chargee<Moniteur>(); }
     // The application folder as the main window holds it (the program's folder when it is not loaded).
     static QString cheminAppli();
+
+    // A fault of the catalogue found before the window opened (by the start-up copy): said once
+    // when loading, unless the loading meets it and says so itself.
+    void setDefautConnu(const QString& raison) { m_defautConnu = raison; }
+    // How long a maintenance command's notice stays at least on screen when nothing else shows
+    // that the command ran, in milliseconds.
+    static inline int LectureAvis = 1500;
 
     // Shared state.
     QString CheminAppli;
@@ -147,4 +156,9 @@ private:
     QPixmap imageAffiche(const QString& chemin) const;
     bool m_catalogueOuvert = false;
     bool m_lectureSignalee = false;
+    QString m_defautConnu;
+    void chargerCatalogue();
+    void signalerIllisible(const SourceDonnees& source);
+    void laisserLireAvis();
+    QElapsedTimer m_avisMontre;
 };

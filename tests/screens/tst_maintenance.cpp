@@ -8,6 +8,7 @@
 #include "tests/screens/BancEcrans.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QTreeWidget>
 #include <memory>
@@ -95,6 +96,9 @@ private slots:
     }
     void compactage() {
         QFETCH(QString, reste);
+        // An earlier case ended the program: a fresh event loop lets the notice wait again.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
         Banc banc;
         banc.dossier.remplir();
         // Deleted rows leave free pages for the compaction to drop.
@@ -110,9 +114,15 @@ private slots:
             QVERIFY(ecrire(copie, reste.toUtf8()));
         Moniteur& m = banc.demarrer(0);
         const auto vu = surveiller(m);
+        const QString titre = m.LblTitre->text();
+        QElapsedTimer duree;
+        duree.start();
 
         m.MenuCompactDB->trigger();
 
+        QVERIFY(duree.elapsed() >= Moniteur::LectureAvis);
+        QVERIFY(!titre.isEmpty());
+        QCOMPARE(m.LblTitre->text(), titre); // never blank, as if the catalogue were wiped
         QCOMPARE(*vu, PendantMaintenance);
         QCOMPARE(banc.repondeur.textes(), QStringList());
         verifierFin();
@@ -168,9 +178,7 @@ private slots:
     void reparation_data() {
         QTest::addColumn<QString>("etat");
         QTest::addColumn<QStringList>("dit"); // parts of the message
-        QTest::newRow("catalogue sain")
-            << "sain"
-            << QStringList{"Le catalogue a été réparé", "conservé sous le nom R7Ozire.endommage.mdb"};
+        QTest::newRow("catalogue sain") << "sain" << QStringList{"est sain", "Il a été compacté."};
         // The films' page is lost: their placements go, their cassettes are free tape again.
         QTest::newRow("page des films abîmée")
             << "abime"
@@ -195,9 +203,11 @@ private slots:
         banc.repondeur.effacer();
         banc.repondeur.attendre();
         const auto vu = surveiller(m);
+        const QString titre = m.LblTitre->text();
 
         m.MenuRepairDb->trigger();
 
+        QCOMPARE(m.LblTitre->text(), titre);
         QCOMPARE(*vu, PendantMaintenance);
         QCOMPARE(banc.repondeur.messages().size(), 1);
         const QString texte = banc.repondeur.dernier();
@@ -211,9 +221,13 @@ private slots:
             return;
         }
         QCOMPARE(banc.repondeur.messages().first().second, int(Messages::Information));
-        QCOMPARE(fichiers(banc.dossier),
-                 (QStringList{"Affiche", "NoPicture.jpg", "R7Ozire.endommage.mdb", "R7Ozire.mdb"}));
-        QCOMPARE(octets(banc.dossier.fichier(QStringLiteral("R7Ozire.endommage.mdb"))), original);
+        if (etat == QLatin1String("sain")) {
+            QCOMPARE(fichiers(banc.dossier), (QStringList{"Affiche", "NoPicture.jpg", "R7Ozire.mdb"}));
+        } else {
+            QCOMPARE(fichiers(banc.dossier),
+                     (QStringList{"Affiche", "NoPicture.jpg", "R7Ozire.endommage.mdb", "R7Ozire.mdb"}));
+            QCOMPARE(octets(banc.dossier.fichier(QStringLiteral("R7Ozire.endommage.mdb"))), original);
+        }
         QCOMPARE(Catalogue::verifierIntegrite(banc.dossier.catalogue()), QStringList());
         const QStringList apres = relire(banc.dossier);
         QCOMPARE(banc.dossier.invariants(), QStringList());

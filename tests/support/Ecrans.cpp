@@ -2,11 +2,16 @@
 
 #include "screens/common/Dialogues.h"
 
+#include <QApplication>
 #include <QTest>
 
 Repondeur::Repondeur() {
     Messages::setRepondeur([this](const QString& texte, int style) {
         m_messages.append({texte, style});
+        // Every suite checks it: a box under the hourglass looks as if it could not be answered.
+        if (QApplication::overrideCursor())
+            QTest::qFail(qPrintable(QStringLiteral("sablier sous le message : ") + texte), __FILE__,
+                         __LINE__);
         if (m_reponses.isEmpty()) {
             QTest::qFail(qPrintable(QStringLiteral("message inattendu : ") + texte), __FILE__, __LINE__);
             return (style & 0x0F) == Messages::OuiNon ? Messages::Non : Messages::Ok;
