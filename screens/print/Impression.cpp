@@ -153,8 +153,8 @@ QPixmap fleche(bool haut) {
     return pm;
 }
 
-// A direction arrow also turns from the keyboard: Space (or Enter) turns it, Up makes the key
-// ascending, Down descending; it shows a frame while it has the focus.
+// A direction arrow also turns from the keyboard: Space turns it, Up makes the key ascending, Down
+// descending (Enter still prints); it shows a frame while it has the focus.
 class Fleche : public Etiquette {
 public:
     Fleche(QWidget* parent, bool haut, int gauche, int hautLigne) : Etiquette(parent), m_haut(haut) {
@@ -162,14 +162,13 @@ public:
         setPixmap(fleche(haut));
         setScaledContents(true);
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus); // a click turns it without leaving a focus frame
     }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override {
         const int k = e->key();
-        if (k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter || (k == Qt::Key_Up && !m_haut) ||
-            (k == Qt::Key_Down && m_haut))
+        if (k == Qt::Key_Space || (k == Qt::Key_Up && !m_haut) || (k == Qt::Key_Down && m_haut))
             emit Click();
         else if (k != Qt::Key_Up && k != Qt::Key_Down)
             Etiquette::keyPressEvent(e);
@@ -234,9 +233,15 @@ Impression::Impression(QWidget* parent) : Feuille(parent) {
     lettreAcces(BtnAnnuler, 'N');
     // The choices are one group: Tab enters it at the checked one, the arrows move within it. The
     // direction arrows follow, each key's two in the same place (only the one shown takes Tab).
-    ordreTabulation({CaseTri[0], CaseTri[1], CaseTri[2], CaseTri[3], CaseTri[4],     CaseTri[5], TriAsc[0],
-                     TriDesc[0], TriAsc[1],  TriDesc[1], TriAsc[2],  TriDesc[2],     TriAsc[3],  TriDesc[3],
-                     TriAsc[4],  TriDesc[4], TriAsc[5],  TriDesc[5], BtnAjouterFilm, BtnAnnuler});
+    ordreTabulation(
+        {CaseTri[0], CaseTri[1], CaseTri[2], CaseTri[3], CaseTri[4], CaseTri[5], BtnAjouterFilm, BtnAnnuler});
+    QWidget* avant = CaseTri[5];
+    for (int i = 0; i < 6; ++i) {
+        for (QWidget* e : {static_cast<QWidget*>(TriAsc[i]), static_cast<QWidget*>(TriDesc[i])}) {
+            QWidget::setTabOrder(avant, e);
+            avant = e;
+        }
+    }
     connect(BtnAjouterFilm, &QPushButton::clicked, this, &Impression::BtnAjouterFilm_Click);
     connect(BtnAnnuler, &QPushButton::clicked, this, &Impression::BtnAnnuler_Click);
 }
