@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 using Unites::pixels;
 using Unites::police;
@@ -397,21 +398,23 @@ void Impression::editerFilms(int cle) {
     auto genreDe = [&] { return DataFilm.Texte(QStringLiteral("Genre")).trimmed(); };
     QVector<SourceDonnees::Signet> ordre;
     if (cle == Genre) {
+        // Sort keys made once per film: a large catalogue is not compared text by text.
         struct Ligne {
             SourceDonnees::Signet signet;
-            QString genre;
-            QString titre;
+            QCollatorSortKey genre;
+            QCollatorSortKey titre;
         };
-        QVector<Ligne> lignes;
+        std::vector<Ligne> lignes;
         for (; !DataFilm.Eof(); DataFilm.MoveNext()) {
             if (!DataFilm.Lisible())
                 return abandonner(DataFilm);
-            lignes.append({DataFilm.Bookmark(), genreDe(), DataFilm.Texte(QStringLiteral("Titre"))});
+            lignes.push_back({DataFilm.Bookmark(), francais.sortKey(genreDe()),
+                              francais.sortKey(DataFilm.Texte(QStringLiteral("Titre")))});
         }
         const bool monte = croissant(cle);
         std::stable_sort(lignes.begin(), lignes.end(), [&](const Ligne& a, const Ligne& b) {
-            const int g = francais.compare(a.genre, b.genre);
-            return g != 0 ? (monte ? g < 0 : g > 0) : francais.compare(a.titre, b.titre) < 0;
+            const int g = a.genre.compare(b.genre);
+            return g != 0 ? (monte ? g < 0 : g > 0) : a.titre.compare(b.titre) < 0;
         });
         for (const Ligne& l : std::as_const(lignes))
             ordre.append(l.signet);
