@@ -1,9 +1,15 @@
 #include "screens/common/Dialogues.h"
 
+#include "screens/common/Appli.h"
+#include "screens/common/Messages.h"
+
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSettings>
 
 namespace Dialogues {
 
@@ -39,14 +45,41 @@ QString filtreQt(const QString& filtre) {
     return QStringLiteral("%1 (%2)").arg(libelle, motifs.join(QLatin1Char(' ')));
 }
 
+namespace {
+QString libelle(const QString& filtre) {
+    return filtre.section(QLatin1Char('|'), 0, 0).trimmed();
+}
+QSettings reglages() {
+    return QSettings(QDir(Appli::dossier()).filePath(QString::fromLatin1(FichierReglages)),
+                     QSettings::IniFormat);
+}
+void retenirDossier(const QString& filtre, const QString& chemin) {
+    if (chemin.isEmpty())
+        return;
+    QSettings s = reglages();
+    s.beginGroup(QStringLiteral("Dossiers"));
+    s.setValue(libelle(filtre), QFileInfo(chemin).absolutePath());
+}
+} // namespace
+
+QString dossierPropose(const QString& filtre) {
+    QSettings s = reglages();
+    s.beginGroup(QStringLiteral("Dossiers"));
+    const QString dossier = s.value(libelle(filtre)).toString();
+    return !dossier.isEmpty() && QFileInfo(dossier).isDir() ? dossier : QString();
+}
+
 void setRepondeurFichier(RepondeurFichier r) {
     repondeurFichier() = std::move(r);
 }
 
 QString FichierOuvrir(QWidget* parent, const QString& filtre) {
-    if (repondeurFichier())
-        return repondeurFichier()(filtre);
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Ouvrir"), QString(), filtreQt(filtre));
+    const QString chemin = repondeurFichier()
+                               ? repondeurFichier()(filtre)
+                               : QFileDialog::getOpenFileName(parent, QStringLiteral("Ouvrir"),
+                                                              dossierPropose(filtre), filtreQt(filtre));
+    retenirDossier(filtre, chemin);
+    return chemin;
 }
 
 namespace {
@@ -61,16 +94,31 @@ void setRepondeurEnregistrement(RepondeurEnregistrement r) {
 }
 
 QString FichierEnregistrer(QWidget* parent, const QString& filtre, const QString& nomPropose) {
-    QString chemin = repondeurEnregistrement()
-                         ? repondeurEnregistrement()(filtre, nomPropose)
-                         : QFileDialog::getSaveFileName(parent, QStringLiteral("Enregistrer"), nomPropose,
-                                                        filtreQt(filtre));
     const int barre = int(filtre.indexOf(QLatin1Char('|')));
     const QString motif = filtre.mid(barre + 1).split(QLatin1Char(';')).value(0).trimmed(); // "*.pdf"
     const QString extension = motif.mid(1);
-    if (!chemin.isEmpty() && extension.size() > 1 && !chemin.endsWith(extension, Qt::CaseInsensitive))
-        chemin += extension;
-    return chemin;
+    const QString dossier = dossierPropose(filtre);
+    QString propose = dossier.isEmpty() ? nomPropose : QDir(dossier).filePath(nomPropose);
+    for (;;) {
+        // The dialog's own question would come before the extension is added, about another name.
+        QString chemin =
+            repondeurEnregistrement()
+                ? repondeurEnregistrement()(filtre, propose)
+                : QFileDialog::getSaveFileName(parent, QStringLiteral("Enregistrer"), propose,
+                                               filtreQt(filtre), nullptr, QFileDialog::DontConfirmOverwrite);
+        if (chemin.isEmpty())
+            return chemin;
+        if (extension.size() > 1 && !chemin.endsWith(extension, Qt::CaseInsensitive))
+            chemin += extension;
+        if (!QFileInfo::exists(chemin) ||
+            Messages::MsgBox(QStringLiteral("Le fichier %1 existe déjà.\n\nVoulez-vous le remplacer ?")
+                                 .arg(QDir::toNativeSeparators(chemin)),
+                             Messages::Question) == Messages::Oui) {
+            retenirDossier(filtre, chemin);
+            return chemin;
+        }
+        propose = chemin;
+    }
 }
 
 void setRepondeurImpression(RepondeurImpression r) {
@@ -87,6 +135,8 @@ bool DialogueImpression(QWidget* parent, QPrinter& imprimante, int drapeaux, boo
     QAbstractPrintDialog::PrintDialogOptions options = dialogue.options();
     options.setFlag(QAbstractPrintDialog::PrintSelection, selectionPossible);
     dialogue.setOptions(options);
+    imprimante.setPrintRange(selectionPossible && choix.selectionSeulement ? QPrinter::Selection
+                                                                           : QPrinter::AllPages);
     if (dialogue.exec() != QDialog::Accepted)
         return false;
     choix.copies = imprimante.copyCount();

@@ -10,12 +10,33 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 
+#include <memory>
+
 using Unites::pixels;
+
+namespace {
+
+// What prints of the list: without its closing empty lines, which would otherwise run onto a page
+// of their own holding only its number.
+std::unique_ptr<QTextDocument> aImprimer(const QTextDocument& liste) {
+    std::unique_ptr<QTextDocument> doc(liste.clone());
+    QTextBlock b = doc->lastBlock();
+    while (b.isValid() && b.text().trimmed().isEmpty())
+        b = b.previous();
+    QTextCursor c(doc.get());
+    c.setPosition(b.isValid() ? b.position() + b.length() - 1 : 0);
+    c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    return doc;
+}
+
+} // namespace
 
 ApercuImpression::ApercuImpression(QWidget* parent) : Feuille(parent) {
     setWindowTitle(QStringLiteral("Aperçu avant impression"));
@@ -47,19 +68,20 @@ void ApercuImpression::BtnAjouterFilm_Click() {
     }
     QPrinter imprimante(QPrinter::HighResolution);
     const QTextCursor selection = TxtApercu->textCursor();
+    // A selected part is offered first; what the dialog says at its close is what prints.
     Dialogues::Impression choix;
+    choix.selectionSeulement = selection.hasSelection();
     if (!Dialogues::DialogueImpression(this, imprimante, Dialogues::DrapeauAssembler,
                                        selection.hasSelection(), choix))
         return;
     imprimante.setCopyCount(choix.copies);
     imprimante.setCollateCopies(choix.assembler);
-    // A selected part prints alone; otherwise the whole list.
-    if (selection.hasSelection()) {
+    if (choix.selectionSeulement && selection.hasSelection()) {
         QTextDocument partie;
         QTextCursor(&partie).insertFragment(selection.selection());
-        partie.print(&imprimante);
+        aImprimer(partie)->print(&imprimante);
     } else {
-        TxtApercu->document()->print(&imprimante);
+        aImprimer(*TxtApercu->document())->print(&imprimante);
     }
     // Printing into a file has no printer name: the file is where the list goes.
     const QString nom =
@@ -82,15 +104,15 @@ void ApercuImpression::BtnAnnuler_Click() {
 
 void ApercuImpression::BtnPdf_Click() {
     const QString chemin = Dialogues::FichierEnregistrer(this, QStringLiteral("Documents PDF | *.pdf"),
-                                                         QStringLiteral("Liste des films.pdf"));
+                                                         NomListe + QStringLiteral(".pdf"));
     if (chemin.isEmpty())
         return;
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(chemin);
     pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setDocName(QStringLiteral("Liste des films"));
-    TxtApercu->document()->print(&pdf);
+    pdf.setDocName(NomListe);
+    aImprimer(*TxtApercu->document())->print(&pdf);
     if (pdf.printerState() == QPrinter::Error || !QFileInfo(chemin).isFile()) {
         Messages::MsgBox(QStringLiteral("Le fichier %1 n'a pas pu être écrit : vérifiez le dossier choisi et "
                                         "la place sur le disque.")

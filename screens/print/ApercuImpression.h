@@ -15,6 +15,8 @@ public:
     QPushButton* BtnAjouterFilm;
     QPushButton* BtnAnnuler;
     QPushButton* BtnPdf;
+    // What the list is, "Films par titre": the name proposed for its PDF file.
+    QString NomListe = QStringLiteral("Liste des films");
 
 public slots:
     void BtnAjouterFilm_Click();

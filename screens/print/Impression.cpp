@@ -10,14 +10,20 @@
 #include "screens/main/Moniteur.h"
 #include "screens/print/ApercuImpression.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
 
 using Unites::pixels;
 using Unites::police;
@@ -148,6 +154,39 @@ QPixmap fleche(bool haut) {
     return pm;
 }
 
+// A direction arrow also turns from the keyboard: Space turns it, Up makes the key ascending, Down
+// descending (Enter still prints); it shows a frame while it has the focus.
+class Fleche : public Etiquette {
+public:
+    Fleche(QWidget* parent, bool haut, int gauche, int hautLigne) : Etiquette(parent), m_haut(haut) {
+        placer(gauche, hautLigne, 390, 390);
+        setPixmap(fleche(haut));
+        setScaledContents(true);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus); // a click turns it without leaving a focus frame
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        const int k = e->key();
+        if (k == Qt::Key_Space || (k == Qt::Key_Up && !m_haut) || (k == Qt::Key_Down && m_haut))
+            emit Click();
+        else if (k != Qt::Key_Up && k != Qt::Key_Down)
+            Etiquette::keyPressEvent(e);
+    }
+    void paintEvent(QPaintEvent* e) override {
+        Etiquette::paintEvent(e);
+        if (!hasFocus())
+            return;
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::DotLine));
+        p.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+
+private:
+    bool m_haut;
+};
+
 } // namespace
 
 Impression::Impression(QWidget* parent) : Feuille(parent) {
@@ -169,8 +208,6 @@ Impression::Impression(QWidget* parent) : Feuille(parent) {
     Line1->setFrameShadow(QFrame::Sunken);
     Line1->setGeometry(pixels(2820), pixels(120), pixels(30), pixels(2640));
 
-    const QPixmap haut = fleche(true);
-    const QPixmap bas = fleche(false);
     for (int i = 0; i < 6; ++i) {
         const bool film = i < Numero;
         const int gauche = film ? 360 : 3240;
@@ -179,14 +216,8 @@ Impression::Impression(QWidget* parent) : Feuille(parent) {
         CaseTri[i] = new QRadioButton(QString::fromUtf8(Tris[i].libelle), Picture1);
         CaseTri[i]->setGeometry(pixels(gauche), pixels(hautLigne), pixels(1800), pixels(390));
         CaseTri[i]->setFont(police(QStringLiteral("Arial"), 10));
-        TriAsc[i] = Etiquette::creer(Picture1, QString(), gauche + 1860, hautLigne, 390, 390, font());
-        TriDesc[i] = Etiquette::creer(Picture1, QString(), gauche + 1860, hautLigne, 390, 390, font());
-        TriAsc[i]->setPixmap(haut);
-        TriDesc[i]->setPixmap(bas);
-        for (Etiquette* e : {TriAsc[i], TriDesc[i]}) {
-            e->setScaledContents(true);
-            e->setCursor(Qt::PointingHandCursor);
-        }
+        TriAsc[i] = new Fleche(Picture1, true, gauche + 1860, hautLigne);
+        TriDesc[i] = new Fleche(Picture1, false, gauche + 1860, hautLigne);
         TriAsc[i]->setToolTip(QStringLiteral("Ordre croissant : cliquer pour l'ordre décroissant"));
         TriDesc[i]->setToolTip(QStringLiteral("Ordre décroissant : cliquer pour l'ordre croissant"));
         connect(TriAsc[i], &Etiquette::Click, this, [this, i] { TriAsc_Click(i); });
@@ -201,9 +232,17 @@ Impression::Impression(QWidget* parent) : Feuille(parent) {
     BtnAnnuler->setGeometry(pixels(3480), pixels(3720), pixels(1800), pixels(450));
     lettreAcces(BtnAjouterFilm, 'I');
     lettreAcces(BtnAnnuler, 'N');
-    // The choices are one group: Tab enters it at the checked one, the arrows move within it.
+    // The choices are one group: Tab enters it at the checked one, the arrows move within it. The
+    // direction arrows follow, each key's two in the same place (only the one shown takes Tab).
     ordreTabulation(
         {CaseTri[0], CaseTri[1], CaseTri[2], CaseTri[3], CaseTri[4], CaseTri[5], BtnAjouterFilm, BtnAnnuler});
+    QWidget* avant = CaseTri[5];
+    for (int i = 0; i < 6; ++i) {
+        for (QWidget* e : {static_cast<QWidget*>(TriAsc[i]), static_cast<QWidget*>(TriDesc[i])}) {
+            QWidget::setTabOrder(avant, e);
+            avant = e;
+        }
+    }
     connect(BtnAjouterFilm, &QPushButton::clicked, this, &Impression::BtnAjouterFilm_Click);
     connect(BtnAnnuler, &QPushButton::clicked, this, &Impression::BtnAnnuler_Click);
 }
@@ -222,14 +261,23 @@ bool Impression::croissant(int Index) const {
     return !TriAsc[Index]->isHidden();
 }
 
+namespace {
+// The arrow shown takes the focus from the one hidden, so that the keyboard keeps turning it.
+void basculer(Etiquette* cachee, Etiquette* montree) {
+    const bool focus = cachee->hasFocus();
+    montree->show();
+    if (focus)
+        montree->setFocus(Qt::OtherFocusReason);
+    cachee->hide();
+}
+} // namespace
+
 void Impression::TriAsc_Click(int Index) {
-    TriAsc[Index]->hide();
-    TriDesc[Index]->show();
+    basculer(TriAsc[Index], TriDesc[Index]);
 }
 
 void Impression::TriDesc_Click(int Index) {
-    TriDesc[Index]->hide();
-    TriAsc[Index]->show();
+    basculer(TriDesc[Index], TriAsc[Index]);
 }
 
 void Impression::BtnAjouterFilm_Click() {
@@ -285,6 +333,12 @@ void Impression::EditeParTempsRestant() {
 
 namespace {
 
+// "Films par titre", "Cassettes par temps restant": what the list is, as a file name.
+QString nomListe(int cle) {
+    return (cle < Numero ? QStringLiteral("Films par ") : QStringLiteral("Cassettes par ")) +
+           QString::fromUtf8(Tris[cle].libelle).toLower();
+}
+
 void titre(Redaction& r, int cle) {
     r.gras(true);
     r.centre(true);
@@ -330,15 +384,47 @@ void Impression::editerFilms(int cle) {
     auto* apercu = new ApercuImpression;
     apercu->charger();
     m_apercu = apercu;
+    apercu->NomListe = nomListe(cle);
     DataFilm.setRecordSource(QString::fromUtf8(croissant(cle) ? Tris[cle].croissant : Tris[cle].decroissant));
     if (!DataFilm.Refresh())
         return abandonner(DataFilm);
     // One reading of the catalogue for the whole list, rather than one per query of each film.
     Catalogue::Transaction lecture;
+    // The sort keeps "Comédie" and "comédie" apart, one after the other: the reader sees one genre,
+    // so the list by genre takes them as one, with its titles in order across both spellings.
+    QCollator francais(QLocale(QLocale::French, QLocale::France));
+    francais.setCaseSensitivity(Qt::CaseInsensitive);
+    francais.setNumericMode(true);
+    auto genreDe = [&] { return DataFilm.Texte(QStringLiteral("Genre")).trimmed(); };
+    QVector<SourceDonnees::Signet> ordre;
+    if (cle == Genre) {
+        // Sort keys made once per film: a large catalogue is not compared text by text.
+        struct Ligne {
+            SourceDonnees::Signet signet;
+            QCollatorSortKey genre;
+            QCollatorSortKey titre;
+        };
+        std::vector<Ligne> lignes;
+        for (; !DataFilm.Eof(); DataFilm.MoveNext()) {
+            if (!DataFilm.Lisible())
+                return abandonner(DataFilm);
+            lignes.push_back({DataFilm.Bookmark(), francais.sortKey(genreDe()),
+                              francais.sortKey(DataFilm.Texte(QStringLiteral("Titre")))});
+        }
+        const bool monte = croissant(cle);
+        std::stable_sort(lignes.begin(), lignes.end(), [&](const Ligne& a, const Ligne& b) {
+            const int g = a.genre.compare(b.genre);
+            return g != 0 ? (monte ? g < 0 : g > 0) : a.titre.compare(b.titre) < 0;
+        });
+        for (const Ligne& l : std::as_const(lignes))
+            ordre.append(l.signet);
+    }
     Redaction r(apercu->TxtApercu);
     titre(r, cle);
-    QString genre;
-    for (; !DataFilm.Eof(); DataFilm.MoveNext()) {
+    std::optional<QString> genre; // the genre of the last header, none before the first
+    for (int n = 0; cle == Genre ? n < ordre.size() : !DataFilm.Eof(); ++n) {
+        if (cle == Genre && !DataFilm.setBookmark(ordre[n]))
+            return abandonner(DataFilm);
         if (!DataFilm.Lisible())
             return abandonner(DataFilm);
         DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IdFilm=") +
@@ -346,13 +432,14 @@ void Impression::editerFilms(int cle) {
         if (!DataFilmK7.Refresh())
             return abandonner(DataFilmK7);
         auto champ = [&](const char* nom) { return DataFilm.Texte(QString::fromUtf8(nom)); };
+        // Films without a genre have a header of their own, rather than passing for the previous one.
         if (cle == Genre) {
-            const QString g = champ("Genre");
-            if (!g.isEmpty() && g != genre) {
+            const QString g = genreDe();
+            if (!genre || francais.compare(g, *genre) != 0) {
                 r.gras(true);
                 r.taille(12);
                 r.souligne(true);
-                r.ecrire(RC + g.toUpper() + RC + RC);
+                r.ecrire(RC + (g.isEmpty() ? QStringLiteral("INDÉFINI") : g.toUpper()) + RC + RC);
                 r.gras(false);
                 r.taille(10);
                 r.souligne(false);
@@ -397,6 +484,8 @@ void Impression::editerFilms(int cle) {
         r.ecrire(TAB + QStringLiteral("de ") + champ("Réalisateur") + espaces(1));
         r.ecrire(QStringLiteral("avec ") + champ("Acteurs") + TAB);
         r.ecrire(RC + RC + RC);
+        if (cle != Genre)
+            DataFilm.MoveNext();
     }
     r.auDebut();
     lecture.valider();
@@ -410,6 +499,7 @@ void Impression::editerCassettes(int cle) {
     auto* apercu = new ApercuImpression;
     apercu->charger();
     m_apercu = apercu;
+    apercu->NomListe = nomListe(cle);
     DataK7.setRecordSource(QString::fromUtf8(croissant(cle) ? Tris[cle].croissant : Tris[cle].decroissant));
     if (!DataK7.Refresh())
         return abandonner(DataK7);

@@ -78,11 +78,11 @@ const Film Films[] = {
       "01:30:00\tZorro     |Aventure  Italie  1975       ",
       "1975\tZorro     |01:30:00  Aventure  Italie       ",
       "\tZorro     |01:30:00  Aventure  Italie       "}},
-    {{"Été", "Jean Becker", "Isabelle Adjani", "01:30:00", "1983", "France", "Aventure"},
+    {{"Été", "Jean Becker", "Isabelle Adjani", "01:30:00", "1983", "France", "aventure"},
      3,
-     {"Été     |01:30:00  Aventure  France  1983       ", "\tÉté     |01:30:00  France  1983       ",
-      "01:30:00\tÉté     |Aventure  France  1983       ", "1983\tÉté     |01:30:00  Aventure  France       ",
-      "\tÉté     |01:30:00  Aventure  France       "}},
+     {"Été     |01:30:00  aventure  France  1983       ", "\tÉté     |01:30:00  France  1983       ",
+      "01:30:00\tÉté     |aventure  France  1983       ", "1983\tÉté     |01:30:00  aventure  France       ",
+      "\tÉté     |01:30:00  aventure  France       "}},
     {{"Brazil", "Terry Gilliam", "Jonathan Pryce", "00:30:00", "1985", "Royaume-Uni", nullptr},
      1,
      {"Brazil     |00:30:00    Royaume-Uni  1985       ", "\tBrazil     |00:30:00  Royaume-Uni  1985       ",
@@ -224,16 +224,18 @@ private slots:
         const QStringList parTitre = titre("(classement par Titre de film)");
         QTest::newRow("titre") << 0 << false << parTitre + films(0, titres);
         QTest::newRow("titre décroissant") << 0 << true << parTitre + films(0, inverse);
-        // No header before the film without genre; one per genre, in capitals; the genre-less
-        // film, last when descending, stays under the previous header.
+        // One header per genre, in capitals, "aventure" and "Aventure" being one genre with its
+        // titles in order; the film without genre under a header of its own, first or last.
         const QStringList parGenre = titre("(classement par Genre de film)");
         QTest::newRow("genre") << 1 << false
                                << parGenre + films(1, {"Brazil", "Été", "Zorro", "alien"},
-                                                   {{"Été", "AVENTURE"}, {"alien", "SCIENCE-FICTION"}});
+                                                   {{"Brazil", "INDÉFINI"},
+                                                    {"Été", "AVENTURE"},
+                                                    {"alien", "SCIENCE-FICTION"}});
         QTest::newRow("genre décroissant")
             << 1 << true
             << parGenre + films(1, {"alien", "Été", "Zorro", "Brazil"},
-                                {{"alien", "SCIENCE-FICTION"}, {"Été", "AVENTURE"}});
+                                {{"alien", "SCIENCE-FICTION"}, {"Été", "AVENTURE"}, {"Brazil", "INDÉFINI"}});
         // Équal durations keep titles ascending, whatever the direction.
         const QStringList parDuree = titre("(classement par Durée de film)");
         QTest::newRow("durée") << 2 << false << parDuree + films(2, {"Brazil", "Été", "Zorro", "alien"});
@@ -353,11 +355,45 @@ private slots:
         QCOMPARE(obtenu, sens);
     }
 
+    // From the keyboard: Tab goes from the choices to the arrows, Space turns the arrow that has the
+    // focus, Up and Down set its direction, and the focus stays on the key's arrow shown.
+    void flechesAuClavier() {
+        BancImpression banc;
+        Impression& f = banc.ouvrir();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.CaseTri[0]->setFocus();
+        const QList<QPair<Qt::Key, QString>> pas = {
+            {Qt::Key_Tab, "++"}, {Qt::Key_Space, "-+"}, {Qt::Key_Down, "-+"}, {Qt::Key_Up, "++"},
+            {Qt::Key_Up, "++"},  {Qt::Key_Down, "-+"},  {Qt::Key_Tab, "-+"},  {Qt::Key_Space, "--"}};
+        for (int i = 0; i < pas.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), pas[i].first);
+            const int cle = i < 6 ? 0 : 1;
+            QCOMPARE(QApplication::focusWidget(), f.croissant(cle) ? f.TriAsc[cle] : f.TriDesc[cle]);
+            QCOMPARE(QString(f.croissant(0) ? "+" : "-") + (f.croissant(1) ? "+" : "-"), pas[i].second);
+        }
+    }
+
+    // The empty lines that end a list print no page of their own, holding only its number.
+    void pasDePageVide() {
+        BancImpression banc;
+        const QString pdf = banc.dossier.fichier(QStringLiteral("liste.pdf"));
+        Dialogues::setRepondeurEnregistrement([&](const QString&, const QString&) { return pdf; });
+        Messages::setRepondeur([](const QString&, int) { return Messages::Ok; });
+        ApercuImpression a;
+        a.TxtApercu->setPlainText(QStringLiteral("LISTE DES FILMS") + QString(200, QLatin1Char('\n')));
+        a.BtnPdf_Click();
+        Dialogues::setRepondeurEnregistrement({});
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) manque : le contenu du PDF n'est pas vérifié.");
+        QCOMPARE(pdfEnTexte(pdf).split(QLatin1Char('\f'), Qt::SkipEmptyParts).size(), 1);
+    }
+
     void impression_data() {
         QTest::addColumn<bool>("imprimante");
         QTest::addColumn<int>("copies");        // 0: the dialog is cancelled
         QTest::addColumn<QString>("sortie");    // where the pages go, %1 the test folder
-        QTest::addColumn<QString>("selection"); // the film whose line is selected
+        QTest::addColumn<QString>("selection"); // the film whose line is selected; "+": printing all
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QStringList>("imprime"); // in this order; "-" first: not printed
         const QString pdf = QStringLiteral("%1/liste.pdf");
@@ -379,6 +415,10 @@ private slots:
         QTest::newRow("sélection") << true << 1 << pdf << "Zorro" << QStringList{enCours + "1"}
                                    << QStringList{"Zorro",  "Italie",  "K7 N°1",      "-LISTE DES FILMS",
                                                   "-alien", "-Brazil", "-Alain Delon"};
+        // The dialog opens on the selection; the whole list, once chosen there, is what prints.
+        QTest::newRow("sélection, liste entière choisie")
+            << true << 1 << pdf << "Zorro+" << QStringList{enCours + "1"}
+            << QStringList{"LISTE DES FILMS", "alien", "Zorro", "Alain Delon"};
         // The preview stays open, so that the user may try again.
         QTest::newRow("échec de l'impression")
             << true << 1 << QStringLiteral("%1/absent/liste.pdf") << ""
@@ -401,9 +441,12 @@ private slots:
         QPrinter* dialogue = nullptr;
         int demandes = 0;
         QList<int> drapeaux;
+        bool offerte = false; // the dialog opened on the selection
         Dialogues::setRepondeurImpression([&](QPrinter& p, int d, Dialogues::Impression& choix) {
             ++demandes;
             drapeaux << d;
+            offerte = choix.selectionSeulement;
+            choix.selectionSeulement = !selection.endsWith(QLatin1Char('+'));
             if (copies == 0)
                 return false;
             choix.copies = copies;
@@ -427,7 +470,7 @@ private slots:
             avant = decrire(*a->TxtApercu->document());
             if (!selection.isEmpty()) {
                 QTextBlock b = a->TxtApercu->document()->begin();
-                while (b.isValid() && !b.text().startsWith(selection))
+                while (b.isValid() && !b.text().startsWith(QString(selection).remove(QLatin1Char('+'))))
                     b = b.next();
                 QTextCursor c(b);
                 c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
@@ -451,6 +494,7 @@ private slots:
         QCOMPARE(apres, avant);
         QCOMPARE(demandes, !imprimante ? 0 : copies == 0 ? 2 : 1);
         QCOMPARE(drapeaux, QList<int>(demandes, Dialogues::DrapeauAssembler));
+        QCOMPARE(offerte, !selection.isEmpty());
         QCOMPARE(vus.join(QLatin1Char('\n')), messages.join(QLatin1Char('\n')).arg(banc.dossier.chemin()));
         QCOMPARE(QFile::exists(pdf), imprimante && copies > 0 && !echec);
         if (!QFile::exists(pdf))
@@ -467,36 +511,60 @@ private slots:
         }
     }
 
-    // The list kept as a PDF, with or without a printer; the extension comes by itself.
+    // The list kept as a PDF, with or without a printer: the name proposed is the list's, in the
+    // folder of the last PDF; the extension comes by itself; an existing file is replaced only once
+    // the user agrees ("Non" opens the dialog again). Each kind of file keeps its own folder.
     void enregistrementPdf() {
         BancImpression banc;
         remplir();
         Dialogues::setImprimantes([] { return QStringList(); }, [] { return QString(); });
         const QString pdf = banc.dossier.fichier(QStringLiteral("liste"));
-        Dialogues::setRepondeurEnregistrement([&](const QString&, const QString&) { return pdf; });
-        QStringList vus;
-        Messages::setRepondeur([&](const QString& texte, int) {
-            vus << texte;
-            return Messages::Ok;
+        QStringList reponses{pdf, pdf, QString(), pdf}, proposes, vus;
+        Dialogues::setRepondeurEnregistrement([&](const QString&, const QString& propose) {
+            proposes << propose;
+            return reponses.takeFirst();
+        });
+        QList<Messages::Reponse> remplacer{Messages::Non, Messages::Oui};
+        Messages::setRepondeur([&](const QString& texte, int style) {
+            vus << QStringLiteral("%1|%2").arg(texte).arg(style);
+            return style == Messages::Question ? remplacer.takeFirst() : Messages::Ok;
         });
         Impression& f = banc.ouvrir();
+        f.CaseTri[5]->setChecked(true);
         puis([&] {
             ApercuImpression* a = f.apercu();
             QVERIFY(a);
-            QTest::mouseClick(a->BtnPdf, Qt::LeftButton);
+            for (int i = 0; i < 3; ++i)
+                QTest::mouseClick(a->BtnPdf, Qt::LeftButton);
             QVERIFY(a->isVisible());
             a->Unload();
         });
         QTest::mouseClick(f.BtnAjouterFilm, Qt::LeftButton);
         Dialogues::setRepondeurEnregistrement({});
-        QVERIFY(QFile::exists(pdf + QStringLiteral(".pdf")));
-        QCOMPARE(vus, QStringList{QStringLiteral("La liste a été enregistrée dans ") + pdf +
-                                  QStringLiteral(".pdf")});
+        const QString nom = QStringLiteral("Cassettes par temps restant.pdf");
+        QCOMPARE(proposes,
+                 (QStringList{nom, banc.dossier.fichier(nom), pdf + ".pdf", banc.dossier.fichier(nom)}));
+        const QString enregistree =
+            QStringLiteral("La liste a été enregistrée dans ") + pdf + QStringLiteral(".pdf|64");
+        const QString existe =
+            QStringLiteral("Le fichier %1.pdf existe déjà.\n\nVoulez-vous le remplacer ?|36").arg(pdf);
+        QCOMPARE(vus, (QStringList{enregistree, existe, existe, enregistree}));
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils) manque : le contenu du PDF n'est pas vérifié.");
         const QString texte = pdfEnTexte(pdf + QStringLiteral(".pdf"));
         QVERIFY2(texte.contains(QStringLiteral("LISTE DES FILMS")), qPrintable(texte));
-        QVERIFY2(texte.contains(QStringLiteral("(classement par Titre de film)")), qPrintable(texte));
+        QVERIFY2(texte.contains(QStringLiteral("(classement par Temps Restant)")), qPrintable(texte));
+
+        // A film file chosen elsewhere: its dialog opens there next time, the others do not move.
+        const QString films = QStringLiteral("Films | *.film;*.txt");
+        const QString ailleurs = banc.dossier.fichier(QStringLiteral("Films"));
+        QVERIFY(QDir().mkpath(ailleurs));
+        Dialogues::setRepondeurFichier([&](const QString&) { return ailleurs + QStringLiteral("/a.film"); });
+        Dialogues::FichierOuvrir(nullptr, films);
+        Dialogues::setRepondeurFichier({});
+        QCOMPARE(Dialogues::dossierPropose(films), ailleurs);
+        QCOMPARE(Dialogues::dossierPropose(QStringLiteral("Documents PDF | *.pdf")), banc.dossier.chemin());
+        QCOMPARE(Dialogues::dossierPropose(QStringLiteral("Affiches de Films | *.jpg")), QString());
     }
 };
 

@@ -8,6 +8,7 @@
 #include "catalogue/Invariants.h"
 #include "catalogue/Sauvegarde.h"
 #include "catalogue/Sqlite.h"
+#include "screens/common/Dialogues.h"
 #include "tests/support/Sql.h"
 
 #include <QCryptographicHash>
@@ -94,8 +95,10 @@ inline Constat constater(const QString& dossier) {
         c.problemes << QStringLiteral("journal du moteur encore chaud");
     const auto tout = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
     for (const QString& nom : d.entryList(tout, QDir::Name)) {
+        // The folders the file dialogs keep are no part of the catalogue.
+        const bool reglages = nom.startsWith(QLatin1String(Dialogues::FichierReglages));
         if (!fichiersDuBanc().contains(nom) && nom != QLatin1String("Affiche") && nom != journalMoteur &&
-            nom != Sauvegarde::NomDossier)
+            nom != Sauvegarde::NomDossier && !reglages)
             c.etat << QStringLiteral("dossier:") + nom;
     }
     // The copies, each a whole catalogue, told by the rows they hold (their names and times differ
