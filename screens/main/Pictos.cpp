@@ -153,11 +153,11 @@ void dessiner(QPainter& p, Picto picto) {
     }
     case Compactage: {
         // A cassette pressed from both sides.
-        cassette(p, QRectF(8, 8, 16, 16));
+        cassette(p, QRectF(7.5, 10, 17, 12));
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(200, 30, 30));
         for (const double sens : {1.0, -1.0}) {
-            const double bord = sens > 0 ? 1 : 31;
+            const double bord = sens > 0 ? 0.5 : 31.5;
             p.drawPolygon(
                 QPolygonF({QPointF(bord, 13.5), QPointF(bord + sens * 3, 13.5), QPointF(bord + sens * 3, 11),
                            QPointF(bord + sens * 6.5, 16), QPointF(bord + sens * 3, 21),
