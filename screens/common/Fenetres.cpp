@@ -45,7 +45,6 @@ void ouvrirACote(QWidget* fenetre, QWidget* principale, const QWidget* dernierOu
     const QSize marges = cadre.size() - principale->geometry().size();
     const int bandeau = dernierOutil->mapToGlobal(QPoint(0, dernierOutil->height())).y() - cadre.top();
     const QScreen* ecran = principale->screen() ? principale->screen() : QGuiApplication::primaryScreen();
-    fenetre->adjustSize();
     const Placement p = aCote(ecran->availableGeometry(), cadre, fenetre->size() + marges, bandeau);
     if (p.principale != cadre.topLeft())
         principale->move(p.principale);
