@@ -12,7 +12,9 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cassetron"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Cassetron"));
+    // No display name: Qt would append it to every window title. The desktop still knows the
+    // program by its class (WM_CLASS, from the application name) and its desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("cassetron"));
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     // The standard dialogs (file choice, printing) speak French too when Qt's translations are there.
     QTranslator traduction;

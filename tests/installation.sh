@@ -17,6 +17,8 @@ entree="$XDG_DATA_HOME/applications/cassetron.desktop"
 [ -f "$entree" ] || { echo "pas d'entrée de menu"; exit 1; }
 grep -q "^Exec=\"$dossier/Cassetron\"$" "$entree" || { echo "Exec faux"; cat "$entree"; exit 1; }
 grep -q "^Icon=$dossier/cassetron.png$" "$entree" || { echo "Icon faux"; exit 1; }
+# The desktop ties the windows (WM_CLASS, from the application name) to this entry.
+grep -q "^StartupWMClass=Cassetron$" "$entree" || { echo "StartupWMClass faux"; exit 1; }
 [ ! -e "$dossier/R7Ozire.mdb" ] || { echo "un catalogue a été installé"; exit 1; }
 # One SQLite, the system's: no database driver that could bring a copy of its own.
 liens=$(ldd "$dossier/Cassetron")

@@ -196,6 +196,11 @@ int main(int argc, char** argv) {
     });
     moniteur->MenuAPropos_Click();
 
+    // The notice shown while the catalogue is compacted.
+    auto* fermeture = new Fermeture;
+    ok = enregistrer(fermeture, sortie.filePath(QStringLiteral("fermeture.png"))) && ok;
+    fermeture->close();
+
     moniteur->MenuAideEnLigne_Click();
     for (int i = 0; i < 6; ++i) {
         Aide::instance()->AfficheEcran(i);

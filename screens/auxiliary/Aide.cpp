@@ -4,6 +4,7 @@
 #include "screens/common/Etiquettes.h"
 #include "screens/common/Unites.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -37,24 +38,25 @@ struct Contenu {
     QList<Etape> etapes;
     QList<Bulle> bulles;
     QList<QPair<const char*, QRect>> textes; // free texts: "!" first marks a heading
+    QRect encadre = {};                      // a box around the texts it holds, when not empty
 };
 
 const Contenu& contenu(int i) {
     static const Contenu panneaux[6] = {
         {"CASSETRON",
-         {{"menufilm.png", QRect(6840, 3780, 1400, 1250)},
-          {"menucassette.png", QRect(8280, 3780, 1450, 900)}},
+         // The menus at their own size, one under the other, so their entries can be read.
+         {{"menufilm.png", QRect(5880, 3000, 0, 0)}, {"menucassette.png", QRect(5880, 4920, 0, 0)}},
          {{1,
            "Trouver la cassette pouvant accueillir le film avec la rubrique Recherche K7 Libre du menu "
            "Cassette",
-           QRect(240, 4020, 6300, 480)},
+           QRect(240, 4020, 5400, 480)},
           {2, "Utiliser la cassette trouvée et enregistrer le film à l'endroit indiqué par le logiciel",
-           QRect(240, 4620, 6300, 480)},
+           QRect(240, 4620, 5400, 480)},
           {3,
            "Une fois le film enregistré sur la bande, ajouter le dans la base de donnée en l'associant à la "
            "cassette "
            "avec la rubrique Ajouter un Film du menu Film",
-           QRect(240, 5220, 6300, 720)}},
+           QRect(240, 5220, 5400, 720)}},
          {},
          {{"Ce logiciel vous permet de gérer le plus simplement du monde l'enregistrement de vos films "
            "préférés.",
@@ -67,7 +69,7 @@ const Contenu& contenu(int i) {
            "contient",
            QRect(600, 1860, 9000, 480)},
           {"•  Visualiser les données d'un film (acteurs, durée, genre ...)", QRect(600, 2340, 9000, 300)},
-          {"!Cherche K7 désespérément !", QRect(240, 3060, 6300, 600)}}},
+          {"!Cherche K7 désespérément !", QRect(240, 3060, 5400, 600)}}},
         {"Ecran Principal",
          {{"moniteur.png", QRect(2520, 900, 4800, 3960)}},
          {},
@@ -78,13 +80,14 @@ const Contenu& contenu(int i) {
           {"Position du film courant sur la bande", QRect(5640, 5340, 3000, 300), QPointF(0.9, 0.9)},
           {"Déplacement d'un film à l'autre dans la base", QRect(120, 1080, 2300, 540), QPointF(0.05, 0.07)},
           {"Description du film", QRect(120, 3360, 2300, 300), QPointF(0.7, 0.6)},
-          {"Affichage de la liste des films", QRect(7560, 540, 2200, 420), QPointF(0.63, 0.08)},
-          {"Ajouter un film ", QRect(7560, 1020, 2200, 300), QPointF(0.68, 0.08)},
-          {"Modifier les données d'un film", QRect(7560, 1380, 2200, 420), QPointF(0.74, 0.08)},
-          {"Effacer le film courant", QRect(7560, 1860, 2200, 300), QPointF(0.8, 0.08)},
-          {"Rechercher une cassette de libre", QRect(7560, 2280, 2200, 480), QPointF(0.85, 0.08)},
-          {"Ajouter une cassette", QRect(7560, 2880, 2200, 300), QPointF(0.9, 0.08)},
-          {"Visualiser/Effacer une cassette", QRect(7560, 3300, 2200, 480), QPointF(0.96, 0.08)}},
+          // The buttons' callouts start under the panel's title.
+          {"Affichage de la liste des films", QRect(7560, 840, 2200, 480), QPointF(0.63, 0.08)},
+          {"Ajouter un film ", QRect(7560, 1380, 2200, 300), QPointF(0.68, 0.08)},
+          {"Modifier les données d'un film", QRect(7560, 1740, 2200, 480), QPointF(0.74, 0.08)},
+          {"Effacer le film courant", QRect(7560, 2280, 2200, 300), QPointF(0.8, 0.08)},
+          {"Rechercher une cassette de libre", QRect(7560, 2640, 2200, 480), QPointF(0.85, 0.08)},
+          {"Ajouter une cassette", QRect(7560, 3180, 2200, 300), QPointF(0.9, 0.08)},
+          {"Visualiser/Effacer une cassette", QRect(7560, 3540, 2200, 480), QPointF(0.96, 0.08)}},
          {}},
         {"Visualiser un Film",
          {{"listefilm.png", QRect(240, 2520, 6480, 1560)}},
@@ -100,7 +103,8 @@ const Contenu& contenu(int i) {
           {"Cliquer sur le titre d'une colonne de la liste classe les films selon cette colonne ; un second "
            "clic sur la "
            "même colonne inverse l'ordre.",
-           QRect(7080, 2940, 2600, 1500)}}},
+           QRect(7080, 2940, 2600, 300)}},
+         QRect(6960, 2400, 2840, 600)},
         {"Rechercher une Cassette de libre",
          {{"consultk7.png", QRect(3480, 1980, 3720, 3000)}},
          {{1, "Sélectionner la rubrique Rechercher une Cassette de Libre du menu Cassette",
@@ -211,11 +215,17 @@ public:
             e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         for (const Image& i : c.images) {
             auto* image = new QLabel(this);
-            image->setGeometry(pixels(i.zone.x()), pixels(i.zone.y()), pixels(i.zone.width()),
-                               pixels(i.zone.height()));
-            image->setPixmap(QPixmap(QStringLiteral(":/aide/") + QString::fromUtf8(i.fichier)));
-            image->setScaledContents(true);
+            const QPixmap pm(QStringLiteral(":/aide/") + QString::fromUtf8(i.fichier));
             image->setFrameStyle(QFrame::Box);
+            image->setPixmap(pm);
+            if (i.zone.isEmpty()) {
+                // A small picture shown unscaled: shrunk, its text could not be read.
+                image->setGeometry(pixels(i.zone.x()), pixels(i.zone.y()), pm.width() + 2, pm.height() + 2);
+            } else {
+                image->setGeometry(pixels(i.zone.x()), pixels(i.zone.y()), pixels(i.zone.width()),
+                                   pixels(i.zone.height()));
+                image->setScaledContents(true);
+            }
             m_images << image;
         }
         for (const Etape& e : c.etapes) {
@@ -264,6 +274,25 @@ public:
             e->setAlignment(Qt::AlignCenter);
             agrandir(e);
             m_bulles.append({e, b.cible});
+        }
+        if (!c.encadre.isEmpty()) {
+            const QRect zone(pixels(c.encadre.x()), pixels(c.encadre.y()), pixels(c.encadre.width()),
+                             pixels(c.encadre.height()));
+            // Down to the end of its longest text, whatever that text needed.
+            int bas = zone.bottom();
+            for (const Etiquette* e : findChildren<Etiquette*>())
+                if (zone.contains(e->geometry().topLeft()))
+                    bas = qMax(bas, e->geometry().bottom() + pixels(120));
+            auto* cadre = new QFrame(this);
+            cadre->setFrameStyle(QFrame::Box | QFrame::Plain);
+            cadre->setLineWidth(2);
+            cadre->setGeometry(zone.x(), zone.y(), zone.width(), bas - zone.y() + 1);
+            cadre->setAutoFillBackground(true);
+            QPalette p = cadre->palette();
+            p.setColor(QPalette::Window, Unites::couleur(0xC0FFFF));
+            p.setColor(QPalette::WindowText, Unites::couleur(192));
+            cadre->setPalette(p);
+            cadre->lower();
         }
         if (!m_bulles.isEmpty() && !m_images.isEmpty())
             new Traits(this, m_images.first(), m_bulles);

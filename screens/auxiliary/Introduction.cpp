@@ -9,10 +9,12 @@
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
 #include "screens/main/Moniteur.h"
+#include "screens/main/Pictos.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 
 #include <cerrno>
@@ -117,8 +119,11 @@ void Introduction::Form_Unload() {
 Fermeture::Fermeture(QWidget* parent) : Feuille(parent) {
     setWindowTitle(QStringLiteral("Compactage de la base de donnée"));
     setTailleInterieure(5400, 1500);
+    Image1 = new QLabel(this);
+    Image1->setGeometry(Unites::pixels(240), Unites::pixels(270), Unites::pixels(960), Unites::pixels(960));
+    Image1->setPixmap(Pictos::image(Pictos::Compactage, Unites::pixels(960)));
     LblFermeture = new Etiquette(this, QStringLiteral("Fermeture de la base de donnée"));
-    LblFermeture->placer(120, 300, 5160, 900);
+    LblFermeture->placer(1320, 300, 3960, 900);
     LblFermeture->setFont(police(QStringLiteral("Arial Black"), 10));
     LblFermeture->setAlignment(Qt::AlignCenter);
     LblFermeture->setWordWrap(true);

@@ -3,6 +3,7 @@
 #include "screens/common/Feuille.h"
 
 class Etiquette;
+class QLabel;
 class QPushButton;
 
 // The start-up screen. Its "Ok" finishes the installation of the catalogue; closing it, by any
@@ -37,5 +38,6 @@ class Fermeture : public Feuille {
     Q_OBJECT
 public:
     explicit Fermeture(QWidget* parent = nullptr);
+    QLabel* Image1; // decorative
     Etiquette* LblFermeture;
 };

@@ -6,6 +6,7 @@
 #include "catalogue/Outils.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
+#include "screens/common/Fenetres.h"
 #include "screens/common/Grille.h"
 #include "screens/common/ListeK7.h"
 #include "screens/common/Messages.h"
@@ -32,6 +33,8 @@ constexpr int LargeurBarre = 4820;
 constexpr int HauteurPanneau = 1320;
 constexpr int LargeurForme = 6880;
 constexpr int OrangeClair = 255 + 192 * 256 + 128 * 65536;
+// The film's title at this size when it fits; a long one is shown smaller rather than cut.
+constexpr qreal TailleTitre = 12;
 
 Etiquette* etiquette(QWidget* parent, const QString& texte, int g, int h, int l, int ht, const QFont& f) {
     return Etiquette::creer(parent, texte, g, h, l, ht, f);
@@ -93,7 +96,7 @@ void ChoixK7::Form_Load() {
 void ChoixK7::Ouvre(const QString& Titre, const QString& Duree, Feuille* ouvreur) {
     m_ouvreur = ouvreur;
     charger();
-    LblTitre->setText(Titre);
+    Fenetres::ajusterTexte(LblTitre, Titre, TailleTitre);
     LblDuree->setText(Duree);
     ShowModal(ouvreur);
 }
@@ -317,7 +320,7 @@ void ChoixK7::BtnValiderK7_Click() {
     if (moniteur)
         moniteur->FilmPresent = true;
     auto* infos = new InfosK7;
-    infos->LblTitre->setText(film->DataFilm.Texte(QStringLiteral("Titre")));
+    Fenetres::ajusterTexte(infos->LblTitre, film->DataFilm.Texte(QStringLiteral("Titre")), TailleTitre);
     infos->lblNumK7->setText(g.TextMatrix(r, 0));
     infos->LblDureeK7->setText(g.TextMatrix(r, 1));
     infos->LblNbFilm->setText(QString::number(g.TextMatrix(r, 2).toLongLong() + 1));
@@ -351,7 +354,7 @@ InfosK7::InfosK7(QWidget* parent) : Feuille(parent) {
     setTailleInterieure(5640, 3600);
     Label6 = etiquette(this, QStringLiteral("Composition de la cassette après l'ajout du film :"), 240, 150,
                        5160, 285, police(QStringLiteral("Arial"), 9, true));
-    LblTitre = etiquette(this, QString(), 240, 480, 5160, 420, police(QStringLiteral("Arial Black"), 12));
+    LblTitre = etiquette(this, QString(), 240, 450, 5160, 540, police(QStringLiteral("Arial Black"), 12));
     LblTitre->setForeColor(Unites::Rouge);
     LblTitre->setAlignment(Qt::AlignCenter);
     FrmInfosK7 = new QFrame(this);

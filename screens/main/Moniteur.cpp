@@ -11,6 +11,7 @@
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
 #include "screens/common/Etiquettes.h"
+#include "screens/common/Fenetres.h"
 #include "screens/common/Grille.h"
 #include "screens/common/Images.h"
 #include "screens/common/Liaisons.h"
@@ -49,6 +50,8 @@ using Unites::police;
 namespace {
 
 constexpr int LargeurBarre = 3885;
+// The title's size when it fits; a long title is shown smaller rather than cut.
+constexpr qreal TailleTitre = 15.75;
 // Colour values as the screens give them: r + 256·g + 65536·b.
 constexpr int Orange = 33023;
 constexpr int RougeSombre = 192;
@@ -97,7 +100,7 @@ Moniteur::Moniteur(QWidget* parent) : Feuille(parent) {
     LblTitreOmbre = etiquette(zone, QString(), 4605, 870, 4785, 825);
     LblTitre = etiquette(zone, QString(), 4575, 840, 4785, 825);
     for (Etiquette* t : {LblTitreOmbre, LblTitre}) {
-        t->setFont(police(QStringLiteral("Arial Black"), 15.75));
+        t->setFont(police(QStringLiteral("Arial Black"), TailleTitre));
         t->setAlignment(Qt::AlignCenter);
         t->setWordWrap(true);
     }
@@ -194,8 +197,9 @@ Moniteur::Moniteur(QWidget* parent) : Feuille(parent) {
 
     for (SourceDonnees* s : {&DataFilm, &DataFilmK7, &DataK7})
         s->setParent(this);
-    Liaisons::lier(DataFilm, LblTitre, QStringLiteral("Titre"));
-    Liaisons::lier(DataFilm, LblTitreOmbre, QStringLiteral("Titre"));
+    for (Etiquette* t : {LblTitre, LblTitreOmbre})
+        DataFilm.lier(t, QStringLiteral("Titre"),
+                      [t](const QString& v) { Fenetres::ajusterTexte(t, v, TailleTitre); });
     Liaisons::lier(DataFilm, LblRealisateur, QStringLiteral("Réalisateur"));
     Liaisons::lier(DataFilm, LblActeurs, QStringLiteral("Acteurs"));
     DataFilm.lier(TxtDescription, QStringLiteral("Description"),
@@ -470,8 +474,8 @@ void Moniteur::AfficheDefault() {
     shape(0).setCaption(QString());
     shape(0).setWidth(LargeurBarre);
     shape(0).show();
-    LblTitre->setText(QStringLiteral("LE TITRE"));
-    LblTitreOmbre->setText(QStringLiteral("LE TITRE"));
+    for (Etiquette* t : {LblTitre, LblTitreOmbre})
+        Fenetres::ajusterTexte(t, QStringLiteral("LE TITRE"), TailleTitre);
     LblRealisateur->setText(QStringLiteral("Notre ami le réalisateur"));
     LblActeurs->setText(QStringLiteral("Plein d'acteurs"));
     TxtDescription->setPlainText(QStringLiteral("\tY'a pas grand chose à dire pour le moment"));
@@ -578,9 +582,8 @@ void Moniteur::MenuListeFilm_Click() {
     if (!liste) {
         liste = new ListeFilm;
         liste->charger();
-        // Beside the main window, where both stay in sight.
-        const QRect cadre = frameGeometry();
-        liste->move(cadre.right() + 8, cadre.top());
+        // Beside the main window, where both stay in sight and its commands stay reachable.
+        Fenetres::ouvrirACote(liste, this, BtnListeFilm);
     }
     liste->Show();
     ListeOuverte = true;
@@ -758,8 +761,7 @@ void Moniteur::MenuAideEnLigne_Click() {
     if (!aide) {
         aide = new Aide;
         aide->charger();
-        const QRect cadre = frameGeometry();
-        aide->move(cadre.right() + 8, cadre.top());
+        Fenetres::ouvrirACote(aide, this, BtnListeFilm);
     }
     aide->Show();
 }

@@ -151,6 +151,20 @@ void dessiner(QPainter& p, Picto picto) {
         pellicule(p, QRectF(13, 17, 9, 12));
         break;
     }
+    case Compactage: {
+        // A cassette pressed from both sides.
+        cassette(p, QRectF(7.5, 10, 17, 12));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 30, 30));
+        for (const double sens : {1.0, -1.0}) {
+            const double bord = sens > 0 ? 0.5 : 31.5;
+            p.drawPolygon(
+                QPolygonF({QPointF(bord, 13.5), QPointF(bord + sens * 3, 13.5), QPointF(bord + sens * 3, 11),
+                           QPointF(bord + sens * 6.5, 16), QPointF(bord + sens * 3, 21),
+                           QPointF(bord + sens * 3, 18.5), QPointF(bord, 18.5)}));
+        }
+        break;
+    }
     }
 }
 

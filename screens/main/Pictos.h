@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-// The toolbar's pictures, drawn by the program itself so they stay sharp at any scale.
+// The toolbar's and the notices' pictures, drawn by the program itself so they stay sharp at any scale.
 namespace Pictos {
 enum Picto {
     ListeFilm,
@@ -14,7 +14,8 @@ enum Picto {
     AjoutK7,
     VisuK7,
     Affiche,
-    FichierFilm
+    FichierFilm,
+    Compactage // the notice shown while the catalogue is closed for maintenance
 };
 QIcon icone(Picto p);
 // One picture at the given size in pixels, drawn for that size.

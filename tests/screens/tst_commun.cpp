@@ -1,10 +1,12 @@
 #include "screens/common/Appli.h"
 #include "screens/common/Barre.h"
+#include "screens/common/Fenetres.h"
 #include "screens/common/Feuille.h"
 #include "screens/common/Grille.h"
 #include "screens/common/Unites.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
@@ -468,6 +470,88 @@ private slots:
         garde.start(2000);
         (new FermeeAuChargement)->ShowModal();
         QVERIFY(!bloquee);
+    }
+
+    // Frames of the main window (633 × 541, title bar and toolbar in its top 85 pixels), of the
+    // film list and of the help window, on common screens and with the main window at the edges.
+    void placementACote_data() {
+        QTest::addColumn<QRect>("ecran");
+        QTest::addColumn<QPoint>("principale");
+        QTest::addColumn<QSize>("taille");
+        QTest::addColumn<QString>("attendu");
+        const QSize liste(724, 145);
+        const QSize aide(778, 512);
+        const QRect e1280(0, 0, 1280, 800);
+        const QRect e1024(0, 0, 1024, 768);
+        const QRect e1920(0, 0, 1920, 1080);
+        QTest::newRow("1280, liste") << e1280 << QPoint(323, 129) << liste << "dessous";
+        QTest::newRow("1280, aide") << e1280 << QPoint(323, 129) << aide << "dessous";
+        QTest::newRow("1280, principale à droite hors écran")
+            << e1280 << QPoint(1000, 100) << aide << "dessous";
+        QTest::newRow("1280, principale en haut hors écran")
+            << e1280 << QPoint(300, -40) << liste << "dessous";
+        QTest::newRow("1024, liste") << e1024 << QPoint(195, 113) << liste << "dessous";
+        QTest::newRow("1024, principale en bas, aide") << e1024 << QPoint(195, 227) << aide << "écran";
+        QTest::newRow("1920, au centre") << e1920 << QPoint(643, 269) << liste << "côté";
+        QTest::newRow("1920, à gauche") << e1920 << QPoint(0, 0) << liste << "côté";
+        QTest::newRow("1920, à droite") << e1920 << QPoint(1287, 0) << aide << "côté";
+        QTest::newRow("1920, à droite hors écran") << e1920 << QPoint(1700, 500) << aide << "côté";
+        QTest::newRow("second écran sous une barre")
+            << QRect(1920, 30, 1280, 770) << QPoint(2200, 40) << liste << "dessous";
+    }
+
+    void placementACote() {
+        QFETCH(QRect, ecran);
+        QFETCH(QPoint, principale);
+        QFETCH(QSize, taille);
+        QFETCH(QString, attendu);
+        const QRect avant(principale, QSize(633, 541));
+        const int bandeau = 85;
+        const Fenetres::Placement p = Fenetres::aCote(ecran, avant, taille, bandeau);
+        const QRect apres(p.principale, avant.size());
+        QCOMPARE(p.fenetre.size(), taille);
+        QVERIFY(ecran.contains(p.fenetre));
+        QCOMPARE(apres.top(), avant.top());
+        if (attendu == QStringLiteral("côté")) {
+            QVERIFY(ecran.contains(apres));
+            QVERIFY(!p.fenetre.intersects(apres));
+        } else {
+            QCOMPARE(apres, avant);
+        }
+        if (attendu == QStringLiteral("dessous"))
+            QVERIFY(p.fenetre.top() >= qMax(avant.top() + bandeau, ecran.top()));
+    }
+
+    // A title of any length shows whole, shrunk no more than it must, in the title boxes of the
+    // main window and of the placement summary.
+    void texteAjuste_data() {
+        QTest::addColumn<QSize>("zone"); // twips
+        QTest::addColumn<qreal>("taille");
+        QTest::addColumn<QString>("titre");
+        const QString long_ = QStringLiteral(
+            "Les Aventures extraordinaires d'Adèle Blanc-Sec et le Fabuleux Destin d'une cassette oubliée");
+        for (const int n : {1, 20, 47, 60, 77, 80}) {
+            QTest::addRow("fenêtre principale, %d", n) << QSize(4785, 825) << 15.75 << long_.left(n);
+            QTest::addRow("résumé, %d", n) << QSize(5160, 540) << 12.0 << long_.left(n);
+        }
+    }
+
+    void texteAjuste() {
+        QFETCH(QSize, zone);
+        QFETCH(qreal, taille);
+        QFETCH(QString, titre);
+        QLabel l;
+        l.setFont(Unites::police(QStringLiteral("Arial Black"), taille));
+        l.resize(Unites::pixels(zone.width()), Unites::pixels(zone.height()));
+        Fenetres::ajusterTexte(&l, titre, taille);
+        QCOMPARE(l.text(), titre);
+        const QRect dedans = l.contentsRect();
+        const QRect occupe =
+            QFontMetrics(l.font()).boundingRect(dedans, Qt::AlignCenter | Qt::TextWordWrap, titre);
+        QVERIFY2(dedans.contains(occupe), qPrintable(QStringLiteral("%1 pt").arg(l.font().pointSizeF())));
+        if (titre.size() <= 20)
+            QCOMPARE(l.font().pointSizeF(), taille);
+        QVERIFY(l.font().pointSizeF() >= 7);
     }
 };
 
