@@ -4,9 +4,79 @@
 #include "catalogue/Outils.h"
 #include "screens/common/Unites.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
+
+namespace {
+
+// Pixels between two length labels of one row, and around a label's text.
+constexpr int Ecart = 2;
+constexpr int Marge = 3;
+
+// The highest yellow segment, -1 when none.
+int segmentJaune(const AvecBarre& Feuille) {
+    int sel = -1;
+    for (int i = 0; i <= Feuille.shape.UBound(); ++i) {
+        if (Feuille.shape(i).BackColor() == Unites::Jaune)
+            sel = i;
+    }
+    return sel;
+}
+
+// Places the length labels of the segments drawn: each as wide as its text needs, centred on
+// its segment but never past the bar's ends (where the panel would clip it), under the bar for
+// odd fields and over it for even ones, in the other row when its own is taken there, and left
+// out when neither has room. The longest segments are served first: their labels are the ones
+// a user reads. Returns which labels are to be shown.
+QVector<bool> placerEtiquettes(AvecBarre& Feuille, int Gauche, int Haut, int Largeur, int Hauteur) {
+    const int n = Feuille.shape.UBound() + 1;
+    int gauche = Unites::pixels(Gauche);
+    int droite = Unites::pixels(Gauche + Largeur);
+    if (const QWidget* panneau = Feuille.lblDuree(0).parentWidget()) {
+        gauche = qMax(gauche, 0);
+        droite = qMin(droite, panneau->width());
+    }
+    QVector<int> ordre(n);
+    std::iota(ordre.begin(), ordre.end(), 0);
+    std::stable_sort(ordre.begin(), ordre.end(),
+                     [&](int a, int b) { return Feuille.shape(a).width() > Feuille.shape(b).width(); });
+    const QFontMetrics fm(Feuille.lblDuree(0).font());
+    QVector<bool> montrer(n, false);
+    QVector<QPair<int, int>> prises[2]; // the spans taken under the bar, over it
+    for (const int k : std::as_const(ordre)) {
+        Etiquette& e = Feuille.lblDuree(k);
+        const Etiquette& s = Feuille.shape(k);
+        const int largeur = qMax(e.width(), fm.horizontalAdvance(e.Caption()) + 2 * Marge);
+        if (largeur > droite - gauche)
+            continue;
+        e.resize(largeur, e.height());
+        const int x = qMin(qMax(s.x() + s.width() / 2 - largeur / 2, gauche), droite - largeur);
+        const auto libre = [&](int rangee) {
+            for (const auto& [debut, fin] : std::as_const(prises[rangee])) {
+                if (x < fin + Ecart && debut < x + largeur + Ecart)
+                    return false;
+            }
+            return true;
+        };
+        const int prefere = k % 2;
+        for (const int rangee : {prefere, 1 - prefere}) {
+            if (!libre(rangee))
+                continue;
+            e.setTop(rangee == 0 ? Haut + Hauteur : Haut - e.Height());
+            e.move(x, e.y());
+            prises[rangee].append({x, x + largeur});
+            montrer[k] = true;
+            break;
+        }
+    }
+    return montrer;
+}
+
+} // namespace
 
 void AvecBarre::preparerBarre(QWidget* panneau, int gauche, int haut, int largeur) {
     Etiquette& segment = shape(0);
@@ -18,7 +88,8 @@ void AvecBarre::preparerBarre(QWidget* panneau, int gauche, int haut, int largeu
     segment.setAlignment(Qt::AlignCenter);
     segment.setWordWrap(true);
     segment.setFrameStyle(QFrame::Panel | QFrame::Raised); // neighbouring films stay apart
-    segment.setToolTip(QStringLiteral("Composition de la Cassette"));
+    bulleBarre = QStringLiteral("Composition de la Cassette");
+    segment.setToolTip(bulleBarre);
     Etiquette& duree = lblDuree(0);
     duree.setParent(panneau);
     duree.placer(gauche, haut + 540, 705, 225);
@@ -26,6 +97,18 @@ void AvecBarre::preparerBarre(QWidget* panneau, int gauche, int haut, int largeu
     duree.setFont(Unites::police(QStringLiteral("Arial"), 8.25, true));
     duree.setAlignment(Qt::AlignCenter);
     duree.hide();
+}
+
+void AvecBarre::viderBarre(int largeur) {
+    shape.UnloadAuDela(0);
+    lblDuree.UnloadAuDela(0);
+    lblDuree(0).hide();
+    Etiquette& segment = shape(0);
+    segment.setBackColor(Unites::Blanc);
+    segment.setCaption(QString());
+    segment.setToolTip(bulleBarre);
+    segment.setWidth(largeur);
+    segment.show();
 }
 
 Etiquette* creerNumeroK7(QWidget* parent, int gauche, int haut) {
@@ -61,7 +144,6 @@ void DessineCassette(const QString& Status, const QString& DureeK7, AvecBarre& F
         Etiquette& etiquette = Feuille.lblDuree(k);
         segment.setLeft(x);
         segment.setTop(Haut);
-        etiquette.setTop(n % 2 == 1 ? Haut + Hauteur : Haut - etiquette.Height());
         const QString& champ = champs[k];
         QString d;
         if (EstFilm(champ)) {
@@ -77,15 +159,38 @@ void DessineCassette(const QString& Status, const QString& DureeK7, AvecBarre& F
         const double largeur = cap > 0 ? double(qint64(Outils::HeureEnSecondes(d)) * Largeur) / cap
                                        : (champs.size() == 1 ? Largeur : 0);
         segment.setWidth(largeur);
-        etiquette.setLeft(x + segment.Width() / 2.0 - etiquette.Width() / 2.0);
         etiquette.setCaption(d);
+        BulleSegment(Feuille, k);
         // The next segment starts where this one ends, as the control reports its width.
         x += segment.Width();
     }
-    for (int i = 0; i <= Feuille.shape.UBound() && !champs.isEmpty(); ++i) {
+    if (champs.isEmpty())
+        return;
+    const QVector<bool> etiquettes = placerEtiquettes(Feuille, Gauche, Haut, Largeur, Hauteur);
+    for (int i = 0; i <= Feuille.shape.UBound(); ++i) {
         Feuille.shape(i).show();
-        Feuille.lblDuree(i).show();
+        Feuille.lblDuree(i).setVisible(etiquettes[i]);
     }
+}
+
+void BulleSegment(AvecBarre& Feuille, int Index, const QString& Suite) {
+    Etiquette& segment = Feuille.shape(Index);
+    const QString duree = Feuille.lblDuree(Index).Caption();
+    QStringList lignes;
+    if (!Feuille.bulleBarre.isEmpty())
+        lignes << Feuille.bulleBarre;
+    if (segment.BackColor() == Unites::Rouge)
+        lignes << (segment.Caption().isEmpty() ? QStringLiteral("Film") : segment.Caption()) +
+                      QStringLiteral(" — ") + duree;
+    else
+        lignes << QStringLiteral("Plage libre — ") + duree;
+    if (!Suite.isEmpty())
+        lignes << Suite;
+    // As rich text, so that a title that looks like markup shows as typed.
+    segment.setToolTip(
+        QStringLiteral("<p style=\"white-space:pre\">") +
+        lignes.join(QLatin1Char('\n')).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+        QStringLiteral("</p>"));
 }
 
 void MarquePlage(const QString& Status, const QString& Plage, AvecBarre& Feuille) {
@@ -99,20 +204,20 @@ void MarquePlage(const QString& Status, const QString& Plage, AvecBarre& Feuille
     }
 }
 
-void ChangePlage(int Index, const QString& DureeFilm, AvecBarre& Feuille) {
+bool PlageChoisissable(int Index, const QString& DureeFilm, const AvecBarre& Feuille) {
     if (Index < 0 || Index > Feuille.shape.UBound())
-        return;
-    int sel = -1;
-    for (int i = 0; i <= Feuille.shape.UBound(); ++i) {
-        if (Feuille.shape(i).BackColor() == Unites::Jaune)
-            sel = i;
-    }
+        return false;
     // A film is known by its red, not only by its caption: a film may have an empty title.
-    Etiquette& cible = Feuille.shape(Index);
-    if (Index == qMax(sel, 0) || !cible.Caption().isEmpty() || cible.BackColor() == Unites::Rouge ||
-        Feuille.lblDuree(Index).Caption() < DureeFilm)
+    const Etiquette& cible = Feuille.shape(Index);
+    return Index != qMax(segmentJaune(Feuille), 0) && cible.Caption().isEmpty() &&
+           cible.BackColor() != Unites::Rouge && !(Feuille.lblDuree(Index).Caption() < DureeFilm);
+}
+
+void ChangePlage(int Index, const QString& DureeFilm, AvecBarre& Feuille) {
+    if (!PlageChoisissable(Index, DureeFilm, Feuille))
         return;
-    cible.setBackColor(Unites::Jaune);
+    const int sel = segmentJaune(Feuille);
+    Feuille.shape(Index).setBackColor(Unites::Jaune);
     // With no yellow segment there is nothing to give back; a film segment stays red.
     if (sel >= 0)
         Feuille.shape(sel).setBackColor(Unites::Blanc);

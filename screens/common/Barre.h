@@ -14,6 +14,10 @@ public:
     // Designs element 0 of both arrays on the panel that shows the bar: a white segment with a
     // bold caption, its grey length label under it.
     void preparerBarre(QWidget* panneau, int gauche, int haut, int largeur);
+    // Back to a bare white bar of that width (twips): no segment but element 0, no length label.
+    void viderBarre(int largeur);
+    // The segments' hint before any drawing adds what each segment holds.
+    QString bulleBarre;
     TableauEtiquettes shape;
     TableauEtiquettes lblDuree;
 };
@@ -23,11 +27,18 @@ Etiquette* creerNumeroK7(QWidget* parent, int gauche, int haut);
 
 namespace Fonctions {
 // Draws the bar of Status: one segment per field, as wide as its share of DureeK7 within
-// Largeur, films red with their title, free tape white; length labels alternate under and over.
+// Largeur, films red with their title, free tape white; length labels alternate under and over,
+// kept within the bar's ends, and left out where they would overlap (each segment's hint names
+// its length all the same).
 void DessineCassette(const QString& Status, const QString& DureeK7, AvecBarre& Feuille, int Gauche, int Haut,
                      int Largeur, int Hauteur);
+// Sets the hint of segment Index: the bar's hint, what the segment holds and its length, then
+// Suite when given.
+void BulleSegment(AvecBarre& Feuille, int Index, const QString& Suite = QString());
 // Paints yellow the segment of the first field equal to Plage.
 void MarquePlage(const QString& Status, const QString& Plage, AvecBarre& Feuille);
 // Moves the yellow selection to segment Index when it is a free stretch long enough for the film.
 void ChangePlage(int Index, const QString& DureeFilm, AvecBarre& Feuille);
+// Whether ChangePlage(Index, DureeFilm) would move the selection.
+bool PlageChoisissable(int Index, const QString& DureeFilm, const AvecBarre& Feuille);
 } // namespace Fonctions

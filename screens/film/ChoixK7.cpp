@@ -169,7 +169,19 @@ void ChoixK7::TableK7Libre_RowColChange() {
 void ChoixK7::AfficheInfosK7(qint64 NumK7, const QString& Plage) {
     StatusK7 = ListeK7::dessiner(*this, DataK7, *lblNumK7, NumK7, Plage, LargeurBarre);
     PlageChoisie = Plage;
+    montrerChoix();
     FrmInfosK7->move(pixels(Marge), TableK7Libre->geometry().bottom() + 1 + pixels(150));
+}
+
+// The stretches a click would choose say so: a hand over them, and a line in their hint.
+void ChoixK7::montrerChoix() {
+    for (int i = 0; i <= shape.UBound(); ++i) {
+        const bool choisissable = Fonctions::PlageChoisissable(i, LblDuree->text(), *this);
+        shape(i).setCursor(choisissable ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        Fonctions::BulleSegment(
+            *this, i,
+            choisissable ? QStringLiteral("Cliquer pour enregistrer le film dans cette plage") : QString());
+    }
 }
 
 int ChoixK7::champChoisi() const {
@@ -181,11 +193,16 @@ int ChoixK7::champChoisi() const {
 }
 
 void ChoixK7::shape_Click(int Index) {
+    if (!Fonctions::PlageChoisissable(Index, LblDuree->text(), *this))
+        return;
     Fonctions::ChangePlage(Index, LblDuree->text(), *this);
     for (int i = 0; i <= shape.UBound(); ++i) {
         if (shape(i).BackColor() == Unites::Jaune)
             PlageChoisie = lblDuree(i).Caption();
     }
+    // The row shows the stretch the film will take.
+    TableK7Libre->setTextMatrix(TableK7Libre->Row(), 3, PlageChoisie);
+    montrerChoix();
 }
 
 void ChoixK7::BtnAjouterK7_Click() {

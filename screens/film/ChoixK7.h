@@ -57,6 +57,7 @@ protected:
 
 private:
     void placerBoutons(int haut);
+    void montrerChoix();
     Feuille* m_ouvreur = nullptr;
 };
 

@@ -467,13 +467,7 @@ void Moniteur::signalerLectureImpossible(const SourceDonnees& source) {
 }
 
 void Moniteur::AfficheDefault() {
-    shape.UnloadAuDela(0);
-    lblDuree.UnloadAuDela(0);
-    lblDuree(0).hide();
-    shape(0).setBackColor(Unites::Blanc);
-    shape(0).setCaption(QString());
-    shape(0).setWidth(LargeurBarre);
-    shape(0).show();
+    viderBarre(LargeurBarre);
     for (Etiquette* t : {LblTitre, LblTitreOmbre})
         Fenetres::ajusterTexte(t, QStringLiteral("LE TITRE"), TailleTitre);
     LblRealisateur->setText(QStringLiteral("Notre ami le réalisateur"));

@@ -102,9 +102,18 @@ void VisuK7::Form_Load() {
         return;
     }
     int index = 0;
+    bool illisible = false;
     {
         const QSignalBlocker silence(ComboK7); // filling the list is not a choice of the user
         for (; !DataK7.Eof(); DataK7.MoveNext()) {
+            // An unreadable cassette would be an empty entry showing blank figures: it is left
+            // out, and the user told once.
+            if (!DataK7.Lisible()) {
+                if (!illisible)
+                    Messages::lectureImpossible(DataK7);
+                illisible = true;
+                continue;
+            }
             const QString id = DataK7.Texte(QStringLiteral("IdK7"));
             ComboK7->addItem(id);
             if (id == courante)
@@ -153,7 +162,8 @@ void VisuK7::BtnEffacerK7_Click() {
 }
 
 bool VisuK7::EffaceK7() {
-    const QString numK7 = QString::number(ComboK7->currentText().toLongLong());
+    const QString entree = ComboK7->currentText();
+    const QString numK7 = QString::number(entree.toLongLong());
     Moniteur* m = Moniteur::instance();
     const QString cheminAppli = Moniteur::cheminAppli();
 
@@ -224,9 +234,11 @@ bool VisuK7::EffaceK7() {
     journal.terminer(&sansSuite);
 
     // Then the screens, film by film, with the list repainted between films.
-    // The buttons wait meanwhile: a second deletion must not start inside the first.
-    BtnEffacerK7->setEnabled(false);
-    BtnValiderK7->setEnabled(false);
+    // The buttons and the list wait meanwhile: a second deletion must not start inside the
+    // first, nor another cassette be chosen while this one goes.
+    const QList<QWidget*> enAttente{ComboK7, BtnEffacerK7, BtnValiderK7};
+    for (QWidget* w : enAttente)
+        w->setEnabled(false);
     ListeFilm* liste = m && m->ListeOuverte ? ListeFilm::instance() : nullptr;
     if (liste) {
         // From the bottom up, the rows still to remove keep their numbers.
@@ -235,12 +247,13 @@ bool VisuK7::EffaceK7() {
             Appli::DoEvents();
         }
     }
-    BtnEffacerK7->setEnabled(true);
-    BtnValiderK7->setEnabled(true);
+    for (QWidget* w : enAttente)
+        w->setEnabled(true);
 
     {
+        // The entry of the cassette deleted, wherever the selection stands now.
         const QSignalBlocker silence(ComboK7);
-        ComboK7->removeItem(ComboK7->currentIndex());
+        ComboK7->removeItem(ComboK7->findText(entree));
     }
     if (ComboK7->count() == 0) {
         if (m) {
@@ -301,12 +314,7 @@ void VisuK7::VideInfosK7() {
     lblNumK7->setText(QStringLiteral("0"));
     LblDureeK7->setText(QStringLiteral("00:00:00"));
     LblTempsRestant->setText(QStringLiteral("00:00:00"));
-    shape.UnloadAuDela(0);
-    lblDuree.UnloadAuDela(0);
-    shape(0).setWidth(LargeurBarre);
-    shape(0).setBackColor(Unites::Blanc);
-    shape(0).setCaption(QString());
-    lblDuree(0).hide();
+    viderBarre(LargeurBarre);
 }
 
 void VisuK7::BtnValiderK7_Click() {

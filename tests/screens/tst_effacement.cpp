@@ -451,11 +451,22 @@ private slots:
         QPointer<ListeFilm> l = ouvrirListe(m);
         QVERIFY(l);
         QCOMPARE(l->TableFilm->Rows(), 202);
+        bool pendant = false;
+        QStringList vues;
         visualiser(m, [&](VisuK7& v) {
             choisir(v, QStringLiteral("1"));
             b.repondeur.attendre(Messages::Oui);
+            // While the list repaints, the user tries another cassette from the keyboard.
+            QTimer::singleShot(0, &v, [&] {
+                pendant = !v.BtnEffacerK7->isEnabled();
+                QTest::keyClick(v.ComboK7, Qt::Key_Down);
+            });
             QTest::mouseClick(v.BtnEffacerK7, Qt::LeftButton);
+            vues = entrees(*v.ComboK7);
+            QVERIFY(v.ComboK7->isEnabled());
         });
+        QVERIFY(pendant);
+        QCOMPARE(vues, QStringList{"2"});
         QCOMPARE(placements(), QStringList{"2:1:Autre"});
         QCOMPARE(b.affiches(), QStringList{"201.jpg"});
         QCOMPARE(lignes(*l->TableFilm, 1), QStringList{"Autre"});

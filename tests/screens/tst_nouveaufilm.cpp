@@ -194,6 +194,14 @@ private slots:
                     QTest::mouseClick(&c->shape(i), Qt::LeftButton);
                 QCOMPARE(::jaune(*c), jaune);
                 QCOMPARE(c->PlageChoisie, c->lblDuree(jaune).Caption());
+                QCOMPARE(c->TableK7Libre->TextMatrix(c->TableK7Libre->Row(), 3), c->PlageChoisie);
+                // A hand, and a hint that says so, over every other free stretch that fits.
+                for (int i = 0; i <= c->shape.UBound(); ++i) {
+                    const bool libre =
+                        c->shape(i).BackColor() == Unites::Blanc && c->lblDuree(i).Caption() >= duree;
+                    QCOMPARE(c->shape(i).cursor().shape() == Qt::PointingHandCursor, libre);
+                    QCOMPARE(c->shape(i).toolTip().contains("Cliquer pour enregistrer"), libre);
+                }
                 puis([&] {
                     auto* infos = Feuille::chargee<InfosK7>();
                     QVERIFY(infos && infos->isVisible());
