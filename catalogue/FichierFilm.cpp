@@ -69,19 +69,15 @@ QString duree(const QString& ligne) {
 }
 
 QString acteurs(const QString& ligne) {
+    // Every name is kept: runs of blanks count as one, and an empty entry between two ";" is
+    // skipped rather than taken as the end of the list.
     QStringList noms;
-    for (int k = 1;; ++k) {
-        const QString acteur = Outils::ExtraitElement(ligne, k, QStringLiteral(";"));
-        if (acteur.isEmpty())
-            break;
-        QStringList mots;
-        for (int w = 1;; ++w) {
-            const QString mot = Outils::ExtraitElement(acteur, w, QStringLiteral(" "));
-            if (mot.isEmpty())
-                break;
-            mots << mot.left(1).toUpper() + mot.mid(1).toLower();
-        }
-        noms << mots.join(QLatin1Char(' '));
+    for (const QString& acteur : ligne.split(QLatin1Char(';'))) {
+        QStringList mots = acteur.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (QString& mot : mots)
+            mot = mot.left(1).toUpper() + mot.mid(1).toLower();
+        if (!mots.isEmpty())
+            noms << mots.join(QLatin1Char(' '));
     }
     return noms.join(QStringLiteral(", "));
 }

@@ -21,7 +21,8 @@ Lecture lire(const QByteArray& octets);
 // "01:45:00"; "1:45:00" and "01:45:00" are that time; anything else is taken as it is.
 QString duree(const QString& ligne);
 
-// "jean RENO;natalie portman" -> "Jean Reno, Natalie Portman".
+// "jean RENO;natalie portman" -> "Jean Reno, Natalie Portman"; blanks between words count as
+// one, empty entries are skipped.
 QString acteurs(const QString& ligne);
 
 // The poster looked for beside a film file: the same name with the extension ".jpg".

@@ -194,3 +194,29 @@ bool Outils::EstHeureValide(const QString& Texte) {
     const int s = Texte.mid(6, 2).toInt();
     return h <= 23 && m <= 59 && s <= 59;
 }
+
+QString Outils::SurUneLigne(const QString& Texte) {
+    QString t;
+    t.reserve(Texte.size());
+    for (qsizetype i = 0; i < Texte.size(); ++i) {
+        const char16_t c = Texte.at(i).unicode();
+        switch (c) {
+        case u'\r':
+            if (i + 1 < Texte.size() && Texte.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            t += QLatin1Char(' ');
+            break;
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case 0x0085:
+        case 0x2028:
+        case 0x2029:
+            t += QLatin1Char(' ');
+            break;
+        default:
+            t += QChar(c);
+        }
+    }
+    return t;
+}

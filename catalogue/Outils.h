@@ -16,4 +16,9 @@ bool VerifieFormat(const QString& Texte, const QString& Masque);
 // A duration the forms accept: "HH:MM:SS" by the mask and a time of day (hours 0-23, minutes
 // and seconds 0-59).
 bool EstHeureValide(const QString& Texte);
+
+// The text on one line: each line break (CR LF as one, CR, LF, vertical tab, form feed, NEL,
+// U+2028, U+2029) becomes one blank. A title never holds a break: it would split the layout
+// record's display, the bar and the printed lines.
+QString SurUneLigne(const QString& Texte);
 } // namespace Outils

@@ -1,8 +1,12 @@
 #include "screens/common/Controles.h"
 
+#include "catalogue/Outils.h"
+#include "screens/common/Liaisons.h"
 #include "screens/common/Unites.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -39,6 +43,42 @@ void ChampDuree::keyPressEvent(QKeyEvent* e) {
 void ChampDuree::mouseReleaseEvent(QMouseEvent* e) {
     QLineEdit::mouseReleaseEvent(e);
     selectAll();
+}
+
+ChampTitre::ChampTitre(QWidget* parent) : QPlainTextEdit(parent) {
+    setTabChangesFocus(true);
+}
+
+QString ChampTitre::texte() const {
+    return Liaisons::texteExact(document());
+}
+
+void ChampTitre::keyPressEvent(QKeyEvent* e) {
+    // Shift+Enter would put a line separator in; with any modifier, Enter goes to the next field.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        focusNextChild();
+        e->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(e);
+}
+
+void ChampTitre::inputMethodEvent(QInputMethodEvent* e) {
+    const QString texte = Outils::SurUneLigne(e->commitString());
+    if (texte == e->commitString()) {
+        QPlainTextEdit::inputMethodEvent(e);
+        return;
+    }
+    QInputMethodEvent propre(e->preeditString(), e->attributes());
+    propre.setCommitString(texte, e->replacementStart(), e->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&propre);
+}
+
+void ChampTitre::insertFromMimeData(const QMimeData* source) {
+    if (source && source->hasText()) {
+        insertPlainText(Outils::SurUneLigne(source->text()));
+        ensureCursorVisible();
+    }
 }
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
 
@@ -21,6 +22,22 @@ protected:
 private:
     void TxtDuree_Change();
     bool m_garde = false;
+};
+
+// A title field: long titles wrap over its lines, but the title itself stays on one line. Enter
+// moves on to the next field; line breaks pasted, dropped or composed become blanks. Text set by
+// code is shown as it is, so a stored title reads back unchanged.
+class ChampTitre : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit ChampTitre(QWidget* parent = nullptr);
+    // The title exactly as it stands, non-breaking spaces included: what is saved and placed.
+    QString texte() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    void insertFromMimeData(const QMimeData* source) override;
 };
 
 // An up-down spinner: two arrows and no value of its own.

@@ -97,10 +97,9 @@ AjoutFilm::AjoutFilm(QWidget* parent) : Feuille(parent) {
     for (QToolButton* b : {OuvrirAffiche, ImporterFilm})
         b->setIconSize(QSize(32, 32));
 
-    TxtTitre = champ<QPlainTextEdit>(this, 3000, 120, 6120, 720, QStringLiteral("Titre du film"));
+    TxtTitre = champ<ChampTitre>(this, 3000, 120, 6120, 720, QStringLiteral("Titre du film"));
     TxtTitre->setFont(police(QStringLiteral("Arial Black"), 13));
     TxtTitre->setStyleSheet(QStringLiteral("QPlainTextEdit { color: red; }"));
-    TxtTitre->setTabChangesFocus(true);
     Label1 = libelle(this, QStringLiteral("Un film de "), 3000, 1005, 1200);
     TxtRealisateur = champ<QLineEdit>(this, 4260, 960, 4860, 390, QStringLiteral("Nom du réalisateur"));
     Label2 = libelle(this, QStringLiteral("Avec"), 3000, 1530, 1200);
@@ -120,6 +119,10 @@ AjoutFilm::AjoutFilm(QWidget* parent) : Feuille(parent) {
     ComboGenre->setInsertPolicy(QComboBox::NoInsert);
     ComboGenre->addItems(Genres);
     ComboGenre->setCurrentIndex(-1);
+    // Any genre typed is stored as typed: nothing completes it ("Com" stays "Com"), and Enter does
+    // not swap it for a list entry differing only in letter case. The list stays in the drop-down.
+    ComboGenre->setCompleter(nullptr);
+    ComboGenre->setDuplicatesEnabled(true);
     Label3 = libelle(this, QStringLiteral("Résumé"), 3000, 3390, 1200);
     TxtDescription = champ<QTextEdit>(this, 4260, 3360, 4860, 2220, QStringLiteral("Résume du film"));
     TxtDescription->setAcceptRichText(false);
@@ -207,7 +210,8 @@ void AjoutFilm::Form_Unload() {
 }
 
 bool AjoutFilm::VerifieDonnees() {
-    if (TxtTitre->toPlainText().isEmpty()) {
+    // A title of blanks alone (spaces, tabs, non-breaking spaces) is no title.
+    if (TxtTitre->texte().trimmed().isEmpty()) {
         Messages::MsgBox(QStringLiteral("Un Titre doit obligatoirement être fourni !!"),
                          Messages::Exclamation);
         return false;
@@ -243,7 +247,7 @@ void AjoutFilm::BtnAjouterFilm_Click() {
     if (m_ajout) {
         // The cassette choice saves the film; closing it keeps this form open with the film pending.
         auto* choix = new ChoixK7;
-        choix->Ouvre(TxtTitre->toPlainText(), TxtDuree->text(), this);
+        choix->Ouvre(TxtTitre->texte(), TxtDuree->text(), this);
         return;
     }
     const QString cheminAppli = Moniteur::cheminAppli();
@@ -365,7 +369,7 @@ bool AjoutFilm::importer(const QString& chemin) {
         switch (i) {
         case 0:
             if (m_ajout)
-                TxtTitre->setPlainText(l[i].toUpper());
+                TxtTitre->setPlainText(Outils::SurUneLigne(l[i]).toUpper());
             break;
         case 1:
             TxtRealisateur->setText(l[i].toUpper());

@@ -4,6 +4,7 @@
 #include "screens/common/Feuille.h"
 
 class ChampDuree;
+class ChampTitre;
 class Etiquette;
 class QComboBox;
 class QLabel;
@@ -30,7 +31,7 @@ public:
     QString CheminAffiche;
     SourceDonnees DataFilm;
 
-    QPlainTextEdit* TxtTitre;
+    ChampTitre* TxtTitre;
     Etiquette* Label1;
     QLineEdit* TxtRealisateur;
     Etiquette* Label2;

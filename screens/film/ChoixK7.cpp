@@ -225,7 +225,7 @@ void ChoixK7::BtnValiderK7_Click() {
     const int r = g.Row();
     const QString numK7 = QString::number(g.TextMatrix(r, 0).toLongLong());
     const QString duree = LblDuree->text();
-    const QString titre = LblTitre->text();
+    QString titre;
     const int champ = champChoisi();
     const QString cheminAppli = Moniteur::cheminAppli();
 
@@ -258,6 +258,8 @@ void ChoixK7::BtnValiderK7_Click() {
             signetFilm = film->DataFilm.LastModified();
             film->DataFilm.setBookmark(signetFilm);
             idFilm = film->DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong();
+            // The layout record names the film by the very title just saved, character for character.
+            titre = film->DataFilm.Texte(QStringLiteral("Titre"));
         }
         // Cassette row: the film in the chosen stretch, one film more, its length less free.
         if (ok) {
@@ -337,7 +339,7 @@ void ChoixK7::BtnValiderK7_Click() {
     if (moniteur)
         moniteur->FilmPresent = true;
     auto* infos = new InfosK7;
-    Fenetres::ajusterTexte(infos->LblTitre, film->DataFilm.Texte(QStringLiteral("Titre")), TailleTitre);
+    Fenetres::ajusterTexte(infos->LblTitre, titre, TailleTitre);
     infos->lblNumK7->setText(g.TextMatrix(r, 0));
     infos->LblDureeK7->setText(g.TextMatrix(r, 1));
     infos->LblNbFilm->setText(QString::number(g.TextMatrix(r, 2).toLongLong() + 1));

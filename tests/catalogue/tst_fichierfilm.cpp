@@ -82,8 +82,10 @@ private slots:
         cas("deux acteurs", "jean RENO;natalie portman", "Jean Reno, Natalie Portman");
         cas("accents", "éric ÉLMOSNINO;ÉMILIE dequenne", "Éric Élmosnino, Émilie Dequenne");
         cas("un seul", "bourvil", "Bourvil");
-        cas("deux blancs : le prénom seul", "jean  reno;natalie portman", "Jean, Natalie Portman");
-        cas("acteur vide : fin de la liste", "jean reno;;natalie portman", "Jean Reno");
+        cas("deux blancs comptent pour un", "paul  marchand", "Paul Marchand");
+        cas("acteur vide sauté", "jean reno;;natalie portman", "Jean Reno, Natalie Portman");
+        cas("blancs et tabulations autour, acteur de blancs", " jean \t reno ; ;natalie portman;",
+            "Jean Reno, Natalie Portman");
         cas("vide", "", "");
     }
 

@@ -186,7 +186,7 @@ inline QStringList tout(const DossierTest& d) {
 // The film form's fields in the order of the Film table: title, director, actors, duration,
 // year, country, genre, summary.
 inline QStringList champs(const AjoutFilm& f) {
-    return {f.TxtTitre->toPlainText(),   f.TxtRealisateur->text(),
+    return {f.TxtTitre->texte(),         f.TxtRealisateur->text(),
             f.TxtActeurs->toPlainText(), f.TxtDuree->text(),
             f.TxtDate->text(),           f.TxtPays->text(),
             f.ComboGenre->currentText(), f.TxtDescription->toPlainText()};

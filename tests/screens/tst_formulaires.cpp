@@ -5,7 +5,9 @@
 #include "screens/film/ChoixK7.h"
 #include "tests/screens/BancEcrans.h"
 
+#include <QClipboard>
 #include <QDate>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -83,6 +85,10 @@ private slots:
         const QStringList plein{"Titre", "Réal",   "Acteurs", "01:00:00",
                                 "1960",  "Italie", "Western", "Résumé"};
         QTest::newRow("rien à compléter") << plein << QString() << plein;
+        // Blanks alone are no title; around a title they stay as typed.
+        const QString blancs = QStringLiteral(" \t\u00A0 ");
+        QTest::newRow("titre de blancs") << avec(vide, 0, blancs) << MessageTitre << avec(vide, 0, blancs);
+        QTest::newRow("titre entre blancs") << avec(juste, 0, " T ") << QString() << avec(defauts, 0, " T ");
         QTest::newRow("genre libre") << avec(juste, 6, "Péplum") << QString() << avec(defauts, 6, "Péplum");
     }
 
@@ -257,6 +263,52 @@ private slots:
                  (QStringList{"Une nouvelle cassette à été ajoutée :\n\nSon numéro est le 3", "0"} + k7));
         QVERIFY(m.K7Presente);
         QCOMPARE(b.dossier.invariants(), QStringList());
+    }
+
+    // A title never holds a line break: Enter moves on; pasted, composed or imported breaks
+    // become blanks.
+    void titreSurUneLigne_data() {
+        QTest::addColumn<QString>("voie");
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<QString>("titre");
+        const QString sauts = QStringLiteral("a\nb\r\nc\rd\u2028e\u2029f");
+        QTest::newRow("Entrée") << "touches"
+                                << "Cléo"
+                                << "Cléo";
+        QTest::newRow("collage") << "collage" << sauts << "a b c d e f";
+        QTest::newRow("méthode de saisie") << "composition" << sauts << "a b c d e f";
+        QTest::newRow("fichier de film") << "import" << QStringLiteral("a\rb\u2028c\u2029d") << "A B C D";
+    }
+
+    void titreSurUneLigne() {
+        QFETCH(QString, voie);
+        QFETCH(QString, texte);
+        QFETCH(QString, titre);
+        Banc b;
+        AjoutFilm* f = formulaire(b.demarrer(), true);
+        if (voie == "touches") {
+            taper(f->TxtTitre, texte);
+            for (const auto& [k, mod] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                         {Qt::Key_Return, Qt::ShiftModifier},
+                                         {Qt::Key_Enter, Qt::KeypadModifier}}) {
+                f->TxtTitre->setFocus();
+                QTest::keyClick(f->TxtTitre, k, mod);
+                QCOMPARE(f->focusWidget(), static_cast<QWidget*>(f->TxtRealisateur));
+            }
+        } else if (voie == "collage") {
+            QApplication::clipboard()->setText(texte);
+            f->TxtTitre->paste();
+        } else if (voie == "composition") {
+            QInputMethodEvent e;
+            e.setCommitString(texte);
+            QApplication::sendEvent(f->TxtTitre, &e);
+        } else {
+            const QString chemin = b.dossier.fichier(QStringLiteral("Titre.film"));
+            QVERIFY(ecrire(chemin, texte.toUtf8() + "\r\n"));
+            b.repondeur.attendreFichier(chemin);
+            QTest::mouseClick(f->ImporterFilm, Qt::LeftButton);
+        }
+        QCOMPARE(f->TxtTitre->texte(), titre);
     }
 
     void modification_data() {

@@ -60,7 +60,7 @@ QStringList saisie(const QString& titre, const QString& duree) {
             duree,
             QStringLiteral("1962"),
             QStringLiteral("France"),
-            QStringLiteral("Comédie dramatique"),
+            QStringLiteral("Com"),
             QStringLiteral("Deux heures d'une chanteuse à Paris, « en attendant ».")};
 }
 
@@ -73,7 +73,13 @@ void saisir(AjoutFilm& f, const QString& titre, const QString& duree) {
     taper(f.TxtDuree, s[3]);
     taper(f.TxtDate, s[4]);
     taper(f.TxtPays, s[5]);
+    // A genre begun is kept as typed, and Tab leaves it: keys go to the focused field, as a user's.
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.ComboGenre->setFocus();
     taper(f.ComboGenre->lineEdit(), s[6]);
+    QTest::keyClick(f.windowHandle(), Qt::Key_Tab);
+    QCOMPARE(f.focusWidget(), static_cast<QWidget*>(f.TxtDescription));
     taper(f.TxtDescription, s[7]);
 }
 
@@ -134,6 +140,11 @@ private slots:
             << "01:00:00" << 1 << QList<int>{} << 1
             << QStringLiteral("FILM00:30:00A/FILM01:00:00AC\u2215DC : Live\u22152/02:00:00")
             << QStringList{"1:1:A", "1:2:AC/DC : Live/2"};
+        // The record carries the title as saved: a plain space would set it apart from its film.
+        QTest::newRow("titre avec espaces insécables")
+            << QStringList{"03:00:00"} << QStringLiteral("Cléo\u00A0: de 5 à 7\u00A0!") << "01:30:00" << 1
+            << QList<int>{} << 0 << QStringLiteral("FILM01:30:00Cléo\u00A0: de 5 à 7\u00A0!/01:30:00")
+            << QStringList{QStringLiteral("1:1:Cléo\u00A0: de 5 à 7\u00A0!")};
         QTest::newRow("même titre plus tôt sur la bande")
             << QStringList{"FILM01:00:00Alien/01:00:00/FILM00:30:00B/00:30:00"} << "ALIEN"
             << "00:30:00" << 1 << QList<int>{} << 3
