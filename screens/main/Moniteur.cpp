@@ -567,7 +567,8 @@ void Moniteur::MenuListeFilm_Click() {
         liste->move(cadre.right() + 8, cadre.top());
     }
     liste->Show();
-    ListeOuverte = true;
+    // A list that could not read the catalogue has closed already.
+    ListeOuverte = ListeFilm::instance() != nullptr;
 }
 
 void Moniteur::MenuAjouterFilm_Click() {
