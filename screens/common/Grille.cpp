@@ -123,6 +123,17 @@ Grille::Grille(QWidget* parent) : QTableView(parent), m_modele(new ModeleGrille(
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
     setMouseTracking(true);
+    // Only a click is one: the header tells it from a press that starts a resize or a drag.
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int colonne) {
+        m_mouseRow = 0;
+        m_mouseCol = colonne;
+        emit MouseUp(Qt::LeftButton);
+    });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int colonne) {
+        // Widths set from code are the screen's own; only a drag is made to fit.
+        if (m_ajustees && m_enteteTenu)
+            ajusterColonnes(colonne);
+    });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (m_synchro)
             return;
@@ -366,6 +377,65 @@ void Grille::setCouleursListes() {
                        "QTableView::item { padding: 0px 1px; }"));
 }
 
+void Grille::setColonnesAjustees(bool ajustees) {
+    m_ajustees = ajustees;
+    QHeaderView* h = horizontalHeader();
+    const int derniere = derniereColonneVue();
+    // The last column's right border is the grid's edge: it has nowhere to go.
+    for (int c = 0; c < h->count(); ++c)
+        h->setSectionResizeMode(c, ajustees && c == derniere ? QHeaderView::Fixed : QHeaderView::Interactive);
+    if (ajustees)
+        ajusterColonnes(-1);
+}
+
+int Grille::derniereColonneVue() const {
+    const QHeaderView* h = horizontalHeader();
+    for (int v = h->count() - 1; v >= 0; --v) {
+        if (!h->isSectionHidden(h->logicalIndex(v)))
+            return h->logicalIndex(v);
+    }
+    return -1;
+}
+
+// The last column shown takes what is left of the width; a column dragged wider stops where the
+// last one would no longer hold its heading.
+void Grille::ajusterColonnes(int tiree) {
+    QHeaderView* h = horizontalHeader();
+    const int derniere = derniereColonneVue();
+    if (m_ajustement || derniere < 0 || tiree == derniere)
+        return;
+    m_ajustement = true;
+    const int largeur = viewport()->width();
+    const int minimum = std::min(h->sectionSizeHint(derniere), largeur / 4);
+    int autres = 0;
+    for (int c = 0; c < h->count(); ++c) {
+        if (c != derniere && !h->isSectionHidden(c))
+            autres += h->sectionSize(c);
+    }
+    const int exces = autres + minimum - largeur;
+    if (tiree >= 0 && exces > 0) {
+        const int avant = h->sectionSize(tiree);
+        h->resizeSection(tiree, std::max(h->minimumSectionSize(), avant - exces));
+        autres += h->sectionSize(tiree) - avant;
+    }
+    h->resizeSection(derniere, std::max(minimum, largeur - autres));
+    m_ajustement = false;
+}
+
+void Grille::updateGeometries() {
+    QTableView::updateGeometries();
+    if (m_ajustees)
+        ajusterColonnes(-1);
+}
+
+bool Grille::viewportEvent(QEvent* e) {
+    const bool traite = QTableView::viewportEvent(e);
+    // A vertical scroll bar coming or going changes the width to fill.
+    if (m_ajustees && e->type() == QEvent::Resize)
+        ajusterColonnes(-1);
+    return traite;
+}
+
 // Mirrors Row/Col/RowSel/ColSel in the view without raising the view's own change signals.
 void Grille::appliquerSelection() {
     m_synchro = true;
@@ -467,7 +537,7 @@ void Grille::mouseReleaseEvent(QMouseEvent* e) {
     emit MouseUp(e->button());
 }
 
-// A click on the header is a click on row 0.
+// The mouse over the header is over row 0; its clicks come through sectionClicked.
 bool Grille::eventFilter(QObject* objet, QEvent* e) {
     if (objet == horizontalHeader()->viewport()) {
         if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseMove ||
@@ -475,8 +545,8 @@ bool Grille::eventFilter(QObject* objet, QEvent* e) {
             const auto* souris = static_cast<QMouseEvent*>(e);
             m_mouseRow = 0;
             m_mouseCol = std::max(0, horizontalHeader()->logicalIndexAt(souris->position().toPoint()));
-            if (e->type() == QEvent::MouseButtonRelease)
-                emit MouseUp(souris->button());
+            if (e->type() != QEvent::MouseMove)
+                m_enteteTenu = souris->buttons() != Qt::NoButton;
         }
     }
     return QTableView::eventFilter(objet, e);

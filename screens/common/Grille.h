@@ -109,6 +109,10 @@ public:
     void setSelectionParLigne(bool parLigne);
     // The lists' colours: an orange header with dark red text, light yellow selected cells.
     void setCouleursListes();
+    // For a grid exactly as wide as its window: the columns always fill its width. A column the
+    // user widens or narrows takes from or gives to the last column shown, and none is pushed out
+    // of sight. Columns hidden afterwards are not accounted for: hide them first.
+    void setColonnesAjustees(bool ajustees);
 
     // Many cells written at once repaint once.
     class Remplissage {
@@ -123,6 +127,8 @@ public:
 signals:
     void SelChange();
     void RowColChange();
+    // Released over a data cell, or a click on a header section (row 0): pressed and released
+    // on the same section, neither on its border nor after resizing a column.
     void MouseUp(Qt::MouseButton bouton);
 
 protected:
@@ -131,12 +137,16 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     bool eventFilter(QObject* objet, QEvent* e) override;
     void currentChanged(const QModelIndex& courant, const QModelIndex& precedent) override;
+    void updateGeometries() override;
+    bool viewportEvent(QEvent* e) override;
 
 private:
     friend class ModeleGrille;
     void appliquerSelection();
     void changerCellule(int r, int c, bool garderSelection);
     void noterSouris(const QPoint& p);
+    int derniereColonneVue() const;
+    void ajusterColonnes(int tiree);
 
     ModeleGrille* m_modele;
     QVector<QStringList> m_cellules;
@@ -155,6 +165,9 @@ private:
     QHash<quint64, double> m_policesCellules;
     bool m_synchro = false;
     int m_remplissages = 0;
+    bool m_ajustees = false;
+    bool m_ajustement = false;
+    bool m_enteteTenu = false; // the mouse button is down on the header
 };
 
 // Sorts a column, alternating ascending and descending on repeated use, as a header click does.

@@ -580,7 +580,8 @@ void Moniteur::MenuListeFilm_Click() {
         Fenetres::ouvrirACote(liste, this, BtnListeFilm);
     }
     liste->Show();
-    ListeOuverte = true;
+    // A list that could not read the catalogue has closed already.
+    ListeOuverte = ListeFilm::instance() != nullptr;
 }
 
 void Moniteur::MenuAjouterFilm_Click() {

@@ -13,9 +13,11 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QScrollBar>
+
+#include <algorithm>
 
 using Unites::pixels;
 using Unites::police;
@@ -46,6 +48,8 @@ ConsultK7::ConsultK7(QWidget* parent) : Feuille(parent) {
         c->setFont(chiffres);
         c->setAlignment(Qt::AlignCenter);
         c->setMaxLength(3); // the third character is cut back to two by the change rule
+        // Digits only, typed or pasted: a sign, a dot or a blank would read as a number of hours.
+        c->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), c));
         c->setFrame(false);
         c->setStyleSheet(QStringLiteral("QLineEdit { color: #00ff00; background: black; }"));
         c->installEventFilter(this);
@@ -68,6 +72,7 @@ ConsultK7::ConsultK7(QWidget* parent) : Feuille(parent) {
                                   police(QStringLiteral("Arial"), 9, false, true));
     TableK7Libre = new Grille(this);
     ListeK7::habiller(*TableK7Libre, Grille::CentreCentre);
+    TableK7Libre->setColonnesAjustees(true); // the form does not grow with a widened column
     FrmInfosK7 = new QFrame(this);
     FrmInfosK7->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     lblNumK7 = creerNumeroK7(FrmInfosK7, 120, 360);
@@ -165,8 +170,12 @@ void ConsultK7::champ_Change(QLineEdit* champ, int limite, const QString& plafon
                              bool& garde) {
     if (garde)
         return;
-    bool nombre = false;
-    const double valeur = QLocale::c().toDouble(champ->text().trimmed(), &nombre);
+    // Digits alone make a number: a sign or a dot written into the field from code does not.
+    const QString texte = champ->text();
+    const bool nombre = !texte.isEmpty() && std::all_of(texte.cbegin(), texte.cend(), [](QChar ch) {
+        return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+    });
+    const int valeur = texte.toInt();
     if (!nombre) {
         garde = true;
         champ->setText(QStringLiteral("00"));

@@ -38,7 +38,10 @@ ListeFilm::ListeFilm(QWidget* parent) : Feuille(parent) {
     TableFilm = new Grille(this);
     TableFilm->setCols(NbColonnes);
     TableFilm->setSelectionParLigne(true);
-    TableFilm->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // the IDFilm column stays out of sight
+    TableFilm->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The identifier is for the other screens: no key, scroll or resize brings it into view.
+    TableFilm->setColumnHidden(ColonneId, true);
+    TableFilm->setColonnesAjustees(true);
     TableFilm->setCouleursListes();
     connect(TableFilm, &Grille::MouseUp, this, &ListeFilm::TableFilm_MouseUp);
     connect(TableFilm, &Grille::SelChange, this, &ListeFilm::TableFilm_SelChange);
@@ -78,7 +81,7 @@ void ListeFilm::InitialiseTable() {
             g.setColAlignment(i, i <= 2 ? Grille::GaucheCentre : Grille::CentreCentre);
         }
         DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
-        // The list stops at a film that cannot be read: what follows would be empty rows.
+        // The filling stops at a film that cannot be read.
         lu = DataFilm.Refresh();
         int r = 1;
         QStringList champs;
@@ -104,8 +107,14 @@ void ListeFilm::InitialiseTable() {
             ++r;
         }
     }
-    if (!lu)
+    if (!lu) {
+        // Some films, or none, would pass for the whole catalogue: the list closes once the user
+        // is told, and the main window stays on the film it shows.
         Messages::lectureImpossible(DataFilm);
+        m_illisible = true;
+        Unload();
+        return;
+    }
     g.horizontalHeader()->setFont(Unites::police(QStringLiteral("Arial"), 10));
     dimensionner();
     selectionnerLigne(ligneCourante);
@@ -177,7 +186,7 @@ void ListeFilm::Form_Unload() {
     if (!m)
         return;
     m->ListeOuverte = false;
-    if (m->FilmPresent) {
+    if (m->FilmPresent && !m_illisible) {
         Appli::Sablier sablier;
         m->MetAJourMoniteur(TableFilm->TextMatrix(TableFilm->Row(), ColonneId).toLongLong());
         m->AfficheInfosK7();

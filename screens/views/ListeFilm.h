@@ -32,4 +32,5 @@ protected:
 private:
     void dimensionner();
     void selectionnerLigne(int r);
+    bool m_illisible = false; // the catalogue could not be read whole: the list closed
 };

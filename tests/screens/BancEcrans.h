@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -86,6 +87,23 @@ inline void cliquerEntete(Grille& g, int colonne) {
     QHeaderView* h = g.horizontalHeader();
     const QPoint p(h->sectionViewportPosition(colonne) + h->sectionSize(colonne) / 2, h->height() / 2);
     QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, p);
+}
+
+// Drags the right border of a header section by dx pixels, as a resize does.
+inline void tirerBord(Grille& g, int colonne, int dx) {
+    QHeaderView* h = g.horizontalHeader();
+    const QPoint p(h->sectionViewportPosition(colonne) + h->sectionSize(colonne) - 1, h->height() / 2);
+    QTest::mousePress(h->viewport(), Qt::LeftButton, {}, p);
+    QTest::mouseMove(h->viewport(), p + QPoint(dx, 0));
+    QTest::mouseRelease(h->viewport(), Qt::LeftButton, {}, p + QPoint(dx, 0));
+}
+
+// The columns in sight fill the grid's width, none beyond it.
+inline bool colonnesAjustees(const Grille& g) {
+    int largeur = 0;
+    for (int c = 0; c < g.Cols(); ++c)
+        largeur += g.isColumnHidden(c) ? 0 : g.columnWidth(c);
+    return largeur == g.viewport()->width() && g.horizontalScrollBar()->maximum() == 0;
 }
 
 // Data rows of a grid, each as its cells joined by "|".

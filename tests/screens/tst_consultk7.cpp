@@ -6,6 +6,7 @@
 #include "screens/views/ConsultK7.h"
 #include "tests/screens/BancEcrans.h"
 
+#include <QClipboard>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,9 +28,14 @@ QLineEdit* champ(const ConsultK7& c, int i) {
     return QList<QLineEdit*>{c.LblHH, c.LblMM, c.LblSS}.at(i);
 }
 
-// Clicks a field of the clock, then types wherever the focus goes.
+// Clicks a field of the clock, then types wherever the focus goes; "^V" pastes what follows.
 void taperDans(const ConsultK7& c, int numero, const QString& touches) {
     QTest::mouseClick(champ(c, numero), Qt::LeftButton);
+    if (touches.startsWith(QLatin1String("^V"))) {
+        QApplication::clipboard()->setText(touches.mid(2));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        return;
+    }
     for (const QChar t : touches) {
         QWidget* w = QApplication::focusWidget();
         QVERIFY(w);
@@ -133,8 +139,15 @@ private slots:
                                                      << "1:00:00" << 0 << false;
         QTest::newRow("lettre") << 0 << "h"
                                 << "00:00:00" << 0 << false;
+        // Digits only: whatever else is typed or pasted is refused, the field keeps its digits.
         QTest::newRow("chiffre puis lettre") << 1 << "4x"
-                                             << "00:00:00" << 1 << false;
+                                             << "00:4:00" << 1 << false;
+        QTest::newRow("signe collé") << 0 << "^V-5"
+                                     << "00:00:00" << 0 << false;
+        QTest::newRow("point collé") << 1 << "^V.5"
+                                     << "00:00:00" << 1 << false;
+        QTest::newRow("chiffres collés") << 0 << "^V07"
+                                         << "07:00:00" << 1 << true;
         QTest::newRow("minutes 7 puis 5 : 59") << 1 << "75"
                                                << "00:59:00" << 2 << true;
         QTest::newRow("secondes : retour aux heures") << 2 << "60"
@@ -199,6 +212,9 @@ private slots:
                 QCOMPARE(c.lblNumK7->text(), g.TextMatrix(r, 0));
                 QCOMPARE(barre(c), QStringLiteral("R00:30:00 J0%1:00:00").arg(r));
             }
+            // A widened column takes its room from the others, within the grid.
+            tirerBord(g, 0, 200);
+            QVERIFY(colonnesAjustees(g));
         });
     }
 

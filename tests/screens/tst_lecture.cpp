@@ -63,6 +63,7 @@ private slots:
         QTest::newRow("film suivant") << int(FilmSuivant) << "Brazil";
         QTest::newRow("fenêtre principale remise sur un film") << int(FilmParNumero) << "Alien";
         QTest::newRow("liste des films remplie") << int(RemplirListe) << "Brazil";
+        QTest::newRow("liste des films, table illisible") << int(RemplirListe) << "Film";
         QTest::newRow("liste des films suivie") << int(SuivreListe) << "Zorro";
         QTest::newRow("film effacé, liste ouverte") << int(EffacerListeOuverte) << "Zorro";
         QTest::newRow("cassette visualisée") << int(VoirCassette) << "K7";
@@ -120,6 +121,8 @@ private slots:
                 endommager();
                 banc.repondeur.attendre();
                 m.MenuListeFilm->trigger();
+                // No list of some films, or of none, as if it were the catalogue.
+                QVERIFY(!ListeFilm::instance() && !m.ListeOuverte && m.BtnNextFilm->isEnabled());
                 break;
             case SuivreListe:
                 endommager();

@@ -5,6 +5,7 @@
 #include "screens/views/ListeFilm.h"
 #include "tests/screens/BancEcrans.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +18,8 @@ using namespace banc;
 namespace {
 
 const int Titre = 0, Date = 4, Id = 7;
+
+enum Geste { Clic, Bord, Glisse }; // on a heading: a click, its border dragged, a drag from it
 
 // One column of the grid, top to bottom.
 QStringList colonne(const Grille& g, int c) {
@@ -90,8 +93,76 @@ private slots:
         QCOMPARE(g.TextMatrix(g.Row(), Titre), courant);
         QCOMPARE(g.ColSel(), 7);
         QVERIFY(g.viewport()->rect().contains(g.visualRect(g.model()->index(g.Row() - 1, 0))));
-        QVERIFY(g.columnViewportPosition(Id) >= g.viewport()->width());
         QCOMPARE(m.LblTitre->text(), courant);
+    }
+
+    void entete_data() {
+        QTest::addColumn<int>("geste");
+        QTest::addColumn<int>("dx"); // how far the mouse goes while the button is down
+        QTest::addColumn<bool>("trie");
+        QTest::newRow("clic") << int(Clic) << 0 << true;
+        QTest::newRow("bord élargi") << int(Bord) << 40 << false;
+        QTest::newRow("bord élargi au-delà du bord de la grille") << int(Bord) << 600 << false;
+        QTest::newRow("bord rétréci") << int(Bord) << -20 << false;
+        QTest::newRow("bord pris puis lâché") << int(Bord) << 0 << false;
+        QTest::newRow("glissé sur une autre rubrique") << int(Glisse) << 60 << false;
+    }
+
+    // Only a click on a heading sorts; resizing a column leaves the list and the main window as
+    // they were, the columns still filling the window.
+    void entete() {
+        QFETCH(int, geste);
+        QFETCH(int, dx);
+        QFETCH(bool, trie);
+        Banc b;
+        films(b.dossier, 12);
+        Moniteur& m = b.demarrer();
+        ListeFilm& l = ouvrir(m);
+        Grille& g = *l.TableFilm;
+        cliquerLigne(g, 4);
+        const QStringList titres = ::colonne(g, Titre);
+        const QString courant = m.LblTitre->text();
+        QHeaderView* h = g.horizontalHeader();
+        const QPoint p(h->sectionViewportPosition(Date) + h->sectionSize(Date) / 2, h->height() / 2);
+        if (geste == Bord) {
+            tirerBord(g, Date, dx);
+            QCOMPARE(h->sectionSize(Date) > 500 / 15, dx > 0); // the border did move
+        } else {
+            QTest::mousePress(h->viewport(), Qt::LeftButton, {}, p);
+            QTest::mouseMove(h->viewport(), p + QPoint(dx, 0));
+            QTest::mouseRelease(h->viewport(), Qt::LeftButton, {}, p + QPoint(dx, 0));
+        }
+        QCOMPARE(::colonne(g, Titre) != titres, trie);
+        QCOMPARE(g.Row(), trie ? 1 : 4);
+        QCOMPARE(m.LblTitre->text(), trie ? g.TextMatrix(1, Titre) : courant);
+        QVERIFY(colonnesAjustees(g));
+    }
+
+    void identifiant_data() {
+        QTest::addColumn<int>("elargi"); // pixels added to the titles' column first
+        QTest::addColumn<QList<int>>("touches");
+        const QList<int> droite(9, Qt::Key_Right);
+        QTest::newRow("flèche à droite") << 0 << droite;
+        QTest::newRow("fin") << 0 << QList<int>{Qt::Key_End, Qt::Key_Tab, Qt::Key_Right};
+        QTest::newRow("titres élargis") << 150 << droite;
+    }
+
+    // The identifier of each film never comes into view, whatever the keys or the widths.
+    void identifiant() {
+        QFETCH(int, elargi);
+        QFETCH(QList<int>, touches);
+        Banc b;
+        films(b.dossier, 3);
+        Moniteur& m = b.demarrer();
+        Grille& g = *ouvrir(m).TableFilm;
+        if (elargi)
+            tirerBord(g, Titre, elargi);
+        for (int k : touches)
+            QTest::keyClick(&g, Qt::Key(k));
+        QVERIFY(g.currentIndex().column() < Id);
+        QCOMPARE(g.horizontalScrollBar()->value(), 0);
+        QVERIFY(colonnesAjustees(g));
+        QVERIFY(!g.viewport()->rect().intersects(g.visualRect(g.model()->index(0, Id))));
     }
 
     void tri_data() {
