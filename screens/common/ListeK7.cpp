@@ -57,6 +57,7 @@ void habiller(Grille& g, int alignement) {
     g.horizontalHeader()->setFont(Unites::police(QStringLiteral("Arial"), 10));
     g.setSelectionParLigne(true);
     g.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    g.setColonnesAjustees(true); // the form does not grow with a widened column
     g.setCouleursListes();
 }
 

@@ -72,7 +72,6 @@ ConsultK7::ConsultK7(QWidget* parent) : Feuille(parent) {
                                   police(QStringLiteral("Arial"), 9, false, true));
     TableK7Libre = new Grille(this);
     ListeK7::habiller(*TableK7Libre, Grille::CentreCentre);
-    TableK7Libre->setColonnesAjustees(true); // the form does not grow with a widened column
     FrmInfosK7 = new QFrame(this);
     FrmInfosK7->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     lblNumK7 = creerNumeroK7(FrmInfosK7, 120, 360);
