@@ -148,6 +148,7 @@ void DessineCassette(const QString& Status, const QString& DureeK7, AvecBarre& F
         QString d;
         if (EstFilm(champ)) {
             segment.setBackColor(Unites::Rouge);
+            segment.setAbrege(true); // a long title stays within its segment; the hint gives it whole
             segment.setCaption(champ.mid(12));
             d = champ.mid(4, 8);
         } else {

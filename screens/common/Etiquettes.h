@@ -26,17 +26,25 @@ public:
     int BackColor() const { return m_fond; }
     void setBackColor(int valeur);
     void setForeColor(int valeur);
-    QString Caption() const { return text(); }
-    void setCaption(const QString& texte) { setText(texte); }
+    QString Caption() const { return m_abrege ? m_complet : text(); }
+    void setCaption(const QString& texte);
+    // The caption shows as many of its lines as the label holds, the last one cut with "…";
+    // Caption() stays the whole text.
+    void setAbrege(bool abrege);
+    bool abrege() const { return m_abrege; }
 
 signals:
     void Click();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     int m_fond = -1;
+    bool m_abrege = false;
+    QString m_complet;
+    void abreger();
 };
 
 // A control array of labels: element 0 is designed, further elements are copies made and

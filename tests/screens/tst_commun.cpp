@@ -127,6 +127,10 @@ private slots:
         cas("minute au bout", "FILM03:59:00Long/00:01:00", "04:00:00", choix, {});
         cas("trois minutes au bout", "FILM03:54:00Long/FILM00:03:00Court/00:03:00", "04:00:00", choix, {});
         cas("minute en tête", "00:01:00/FILM00:01:00A/FILM03:58:00Long", "04:00:00", moniteur, {});
+        cas("titre plus long que son segment",
+            "FILM01:52:00Les Aventures extraordinaires d'Adèle Blanc-Sec et le mystère de la momie perdue/"
+            "FILM00:01:00Court/02:07:00",
+            "04:00:00", moniteur, {});
         cas("courts et longs mêlés",
             "FILM00:05:00A/00:03:00/FILM01:00:00B/00:02:00/FILM00:04:00C/00:01:00/FILM02:45:00D", "04:00:00",
             choix, {});
@@ -156,8 +160,11 @@ private slots:
             if (i > 0)
                 QCOMPARE(s.Left(), b.shape(i - 1).Left() + b.shape(i - 1).Width());
             total += s.Width();
-            // Whatever label is left out, the hint gives the length.
+            // Whatever label is left out, the hint gives the length; a title is cut, never clipped.
             QVERIFY(s.toolTip().contains(d.Caption()));
+            QVERIFY(s.toolTip().contains(s.Caption().toHtmlEscaped()));
+            const QRect texte = s.fontMetrics().boundingRect(s.contentsRect(), Qt::TextWordWrap, s.text());
+            QVERIFY2(s.contentsRect().contains(texte), qPrintable(s.text()));
             if (d.isHidden())
                 continue;
             // A label shown is whole, under or over the bar, within its ends, over its
