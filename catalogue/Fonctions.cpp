@@ -71,6 +71,24 @@ bool Fonctions::EstFilm(const QString& Champ) {
     return Champ.startsWith(QLatin1String("FILM"));
 }
 
+int Fonctions::LongueurChamp(const QString& Champ) {
+    return qMax(0, HeureEnSecondes(EstFilm(Champ) ? Champ.mid(4, 8) : Champ));
+}
+
+QList<Fonctions::Etendue> Fonctions::Etendues(const QString& Status) {
+    const QStringList champs = lit(Status).champs;
+    QList<Etendue> etendues;
+    etendues.reserve(champs.size());
+    qint64 position = 0;
+    for (const QString& champ : champs) {
+        // A damaged record may add up past a day: the sum stays within an int.
+        const qint64 fin = qMin<qint64>(position + LongueurChamp(champ), std::numeric_limits<int>::max());
+        etendues.append({int(position), int(fin)});
+        position = fin;
+    }
+    return etendues;
+}
+
 QString Fonctions::TitreDansStatus(const QString& Titre) {
     QString titre = Titre;
     return titre.replace(kSeparateur, QChar(0x2215));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -25,4 +26,16 @@ QStringList Champs(const QString& Status);
 bool EstFilm(const QString& Champ);
 // A title as it is written inside a record: "/" would split the field, so it becomes U+2215.
 QString TitreDansStatus(const QString& Titre);
+
+// A field's length in seconds: a film's or a free stretch's; a negative one counts as nothing.
+int LongueurChamp(const QString& Champ);
+// Where a field lies on the tape, in seconds from the tape's start: where to wind the tape
+// before recording, or to find a film.
+struct Etendue {
+    int debut = 0;
+    int fin = 0;
+};
+// Each field of Champs(Status) in order: it starts where the one before it ends; the last ends
+// at the tape's length.
+QList<Etendue> Etendues(const QString& Status);
 } // namespace Fonctions

@@ -240,6 +240,16 @@ private slots:
                 const QString erreur = violation(status, capacite, titres);
                 if (!erreur.isEmpty())
                     QFAIL(qPrintable(erreur + QStringLiteral(" dans ") + status));
+                // Each field starts where the one before ends, the tape's start first; the last ends at
+                // its length.
+                const QList<Etendue> etendues = Etendues(status);
+                const QStringList apres = Champs(status);
+                QCOMPARE(etendues.size(), apres.size());
+                for (int i = 0; i < etendues.size(); ++i) {
+                    QCOMPARE(etendues[i].debut, i == 0 ? 0 : etendues[i - 1].fin);
+                    QCOMPARE(etendues[i].fin - etendues[i].debut, LongueurChamp(apres[i]));
+                }
+                QCOMPARE(etendues.last().fin, capacite);
             }
         }
     }
