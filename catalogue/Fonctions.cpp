@@ -89,6 +89,16 @@ QList<Fonctions::Etendue> Fonctions::Etendues(const QString& Status) {
     return etendues;
 }
 
+int Fonctions::DebutFilm(const QString& Status, int Position) {
+    const QStringList champs = lit(Status).champs;
+    int films = 0;
+    for (int i = 0; i < champs.size(); ++i) {
+        if (EstFilm(champs[i]) && ++films == Position)
+            return Etendues(Status).at(i).debut;
+    }
+    return -1;
+}
+
 QString Fonctions::TitreDansStatus(const QString& Titre) {
     QString titre = Titre;
     return titre.replace(kSeparateur, QChar(0x2215));

@@ -38,4 +38,7 @@ struct Etendue {
 // Each field of Champs(Status) in order: it starts where the one before it ends; the last ends
 // at the tape's length.
 QList<Etendue> Etendues(const QString& Status);
+// Where the film of that ordinal (from 1) starts, in seconds from the tape's start; -1 when the
+// record has no such film.
+int DebutFilm(const QString& Status, int Position);
 } // namespace Fonctions

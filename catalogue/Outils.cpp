@@ -129,6 +129,17 @@ QString Outils::SecondesEnHeure(int Secondes) {
     return negatif ? QLatin1Char('-') + heure : heure;
 }
 
+QString Outils::DureeEnClair(int Secondes) {
+    const int s = qMax(Secondes, 0);
+    const int h = s / 3600, m = s % 3600 / 60, r = s % 60;
+    if (h > 0)
+        return m > 0 ? QStringLiteral("%1 h %2").arg(h).arg(m, 2, 10, QLatin1Char('0'))
+                     : QStringLiteral("%1 h").arg(h);
+    if (m > 0)
+        return r > 0 ? QStringLiteral("%1 min %2 s").arg(m).arg(r) : QStringLiteral("%1 min").arg(m);
+    return QStringLiteral("%1 s").arg(r);
+}
+
 int Outils::HeureEnSecondes(const QString& Heure) {
     QStringView texte(Heure);
     while (!texte.isEmpty() && (texte.front() == QLatin1Char(' ') || texte.front() == QLatin1Char('\t')))

@@ -13,6 +13,11 @@ int HeureEnSecondes(const QString& Heure);
 int EcartSecondes(const QString& Debut, const QString& Fin);
 bool VerifieFormat(const QString& Texte, const QString& Masque);
 
+// A length as a person says it: its largest unit and the next one, the next only when not zero,
+// smaller ones left out (never more than there is): "2 h", "1 h 05", "45 min", "1 min 30 s",
+// "30 s". Nothing below zero.
+QString DureeEnClair(int Secondes);
+
 // A duration the forms accept: "HH:MM:SS" by the mask and a time of day (hours 0-23, minutes
 // and seconds 0-59).
 bool EstHeureValide(const QString& Texte);

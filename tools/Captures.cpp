@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -31,6 +32,7 @@
 #include <QTextEdit>
 #include <QTextStream>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -40,6 +42,31 @@ void affiche(const QString& chemin, const QString& titre, QColor haut, QColor ba
 
 bool enregistrer(QWidget* w, const QString& chemin) {
     const bool ok = w->grab().save(chemin);
+    QTextStream(stdout) << (ok ? "écrit " : "échec ") << chemin << "\n";
+    return ok;
+}
+
+// The main window's foot with the hint of one segment of its bar, as the pointer resting on it
+// shows it (a picture cannot catch a real hint: it is drawn here in the hints' own style).
+bool enregistrerBulle(Moniteur& m, int index, const QString& chemin) {
+    const Etiquette& segment = m.shape(index);
+    QLabel bulle;
+    bulle.setText(segment.toolTip());
+    bulle.setFont(QToolTip::font());
+    bulle.setPalette(QToolTip::palette());
+    bulle.setAutoFillBackground(true);
+    bulle.setFrameStyle(QFrame::Box | QFrame::Plain);
+    bulle.setMargin(3);
+    bulle.adjustSize();
+    QPixmap fond = m.grab();
+    const QPoint pointe = segment.mapTo(&m, QPoint(segment.width() / 2, segment.height() / 2));
+    const int x = qBound(2, pointe.x() - bulle.width() / 2, m.width() - bulle.width() - 2);
+    const int y = segment.mapTo(&m, QPoint(0, 0)).y() - bulle.height() - 24;
+    QPainter(&fond).drawPixmap(x, y, bulle.grab());
+    const qreal dpr = fond.devicePixelRatio();
+    const int haut = qMax(0, y - 40);
+    const bool ok = fond.copy(QRect(0, qRound(haut * dpr), fond.width(), fond.height() - qRound(haut * dpr)))
+                        .save(chemin);
     QTextStream(stdout) << (ok ? "écrit " : "échec ") << chemin << "\n";
     return ok;
 }
@@ -97,6 +124,9 @@ int main(int argc, char** argv) {
     // The last title in French order, on the cassette holding two films.
     moniteur->BtnPreviousFilm_Click();
     ok = enregistrer(moniteur, sortie.filePath(QStringLiteral("moniteur.png"))) && ok;
+    ok =
+        enregistrerBulle(*moniteur, moniteur->shape.UBound(), sortie.filePath(QStringLiteral("bulle.png"))) &&
+        ok;
     ok = enregistrer(moniteur->MenuFilm, sortie.filePath(QStringLiteral("menufilm.png"))) && ok;
     ok = enregistrer(moniteur->MenuCassette, sortie.filePath(QStringLiteral("menucassette.png"))) && ok;
     moniteur->close();

@@ -107,6 +107,7 @@ void AvecBarre::viderBarre(int largeur) {
     segment.setBackColor(Unites::Blanc);
     segment.setCaption(QString());
     segment.setToolTip(bulleBarre);
+    etendues.clear();
     segment.setWidth(largeur);
     segment.show();
 }
@@ -133,6 +134,7 @@ void DessineCassette(const QString& Status, const QString& DureeK7, AvecBarre& F
     Feuille.lblDuree.UnloadAuDela(0);
 
     const QStringList champs = Champs(Status);
+    Feuille.etendues = Etendues(Status);
     double x = Gauche;
     for (int n = 1; n <= champs.size(); ++n) {
         const int k = n - 1;
@@ -176,15 +178,17 @@ void DessineCassette(const QString& Status, const QString& DureeK7, AvecBarre& F
 
 void BulleSegment(AvecBarre& Feuille, int Index, const QString& Suite) {
     Etiquette& segment = Feuille.shape(Index);
-    const QString duree = Feuille.lblDuree(Index).Caption();
+    const Etendue etendue = Feuille.etendues.value(Index);
+    const QString ou = QStringLiteral(" — de %1 à %2")
+                           .arg(Outils::SecondesEnHeure(etendue.debut), Outils::SecondesEnHeure(etendue.fin));
     QStringList lignes;
     if (!Feuille.bulleBarre.isEmpty())
         lignes << Feuille.bulleBarre;
     if (segment.BackColor() == Unites::Rouge)
-        lignes << (segment.Caption().isEmpty() ? QStringLiteral("Film") : segment.Caption()) +
-                      QStringLiteral(" — ") + duree;
+        lignes << (segment.Caption().isEmpty() ? QStringLiteral("Film") : segment.Caption()) + ou;
     else
-        lignes << QStringLiteral("Plage libre — ") + duree;
+        lignes << QStringLiteral("Libre") + ou +
+                      QStringLiteral(" (%1)").arg(Outils::DureeEnClair(etendue.fin - etendue.debut));
     if (!Suite.isEmpty())
         lignes << Suite;
     // As rich text, so that a title that looks like markup shows as typed.

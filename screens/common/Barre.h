@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/Fonctions.h"
 #include "screens/common/Etiquettes.h"
 
 #include <QString>
@@ -18,6 +19,8 @@ public:
     void viderBarre(int largeur);
     // The segments' hint before any drawing adds what each segment holds.
     QString bulleBarre;
+    // Where each segment of the last drawing lies on the tape, in seconds from its start.
+    QList<Fonctions::Etendue> etendues;
     TableauEtiquettes shape;
     TableauEtiquettes lblDuree;
 };
@@ -28,12 +31,13 @@ Etiquette* creerNumeroK7(QWidget* parent, int gauche, int haut);
 namespace Fonctions {
 // Draws the bar of Status: one segment per field, as wide as its share of DureeK7 within
 // Largeur, films red with their title, free tape white; length labels alternate under and over,
-// kept within the bar's ends, and left out where they would overlap (each segment's hint names
-// its length all the same).
+// kept within the bar's ends, and left out where they would overlap (each segment's hint gives
+// where it starts and ends all the same).
 void DessineCassette(const QString& Status, const QString& DureeK7, AvecBarre& Feuille, int Gauche, int Haut,
                      int Largeur, int Hauteur);
-// Sets the hint of segment Index: the bar's hint, what the segment holds and its length, then
-// Suite when given.
+// Sets the hint of segment Index: the bar's hint, what the segment holds and where it lies on
+// the tape ("La Jetée — de 01:52:00 à 02:00:00", a free stretch also with its length in words),
+// then Suite when given.
 void BulleSegment(AvecBarre& Feuille, int Index, const QString& Suite = QString());
 // Paints yellow the segment of the first field equal to Plage.
 void MarquePlage(const QString& Status, const QString& Plage, AvecBarre& Feuille);

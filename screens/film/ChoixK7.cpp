@@ -30,7 +30,7 @@ namespace {
 constexpr int Marge = 240;
 constexpr int HautGrille = 1680;
 constexpr int LargeurBarre = 4820;
-constexpr int HauteurPanneau = 1320;
+constexpr int HauteurPanneau = 1620;
 constexpr int LargeurForme = 6880;
 constexpr int OrangeClair = 255 + 192 * 256 + 128 * 65536;
 // The film's title at this size when it fits; a long one is shown smaller rather than cut.
@@ -64,6 +64,7 @@ ChoixK7::ChoixK7(QWidget* parent) : Feuille(parent) {
     FrmInfosK7->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     lblNumK7 = creerNumeroK7(FrmInfosK7, 120, 360);
     preparerBarre(FrmInfosK7, 1380, 420, LargeurBarre);
+    LblDebut = etiquette(FrmInfosK7, QString(), 1380, 1260, LargeurBarre, 285, normal);
     FrmInfosK7->hide();
 
     BtnValiderK7 = boutonOrange(this, QStringLiteral("Ajouter"));
@@ -173,8 +174,10 @@ void ChoixK7::AfficheInfosK7(qint64 NumK7, const QString& Plage) {
     FrmInfosK7->move(pixels(Marge), TableK7Libre->geometry().bottom() + 1 + pixels(150));
 }
 
-// The stretches a click would choose say so: a hand over them, and a line in their hint.
+// Where the yellow stretch starts; the stretches a click would choose say so: a hand over them,
+// and a line in their hint.
 void ChoixK7::montrerChoix() {
+    LblDebut->setText(texteDebut(champChoisi()));
     for (int i = 0; i <= shape.UBound(); ++i) {
         const bool choisissable = Fonctions::PlageChoisissable(i, LblDuree->text(), *this);
         shape(i).setCursor(choisissable ? Qt::PointingHandCursor : Qt::ArrowCursor);
@@ -190,6 +193,12 @@ int ChoixK7::champChoisi() const {
             return i + 1;
     }
     return 0;
+}
+
+QString ChoixK7::texteDebut(int champ) const {
+    if (champ < 1 || champ > etendues.size())
+        return QString();
+    return QStringLiteral("Enregistrer à partir de ") + Outils::SecondesEnHeure(etendues.at(champ - 1).debut);
 }
 
 void ChoixK7::shape_Click(int Index) {
@@ -227,6 +236,7 @@ void ChoixK7::BtnValiderK7_Click() {
     const QString duree = LblDuree->text();
     QString titre;
     const int champ = champChoisi();
+    const QString debut = texteDebut(champ);
     const QString cheminAppli = Moniteur::cheminAppli();
 
     Appli::sablier();
@@ -345,6 +355,7 @@ void ChoixK7::BtnValiderK7_Click() {
     infos->LblNbFilm->setText(QString::number(g.TextMatrix(r, 2).toLongLong() + 1));
     infos->LblTempsRestant->setText(restant);
     infos->LblPositionFilm->setText(QString::number(P));
+    infos->LblDebut->setText(debut);
     if (moniteur) {
         moniteur->MetAJourMoniteur(idFilm);
         moniteur->AfficheInfosK7();
@@ -370,7 +381,7 @@ void ChoixK7::BtnValiderK7_Click() {
 
 InfosK7::InfosK7(QWidget* parent) : Feuille(parent) {
     setWindowTitle(QStringLiteral("Films présents sur la bande"));
-    setTailleInterieure(5640, 3600);
+    setTailleInterieure(5640, 3900);
     Label6 = etiquette(this, QStringLiteral("Composition de la cassette après l'ajout du film :"), 240, 150,
                        5160, 285, police(QStringLiteral("Arial"), 9, true));
     LblTitre = etiquette(this, QString(), 240, 450, 5160, 540, police(QStringLiteral("Arial Black"), 12));
@@ -378,7 +389,7 @@ InfosK7::InfosK7(QWidget* parent) : Feuille(parent) {
     LblTitre->setAlignment(Qt::AlignCenter);
     FrmInfosK7 = new QFrame(this);
     FrmInfosK7->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    FrmInfosK7->setGeometry(pixels(240), pixels(1020), pixels(5160), pixels(1800));
+    FrmInfosK7->setGeometry(pixels(240), pixels(1020), pixels(5160), pixels(2100));
     lblNumK7 = creerNumeroK7(FrmInfosK7, 90, 120);
     const QFont chiffres = police(QStringLiteral("Arial"), 10, true);
     Label3 = etiquette(FrmInfosK7, QStringLiteral("Durée"), 1020, 90, 1125, 240,
@@ -406,9 +417,11 @@ InfosK7::InfosK7(QWidget* parent) : Feuille(parent) {
     for (Etiquette* e : {Label3, LblDureeK7, Label4, LblTempsRestant, Label1, Label2})
         e->setAlignment(Qt::AlignCenter);
     LblPositionFilm->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    preparerBarre(FrmInfosK7, 640, 1020, 3885);
+    LblDebut = etiquette(FrmInfosK7, QString(), 90, 720, 4980, 285, police(QStringLiteral("Arial"), 9, true));
+    LblDebut->setAlignment(Qt::AlignCenter);
+    preparerBarre(FrmInfosK7, 640, 1320, 3885);
     BtnValiderK7 = boutonOrange(this, QStringLiteral("Ok"));
-    BtnValiderK7->setGeometry(pixels(2100), pixels(3000), pixels(1440), pixels(420));
+    BtnValiderK7->setGeometry(pixels(2100), pixels(3300), pixels(1440), pixels(420));
     BtnValiderK7->setDefault(true);
     lettreAcces(BtnValiderK7, 'O');
     connect(BtnValiderK7, &QPushButton::clicked, this, &InfosK7::BtnValiderK7_Click);

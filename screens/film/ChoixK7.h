@@ -28,6 +28,8 @@ public:
     Grille* TableK7Libre;
     QFrame* FrmInfosK7;
     Etiquette* lblNumK7;
+    // Where to wind the tape before recording: the start of the yellow stretch.
+    Etiquette* LblDebut;
     QPushButton* BtnValiderK7;
     QPushButton* BtnAjouterK7;
     QPushButton* BtnFermer;
@@ -42,6 +44,8 @@ public:
 
     // The field of the layout record the yellow segment stands for (from 1); 0 when none.
     int champChoisi() const;
+    // "Enregistrer à partir de 01:52:00": where a film recorded at that field starts.
+    QString texteDebut(int champ) const;
     // The search, run each time the screen becomes active (public for the benchmarks).
     void Form_Activate() override;
 
@@ -79,6 +83,7 @@ public:
     Etiquette* LblPositionFilm;
     Etiquette* Label2;
     Etiquette* LblNbFilm;
+    Etiquette* LblDebut; // where the film starts on the tape
     QPushButton* BtnValiderK7;
 
 public slots:

@@ -159,6 +159,10 @@ Moniteur::Moniteur(QWidget* parent) : Feuille(parent) {
     }
     LblPositionFilm->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LblNbFilm->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    LblDebutBande = etiquette(zone, QString(), 7800, 6900, 1620, 480);
+    LblDebutBande->setFont(police(QStringLiteral("Arial"), 8.25, true));
+    LblDebutBande->setAlignment(Qt::AlignCenter);
+    LblDebutBande->setWordWrap(true);
 
     preparerBarre(zone, 3840, 6630, LargeurBarre);
 
@@ -454,8 +458,13 @@ void Moniteur::AfficheInfosK7() {
         signalerLectureImpossible(DataK7);
     if (DataK7.RecordCount() == 0)
         lblNumK7->setText(QStringLiteral("0"));
-    Fonctions::DessineCassette(DataK7.Texte(QStringLiteral("Status")), DataK7.Texte(QStringLiteral("Durée")),
-                               *this, shape(0).Left(), shape(0).Top(), LargeurBarre, shape(0).Height());
+    const QString status = DataK7.Texte(QStringLiteral("Status"));
+    Fonctions::DessineCassette(status, DataK7.Texte(QStringLiteral("Durée")), *this, shape(0).Left(),
+                               shape(0).Top(), LargeurBarre, shape(0).Height());
+    const int debut =
+        Fonctions::DebutFilm(status, int(DataFilmK7.Fields(QStringLiteral("Position")).toLongLong()));
+    LblDebutBande->setText(
+        debut < 0 ? QString() : QStringLiteral("Début sur la bande : ") + Outils::SecondesEnHeure(debut));
 }
 
 // A damaged stretch the start did not reach shows while browsing: said once, the film stays shown.
@@ -482,6 +491,7 @@ void Moniteur::AfficheDefault() {
     LblTempsRestant->setText(QStringLiteral("Beaucoup"));
     LblNbFilm->setText(QStringLiteral("0"));
     LblPositionFilm->setText(QStringLiteral("0"));
+    LblDebutBande->clear();
     chargerAffiche(QDir(CheminAppli).filePath(QStringLiteral("NoPicture.jpg")));
 }
 

@@ -83,6 +83,8 @@ public:
     Etiquette* LblPositionFilm;
     Etiquette* Label5;
     Etiquette* LblNbFilm;
+    // Where the film starts on its tape: where to wind it to watch the film.
+    Etiquette* LblDebutBande;
     QPushButton* BtnPreviousFilm;
     QPushButton* BtnNextFilm;
 

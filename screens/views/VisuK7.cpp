@@ -2,6 +2,8 @@
 
 #include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/Fonctions.h"
+#include "catalogue/Outils.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
 #include "screens/common/Grille.h"
@@ -13,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSet>
 #include <QTimer>
@@ -44,7 +47,7 @@ int ligneDuFilm(const Grille& g, qint64 idFilm) {
 
 VisuK7::VisuK7(QWidget* parent) : Feuille(parent) {
     setWindowTitle(QStringLiteral("Cassetron"));
-    setTailleInterieure(5400, 3960);
+    setTailleInterieure(5400, 5460);
     Label1 = Etiquette::creer(this, QStringLiteral("Sélectionner une Cassette"), 240, 240, 2400, 300,
                               police(QStringLiteral("Arial"), 9, true));
     ComboK7 = new QComboBox(this);
@@ -71,10 +74,17 @@ VisuK7::VisuK7(QWidget* parent) : Feuille(parent) {
     LblTempsRestant->setForeColor(16777088);
     preparerBarre(FrmInfosK7, 510, 1230, LargeurBarre);
 
+    LstBande = new QListWidget(this);
+    LstBande->setGeometry(pixels(240), pixels(3060), pixels(4920), pixels(1500));
+    LstBande->setFont(police(QStringLiteral("Arial"), 9));
+    LstBande->setSelectionMode(QAbstractItemView::NoSelection);
+    LstBande->setFocusPolicy(Qt::NoFocus);
+    LstBande->setToolTip(QStringLiteral("Où commence chaque film sur la bande"));
+
     BtnEffacerK7 = boutonOrange(this, QStringLiteral("Effacer"));
-    BtnEffacerK7->setGeometry(pixels(600), pixels(3240), pixels(1680), pixels(450));
+    BtnEffacerK7->setGeometry(pixels(600), pixels(4740), pixels(1680), pixels(450));
     BtnValiderK7 = boutonOrange(this, QStringLiteral("Ok"));
-    BtnValiderK7->setGeometry(pixels(3120), pixels(3240), pixels(1680), pixels(450));
+    BtnValiderK7->setGeometry(pixels(3120), pixels(4740), pixels(1680), pixels(450));
     BtnValiderK7->setDefault(true);
     lettreAcces(BtnEffacerK7, 'E');
     lettreAcces(BtnValiderK7, 'O');
@@ -141,8 +151,26 @@ void VisuK7::afficher() {
     lblNumK7->setText(DataK7.Texte(QStringLiteral("IdK7")));
     LblDureeK7->setText(DataK7.Texte(QStringLiteral("Durée")));
     LblTempsRestant->setText(DataK7.Texte(QStringLiteral("TempsRestant")));
-    Fonctions::DessineCassette(DataK7.Texte(QStringLiteral("Status")), DataK7.Texte(QStringLiteral("Durée")),
-                               *this, shape(0).Left(), shape(0).Top(), LargeurBarre, shape(0).Height());
+    const QString status = DataK7.Texte(QStringLiteral("Status"));
+    Fonctions::DessineCassette(status, DataK7.Texte(QStringLiteral("Durée")), *this, shape(0).Left(),
+                               shape(0).Top(), LargeurBarre, shape(0).Height());
+    LstBande->clear();
+    const QStringList champs = Fonctions::Champs(status);
+    for (int i = 0; i < champs.size(); ++i) {
+        const QString debut = Outils::SecondesEnHeure(etendues.value(i).debut) + QStringLiteral("    ");
+        if (Fonctions::EstFilm(champs[i])) {
+            LstBande->addItem(debut + champs[i].mid(12));
+        } else {
+            auto* libre = new QListWidgetItem(
+                debut + QStringLiteral("Libre (%1)")
+                            .arg(Outils::DureeEnClair(Fonctions::LongueurChamp(champs[i]))),
+                LstBande);
+            libre->setForeground(Qt::darkGray);
+            QFont f = LstBande->font();
+            f.setItalic(true);
+            libre->setFont(f);
+        }
+    }
 }
 
 void VisuK7::TimerChange_Timer() {
@@ -315,6 +343,7 @@ void VisuK7::VideInfosK7() {
     LblDureeK7->setText(QStringLiteral("00:00:00"));
     LblTempsRestant->setText(QStringLiteral("00:00:00"));
     viderBarre(LargeurBarre);
+    LstBande->clear();
 }
 
 void VisuK7::BtnValiderK7_Click() {

@@ -6,6 +6,7 @@
 
 class QComboBox;
 class QFrame;
+class QListWidget;
 class QPushButton;
 class QTimer;
 
@@ -28,6 +29,8 @@ public:
     Etiquette* LblDureeK7;
     Etiquette* Label4;
     Etiquette* LblTempsRestant;
+    // The tape in order, each film and free stretch with where it starts: where to wind it.
+    QListWidget* LstBande;
     QPushButton* BtnEffacerK7;
     QPushButton* BtnValiderK7;
     QTimer* TimerChange;

@@ -130,6 +130,24 @@ private slots:
         QCOMPARE(HeureEnSecondes(heure), secondes);
     }
 
+    void dureeEnClair_data() {
+        QTest::addColumn<int>("secondes");
+        QTest::addColumn<QString>("texte");
+        QTest::newRow("heures") << 7200 << "2 h";
+        QTest::newRow("heures et minutes") << 3900 << "1 h 05";
+        QTest::newRow("secondes après les heures, omises") << 5430 << "1 h 30";
+        QTest::newRow("minutes") << 2700 << "45 min";
+        QTest::newRow("minutes et secondes") << 90 << "1 min 30 s";
+        QTest::newRow("secondes") << 30 << "30 s";
+        QTest::newRow("rien") << 0 << "0 s";
+        QTest::newRow("négatif") << -60 << "0 s";
+    }
+    void dureeEnClair() {
+        QFETCH(int, secondes);
+        QFETCH(QString, texte);
+        QCOMPARE(DureeEnClair(secondes), texte);
+    }
+
     void lectureIndulgente_data() {
         QTest::addColumn<QString>("heure");
         QTest::addColumn<int>("secondes");

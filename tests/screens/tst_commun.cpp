@@ -1,3 +1,4 @@
+#include "catalogue/Outils.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Barre.h"
 #include "screens/common/Fenetres.h"
@@ -103,18 +104,23 @@ private slots:
         QTest::addColumn<QString>("duree");
         QTest::addColumn<QList<int>>("place"); // left, top, width, height of the bar
         QTest::addColumn<QStringList>("attendu");
+        QTest::addColumn<QStringList>("bulles"); // what each segment's hint says of it, when given
         auto cas = [](const char* nom, const char* status, const char* duree, QList<int> place,
-                      QStringList attendu) {
-            QTest::newRow(nom) << QString(status) << QString(duree) << place << attendu;
+                      QStringList attendu, QStringList bulles = {}) {
+            QTest::newRow(nom) << QString(status) << QString(duree) << place << attendu << bulles;
         };
         const QList<int> moniteur{3840, 6630, 3885, 540};
-        cas("cassette neuve", "03:00:00", "03:00:00", moniteur, {"B||3885|03:00:00"});
+        cas("cassette neuve", "03:00:00", "03:00:00", moniteur, {"B||3885|03:00:00"},
+            {"Libre — de 00:00:00 à 03:00:00 (3 h)"});
         // 1942.5 twips: the control rounds to whole pixels and reports 1950.
         cas("un film, un reste", "FILM01:30:00Titre/01:30:00", "03:00:00", moniteur,
-            {"R|Titre|1950|01:30:00", "B||1950|01:30:00"});
+            {"R|Titre|1950|01:30:00", "B||1950|01:30:00"},
+            {"Titre — de 00:00:00 à 01:30:00", "Libre — de 01:30:00 à 03:00:00 (1 h 30)"});
         cas("quatre champs", "FILM00:20:00A/00:40:00/FILM01:30:00Les Visiteurs/00:30:00", "03:00:00",
             moniteur,
-            {"R|A|435|00:20:00", "B||870|00:40:00", "R|Les Visiteurs|1950|01:30:00", "B||645|00:30:00"});
+            {"R|A|435|00:20:00", "B||870|00:40:00", "R|Les Visiteurs|1950|01:30:00", "B||645|00:30:00"},
+            {"A — de 00:00:00 à 00:20:00", "Libre — de 00:20:00 à 01:00:00 (40 min)",
+             "Les Visiteurs — de 01:00:00 à 02:30:00", "Libre — de 02:30:00 à 03:00:00 (30 min)"});
         cas("film sans titre", "FILM01:00:00/02:00:00", "03:00:00", moniteur,
             {"R||1290|01:00:00", "B||2595|02:00:00"});
         cas("autre écran", "FILM02:00:00Long/FILM01:00:00Court/01:00:00", "04:00:00", {120, 1500, 6000, 300},
@@ -141,9 +147,11 @@ private slots:
         QFETCH(QString, duree);
         QFETCH(QList<int>, place);
         QFETCH(QStringList, attendu);
+        QFETCH(QStringList, bulles);
         Banc banc;
         AvecBarre& b = banc.barre;
         Fonctions::DessineCassette(status, duree, b, place[0], place[1], place[2], place[3]);
+        int debut = 0;
 
         if (!attendu.isEmpty())
             QCOMPARE(segments(b), attendu);
@@ -160,8 +168,15 @@ private slots:
             if (i > 0)
                 QCOMPARE(s.Left(), b.shape(i - 1).Left() + b.shape(i - 1).Width());
             total += s.Width();
-            // Whatever label is left out, the hint gives the length; a title is cut, never clipped.
-            QVERIFY(s.toolTip().contains(d.Caption()));
+            // Whatever label is left out, the hint says where the segment lies; a title is cut, never
+            // clipped.
+            const int fin = debut + Outils::HeureEnSecondes(d.Caption());
+            QVERIFY(
+                s.toolTip().contains(QStringLiteral("de %1 à %2")
+                                         .arg(Outils::SecondesEnHeure(debut), Outils::SecondesEnHeure(fin))));
+            debut = fin;
+            if (!bulles.isEmpty())
+                QVERIFY2(s.toolTip().contains(bulles[i].toHtmlEscaped()), qPrintable(s.toolTip()));
             QVERIFY(s.toolTip().contains(s.Caption().toHtmlEscaped()));
             const QRect texte = s.fontMetrics().boundingRect(s.contentsRect(), Qt::TextWordWrap, s.text());
             QVERIFY2(s.contentsRect().contains(texte), qPrintable(s.text()));

@@ -33,7 +33,7 @@ QStringList textes(const Moniteur& m) {
         t << l->text();
     t << m.TxtDescription->toPlainText();
     for (const QLabel* l : {m.LblDureeFilm, m.LblGenre, m.LblPays, m.LblDate, m.lblNumK7, m.LblDureeK7,
-                            m.LblTempsRestant, m.LblPositionFilm, m.LblNbFilm})
+                            m.LblTempsRestant, m.LblPositionFilm, m.LblNbFilm, m.LblDebutBande})
         t << l->text();
     return t;
 }
@@ -41,7 +41,7 @@ QStringList textes(const Moniteur& m) {
 QStringList textesParDefaut() {
     return QStringLiteral("LE TITRE|LE TITRE|Notre ami le réalisateur|Plein d'acteurs|"
                           "\tY'a pas grand chose à dire pour le moment|0 Mn|Inclassable|France|%1|"
-                          "0|Un max !|Beaucoup|0|0")
+                          "0|Un max !|Beaucoup|0|0|")
         .arg(QDate::currentDate().year())
         .split(QLatin1Char('|'));
 }
@@ -216,7 +216,8 @@ private slots:
         if (contenu == 2) {
             QVERIFY(banc.repondeur.messages().isEmpty());
             // The first title in French order, on cassette 1 after Zorro.
-            QCOMPARE(textes(m).mid(9), (QStringList{"1", "04:00:00", "00:33:00", "2", "2"}));
+            QCOMPARE(textes(m).mid(9),
+                     (QStringList{"1", "04:00:00", "00:33:00", "2", "2", "Début sur la bande : 01:30:00"}));
             QCOMPARE(m.LblTitre->text(), QStringLiteral("alien"));
             QCOMPARE(m.LblTitreOmbre->text(), QStringLiteral("alien"));
             QCOMPARE(m.LblGenre->text(), QStringLiteral("Science-fiction"));
@@ -382,7 +383,8 @@ private slots:
             QStringLiteral("INSERT INTO Film (Titre, \"Durée\") VALUES ('Amnésique', '01:00:00')")));
         Moniteur& m = banc.demarrer();
 
-        const QStringList vide{"0", "", "", "", ""}; // number, capacity, free time, position, count
+        const QStringList vide{"0", "", "",
+                               "",  "", ""}; // number, capacity, free time, position, count, start
         QCOMPARE(m.LblTitre->text(), QStringLiteral("Amnésique"));
         QCOMPARE(textes(m).mid(9), vide);
         QCOMPARE(barre(m), QStringList());

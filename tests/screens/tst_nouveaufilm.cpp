@@ -171,6 +171,14 @@ private slots:
         QCOMPARE(place.size(), 1);
         const int k7 = place.first().section(QLatin1Char(':'), 0, 0).toInt();
         const int position = place.first().section(QLatin1Char(':'), 1, 1).toInt();
+        // Where the film lies on the tape after all: where the user was told to wind it.
+        int secondes = 0, films = 0;
+        for (const QString& champ : Fonctions::Champs(status)) {
+            if (Fonctions::EstFilm(champ) && ++films == position)
+                break;
+            secondes += Fonctions::LongueurChamp(champ);
+        }
+        const QString debut = QStringLiteral("Enregistrer à partir de ") + Outils::SecondesEnHeure(secondes);
         Banc b;
         for (const QString& s : cassettes)
             cassette(s);
@@ -204,6 +212,7 @@ private slots:
                 for (int i : clics)
                     QTest::mouseClick(&c->shape(i), Qt::LeftButton);
                 QCOMPARE(::jaune(*c), jaune);
+                QCOMPARE(c->LblDebut->text(), debut);
                 QCOMPARE(c->PlageChoisie, c->lblDuree(jaune).Caption());
                 QCOMPARE(c->TableK7Libre->TextMatrix(c->TableK7Libre->Row(), 3), c->PlageChoisie);
                 // A hand, and a hint that says so, over every other free stretch that fits.
@@ -225,6 +234,7 @@ private slots:
                     QCOMPARE(infos->LblTempsRestant->text(), k7Ligne[2]);
                     QCOMPARE(infos->LblPositionFilm->text(), QString::number(position));
                     QCOMPARE(infos->LblNbFilm->text(), k7Ligne[3]);
+                    QCOMPARE(infos->LblDebut->text(), debut);
                     QCOMPARE(infos->shape.UBound() + 1, Fonctions::Champs(status).size());
                     QCOMPARE(::jaune(*infos), -1);
                     resume = true;
