@@ -163,6 +163,7 @@ Moniteur::Moniteur(QWidget* parent) : Feuille(parent) {
     LblDebutBande->setFont(police(QStringLiteral("Arial"), 8.25, true));
     LblDebutBande->setAlignment(Qt::AlignCenter);
     LblDebutBande->setWordWrap(true);
+    LblDebutBande->setToolTip(QStringLiteral("Où rembobiner la cassette pour voir le film"));
 
     preparerBarre(zone, 3840, 6630, LargeurBarre);
 

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMap>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -256,12 +257,13 @@ private slots:
 
     void ouvertureVisuK7_data() {
         QTest::addColumn<QStringList>("cassettes");
-        QTest::addColumn<QString>("montree"); // number|capacity|free time|bar
+        QTest::addColumn<QString>("montree"); // number|capacity|free time|bar|the tape's index
         QTest::newRow("la cassette du film montré")
             << QStringList{"03:00:00", "04:00:00", "FILM01:00:00Seul/00:30:00/FILM00:30:00Autre/01:00:00"}
-            << "3|03:00:00|01:30:00|R01:00:00 B00:30:00 R00:30:00 B01:00:00";
+            << "3|03:00:00|01:30:00|R01:00:00 B00:30:00 R00:30:00 B01:00:00|"
+               "00:00:00 Seul;01:00:00 Libre (30 min);01:30:00 Autre;02:00:00 Libre (1 h)";
         QTest::newRow("aucun film : la première")
-            << QStringList{"02:00:00", "04:00:00"} << "1|02:00:00|02:00:00|B02:00:00";
+            << QStringList{"02:00:00", "04:00:00"} << "1|02:00:00|02:00:00|B02:00:00|00:00:00 Libre (2 h)";
     }
 
     void ouvertureVisuK7() {
@@ -275,8 +277,11 @@ private slots:
         QStringList liste;
         visualiser(m, [&](VisuK7& v) {
             liste = entrees(*v.ComboK7);
+            QStringList index;
+            for (int i = 0; i < v.LstBande->count(); ++i)
+                index << v.LstBande->item(i)->text().simplified();
             vu = QStringList{v.ComboK7->currentText(), v.LblDureeK7->text(), v.LblTempsRestant->text(),
-                             barre(v)}
+                             barre(v), index.join(QLatin1Char(';'))}
                      .join(QLatin1Char('|'));
             QCOMPARE(v.lblNumK7->text(), v.ComboK7->currentText());
             QCOMPARE(v.IndexAffiche, v.ComboK7->currentIndex());
