@@ -101,6 +101,7 @@ public:
     QMenu* MenuOption;
     QMenu* MenuDb;
     QMenu* MenuAide;
+    QAction* MenuExporter;
     QAction* MenuQuitter;
     QAction* MenuListeFilm;
     QAction* MenuImprime;
@@ -119,6 +120,7 @@ public:
 public slots:
     void BtnNextFilm_Click();
     void BtnPreviousFilm_Click();
+    void MenuExporter_Click();
     void MenuQuitter_Click();
     void MenuListeFilm_Click();
     void MenuAjouterFilm_Click();
