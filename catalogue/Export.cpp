@@ -130,7 +130,7 @@ bool films(Csv& csv, int* nombre, QString* erreur) {
                                              "LEFT JOIN FilmK7 p ON p.IdFilm = f.IdFilm "
                                              "LEFT JOIN K7 k ON k.IdK7 = p.IdK7 ORDER BY f.IdFilm"));
     QHash<qint64, QList<int>> debuts;
-    int rc;
+    int rc = SQLITE_ERROR;
     while (q.prete() && (rc = q.pas()) == SQLITE_ROW) {
         // Before the columns are read as text: a type read after a conversion means nothing.
         QByteArray debut;
@@ -164,7 +164,7 @@ bool cassettes(Csv& csv, int* nombre, QString* erreur) {
                QStringLiteral("Nombre de films"), QStringLiteral("Plages libres")});
     Sqlite::Requete q(base(), QStringLiteral("SELECT IdK7, \"Durée\", TempsRestant, NBFilm, Status "
                                              "FROM K7 ORDER BY IdK7"));
-    int rc;
+    int rc = SQLITE_ERROR;
     while (q.prete() && (rc = q.pas()) == SQLITE_ROW) {
         int longueur = 0;
         for (int i = 0; i <= 3; ++i) {
@@ -183,12 +183,6 @@ bool cassettes(Csv& csv, int* nombre, QString* erreur) {
     return true;
 }
 } // namespace
-
-QString debutDuFilm(const QString& status, int position) {
-    const QList<int> debuts = debutsDesFilms(status);
-    return position >= 1 && position <= debuts.size() ? QString::fromLatin1(enHeure(debuts[position - 1]))
-                                                      : QString();
-}
 
 QString plagesLibres(const QString& status) {
     return QString::fromUtf8(plagesLibresUtf8(status));

@@ -28,9 +28,6 @@ private:
     bool m_premier = true;
 };
 
-// Where a film field at ordinal `position` (from 1) starts on the tape, "HH:MM:SS"; "" when the
-// record has no such film.
-QString debutDuFilm(const QString& status, int position);
 // The free stretches of a layout record, where they lie and how long they are:
 // "de 02:00:00 à 04:00:00 (02:00:00); de …"; "" when the tape is full.
 QString plagesLibres(const QString& status);
