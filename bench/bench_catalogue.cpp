@@ -1,8 +1,10 @@
-// Times the catalogue engine on generated catalogues of several sizes and prints medians.
+// Times the catalogue engine (and the CSV export) on generated catalogues of several sizes and
+// prints medians.
 // Usage: bench_catalogue [menage] [collection] [extreme]   (default: all three)
 
 #include "bench/Generateur.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/Export.h"
 #include "catalogue/Fonctions.h"
 #include "catalogue/Invariants.h"
 #include "catalogue/SourceDonnees.h"
@@ -56,13 +58,14 @@ int main(int argc, char** argv) {
         voulues = {QStringLiteral("menage"), QStringLiteral("collection"), QStringLiteral("extreme")};
     const int repetitions = 9;
 
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
                .arg(QStringLiteral("taille"), -11)
                .arg(QStringLiteral("films"), 7)
                .arg(QStringLiteral("K7"), 6)
                .arg(QStringLiteral("ouverture ms"), 13)
                .arg(QStringLiteral("liste titre ms"), 15)
                .arg(QStringLiteral("recherche ms"), 13)
+               .arg(QStringLiteral("export ms"), 10)
                .arg(QStringLiteral("mém. Mo"), 8);
     for (const Taille& t : toutes) {
         if (!voulues.contains(t.nom))
@@ -106,15 +109,28 @@ int main(int argc, char** argv) {
                     ++trouvees;
             }
         });
+
+        // Both CSV files, from the reading to the files on the disk; fewer runs: it is long.
+        QString erreurExport;
+        const double exportation = mediane(3, [&] {
+            const Catalogue::Export::Resultat r = Catalogue::Export::exporter(dossier.path());
+            if (!r.ok)
+                erreurExport = r.message;
+        });
+        if (!erreurExport.isEmpty()) {
+            out << t.nom << ": " << erreurExport << "\n";
+            return 1;
+        }
         Catalogue::fermer();
 
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7   (%8 K7 assez libres, généré en %9 s)\n")
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8   (%9 K7 assez libres, généré en %10 s)\n")
                    .arg(t.nom, -11)
                    .arg(g.films, 7)
                    .arg(g.cassettes, 6)
                    .arg(ouverture, 13, 'f', 2)
                    .arg(liste, 15, 'f', 2)
                    .arg(recherche, 13, 'f', 2)
+                   .arg(exportation, 10, 'f', 2)
                    .arg(memoireMaxMo(), 8)
                    .arg(trouvees)
                    .arg(g.secondes, 0, 'f', 1);

@@ -82,6 +82,19 @@ QString FichierOuvrir(QWidget* parent, const QString& filtre) {
     return chemin;
 }
 
+QString Dossier(QWidget* parent, const QString& genre) {
+    QString dossier = repondeurFichier()
+                          ? repondeurFichier()(genre)
+                          : QFileDialog::getExistingDirectory(parent, genre, dossierPropose(genre));
+    if (!dossier.isEmpty()) {
+        // The folder itself, where a file's kind keeps the folder holding the file.
+        QSettings s = reglages();
+        s.beginGroup(QStringLiteral("Dossiers"));
+        s.setValue(libelle(genre), QFileInfo(dossier).absoluteFilePath());
+    }
+    return dossier;
+}
+
 namespace {
 RepondeurEnregistrement& repondeurEnregistrement() {
     static RepondeurEnregistrement r;

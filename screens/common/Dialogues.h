@@ -25,6 +25,9 @@ constexpr const char* FichierReglages = "Cassetron.ini";
 QString filtreQt(const QString& filtre);
 using RepondeurFichier = std::function<QString(const QString& filtre)>;
 void setRepondeurFichier(RepondeurFichier r);
+// Choosing a folder, kept like a file's under the label `genre`: the folder chosen, "" when
+// cancelled. Tests answer through the file answerer, given `genre`.
+QString Dossier(QWidget* parent, const QString& genre);
 
 // The save dialog, opened on nomPropose in the folder kept for the filter: the path chosen (with
 // the filter's extension added when missing), "" when cancelled. Replacing an existing file is

@@ -2,6 +2,7 @@
 
 #include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/Export.h"
 #include "catalogue/Fonctions.h"
 #include "catalogue/Outils.h"
 #include "catalogue/Sauvegarde.h"
@@ -10,6 +11,7 @@
 #include "screens/auxiliary/Introduction.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
+#include "screens/common/Dialogues.h"
 #include "screens/common/Etiquettes.h"
 #include "screens/common/Fenetres.h"
 #include "screens/common/Grille.h"
@@ -235,6 +237,8 @@ void Moniteur::construireMenus() {
         return a;
     };
     MenuFichier = BarreMenus->addMenu(QStringLiteral("&Fichier"));
+    MenuExporter = entree(MenuFichier, QStringLiteral("&Exporter…"), QStringLiteral("MenuExporter"));
+    MenuFichier->addSeparator();
     MenuQuitter = entree(MenuFichier, QStringLiteral("&Quitter"), QStringLiteral("MenuQuitter"));
 
     MenuFilm = BarreMenus->addMenu(QStringLiteral("F&ilm"));
@@ -271,6 +275,7 @@ void Moniteur::construireMenus() {
                              QStringLiteral("MenuAideEnLigne"));
     MenuAPropos = entree(MenuAide, QStringLiteral("A &propos de Cassetron"), QStringLiteral("MenuAPropos"));
 
+    connect(MenuExporter, &QAction::triggered, this, &Moniteur::MenuExporter_Click);
     connect(MenuQuitter, &QAction::triggered, this, &Moniteur::MenuQuitter_Click);
     connect(MenuListeFilm, &QAction::triggered, this, &Moniteur::MenuListeFilm_Click);
     connect(MenuAjouterFilm, &QAction::triggered, this, &Moniteur::MenuAjouterFilm_Click);
@@ -755,6 +760,25 @@ bool Moniteur::EffaceFilm() {
     QString sansSuite;
     journal.terminer(&sansSuite);
     return true;
+}
+
+void Moniteur::MenuExporter_Click() {
+    const QString dossier = Dialogues::Dossier(this, QStringLiteral("Exporter le catalogue"));
+    if (dossier.isEmpty())
+        return;
+    const QStringList la = Catalogue::Export::existants(dossier);
+    if (!la.isEmpty() &&
+        Messages::MsgBox(
+            QStringLiteral("Le dossier %1 contient déjà %2.\n\nVoulez-vous %3 ?")
+                .arg(QDir::toNativeSeparators(dossier),
+                     QStringLiteral("« %1 »").arg(la.join(QStringLiteral(" » et « "))),
+                     la.size() > 1 ? QStringLiteral("les remplacer") : QStringLiteral("le remplacer")),
+            Messages::Question) != Messages::Oui)
+        return;
+    Appli::sablier();
+    const Catalogue::Export::Resultat r = Catalogue::Export::exporter(dossier);
+    Appli::defaut();
+    Messages::MsgBox(r.message, r.ok ? Messages::Information : Messages::Critique);
 }
 
 void Moniteur::MenuImprime_Click() {

@@ -103,6 +103,7 @@ public:
     QMenu* MenuOption;
     QMenu* MenuDb;
     QMenu* MenuAide;
+    QAction* MenuExporter;
     QAction* MenuQuitter;
     QAction* MenuListeFilm;
     QAction* MenuImprime;
@@ -121,6 +122,7 @@ public:
 public slots:
     void BtnNextFilm_Click();
     void BtnPreviousFilm_Click();
+    void MenuExporter_Click();
     void MenuQuitter_Click();
     void MenuListeFilm_Click();
     void MenuAjouterFilm_Click();

@@ -4,6 +4,7 @@
 
 #include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/Export.h"
 #include "catalogue/Sauvegarde.h"
 #include "tests/support/DisquePlein.h"
 #include "tests/support/DossierTest.h"
@@ -42,6 +43,46 @@ QByteArray octets(const QString& chemin) {
 bool ecrire(const QString& chemin, const QByteArray& b) {
     QFile f(chemin);
     return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
+}
+
+// A strict reader of the exported files: BOM, every field quoted, ";" between fields, CRLF
+// after each record. Anything else fails the test.
+QList<QStringList> lireCsv(const QByteArray& octets) {
+    QList<QStringList> lignes;
+    if (!octets.startsWith("\xEF\xBB\xBF")) {
+        QTest::qFail("pas de BOM", __FILE__, __LINE__);
+        return lignes;
+    }
+    const QString t = QString::fromUtf8(octets.mid(3));
+    QStringList ligne;
+    for (qsizetype i = 0; i < t.size();) {
+        if (t[i] != QLatin1Char('"')) {
+            QTest::qFail(qPrintable(QStringLiteral("champ sans guillemets à %1").arg(i)), __FILE__, __LINE__);
+            return {};
+        }
+        QString champ;
+        for (++i; i < t.size(); ++i) {
+            if (t[i] == QLatin1Char('"') && t.mid(i + 1, 1) != QLatin1String("\""))
+                break;
+            champ += t[i];
+            i += t[i] == QLatin1Char('"');
+        }
+        ligne << champ;
+        if (t.mid(i + 1, 1) == QLatin1String(";")) {
+            i += 2;
+        } else if (t.mid(i + 1, 2) == QLatin1String("\r\n")) {
+            lignes << ligne;
+            ligne.clear();
+            i += 3;
+        } else {
+            QTest::qFail(qPrintable(QStringLiteral("fin de champ inattendue à %1").arg(i)), __FILE__,
+                         __LINE__);
+            return {};
+        }
+    }
+    if (!ligne.isEmpty())
+        QTest::qFail("dernier enregistrement sans CRLF", __FILE__, __LINE__);
+    return lignes;
 }
 
 } // namespace
@@ -195,6 +236,78 @@ private slots:
         QVERIFY(!o.ok());
         QVERIFY2(o.message.contains(attendu), qPrintable(o.message));
         QVERIFY(o.message.contains(QDir::toNativeSeparators(d.catalogue())));
+    }
+
+    // Read back as a spreadsheet would, the export gives every field of the catalogue as it is,
+    // whatever a text holds, and where each film starts on its tape.
+    void exportAllerRetour() {
+        DossierTest d;
+        d.remplir();
+        const QString acteurs = QStringLiteral("Jean Lefèvre\nAnne « Été »");
+        const QString description = QStringLiteral("Il dit \"non\" ; puis\r\n\"oui\"");
+        const qint64 piege =
+            d.placerFilm(4, QStringLiteral("Le \"Grand\" ; bleu"), QStringLiteral("01:00:00"));
+        executerSql(QStringLiteral("UPDATE Film SET Acteurs = ?, Description = ?, Pays = '', Genre = NULL "
+                                   "WHERE IdFilm = ?"),
+                    {acteurs, description, piege});
+        // Nothing ties a film to a placement in the file: a film without one is exported too.
+        executerSql(QStringLiteral("INSERT INTO Film (Titre) VALUES ('Égaré')"));
+        const Catalogue::Export::Resultat r = Catalogue::Export::exporter(d.chemin());
+        QVERIFY2(r.ok, qPrintable(r.message));
+        QCOMPARE(r.films, 10);
+        QCOMPARE(r.cassettes, 5);
+
+        const QList<QStringList> films = lireCsv(octets(d.fichier(Catalogue::Export::NomFilms)));
+        QCOMPARE(films.size(), 11);
+        Sql q = executerSql(QStringLiteral("SELECT Film.*, IdK7, Position FROM Film LEFT JOIN FilmK7 "
+                                           "USING (IdFilm) ORDER BY IdFilm"));
+        for (int ligne = 1; q.next(); ++ligne) {
+            QCOMPARE(films[ligne].size(), 12);
+            for (int i = 0; i < 11; ++i)
+                QCOMPARE(films[ligne][i], q.value(i).toString());
+        }
+        QCOMPARE(films[7].mid(1, 1), QStringList{QStringLiteral("Brazil")});
+        QCOMPARE(films[7][11], QStringLiteral("02:55:00"));
+        QCOMPARE(films[9].mid(3),
+                 (QStringList{acteurs, "01:00:00", "1999", "", "", description, "4", "1", "00:00:00"}));
+        QCOMPARE(films[10].mid(9), (QStringList{"", "", ""}));
+
+        const QList<QStringList> k7 = lireCsv(octets(d.fichier(Catalogue::Export::NomCassettes)));
+        QCOMPARE(k7.size(), 6);
+        QCOMPARE(k7[3], (QStringList{"3", "04:00:00", "00:15:00", "4", "de 03:45:00 à 04:00:00 (00:15:00)"}));
+        QCOMPARE(k7[4][4], QStringLiteral("de 01:00:00 à 04:00:00 (03:00:00)"));
+        QCOMPARE(Catalogue::Export::plagesLibres(QStringLiteral("01:00:00/FILM00:30:00A/02:30:00")),
+                 QStringLiteral("de 00:00:00 à 01:00:00 (01:00:00); de 01:30:00 à 04:00:00 (02:30:00)"));
+    }
+
+    // A file that cannot be written is said in French, and no file is left half written: the
+    // former one stays whole, nothing of the attempt remains beside it.
+    void exportImpossible_data() {
+        QTest::addColumn<bool>("plein");
+        QTest::newRow("disque plein") << true;
+        QTest::newRow("dossier à la place des cassettes") << false;
+    }
+    void exportImpossible() {
+        QFETCH(bool, plein);
+        DossierTest d;
+        d.remplir();
+        QTemporaryDir sortie;
+        const QString films = sortie.filePath(Catalogue::Export::NomFilms);
+        QVERIFY(ecrire(films, "ancien"));
+        if (!plein)
+            QVERIFY(QDir(sortie.path()).mkdir(Catalogue::Export::NomCassettes));
+        Catalogue::Export::Resultat r;
+        {
+            DisquePlein disque(plein ? 100 : RLIM_INFINITY);
+            r = Catalogue::Export::exporter(sortie.path());
+        }
+        QVERIFY(!r.ok);
+        QVERIFY2(r.message.contains(plein ? QStringLiteral("plein") : QStringLiteral("c'est un dossier")),
+                 qPrintable(r.message));
+        QVERIFY2(!anglais(r.message), qPrintable(r.message));
+        QCOMPARE(octets(films) == "ancien", plein);
+        QCOMPARE(QDir(sortie.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{Catalogue::Export::NomFilms});
     }
 };
 

@@ -1,8 +1,10 @@
 // Every command of the main window, from its menus and its toolbar, on an empty and on a filled
 // catalogue; the help screen's panels, the about box, and quitting.
 
+#include "catalogue/Export.h"
 #include "screens/auxiliary/About.h"
 #include "screens/auxiliary/Aide.h"
+#include "screens/common/Dialogues.h"
 #include "screens/film/AjoutK7.h"
 #include "screens/views/ListeFilm.h"
 #include "tests/screens/BancEcrans.h"
@@ -187,6 +189,39 @@ private slots:
                               "Une nouvelle cassette à été ajoutée :\n\nSon numéro est le 1"}));
         QCOMPARE(vu, QStringLiteral("VisuK7"));
         QCOMPARE(banc.dossier.invariants(), QStringList());
+    }
+
+    // The export asks before replacing a former file, then says where it wrote and how much; the
+    // folder is offered again next time.
+    void exporter() {
+        Banc banc;
+        banc.dossier.remplir();
+        Moniteur& m = banc.demarrer();
+        QTemporaryDir sortie;
+        const QString films = sortie.filePath(Catalogue::Export::NomFilms);
+        const QString cassettes = sortie.filePath(Catalogue::Export::NomCassettes);
+        QVERIFY(QFile(cassettes).open(QIODevice::WriteOnly));
+        for (auto reponse : {Messages::Non, Messages::Oui}) {
+            banc.repondeur.attendreFichier(sortie.path());
+            banc.repondeur.attendre(reponse);
+            if (reponse == Messages::Oui)
+                banc.repondeur.attendre();
+            m.MenuExporter->trigger();
+            QCOMPARE(QFileInfo::exists(films), reponse == Messages::Oui);
+        }
+        banc.repondeur.attendreFichier(QString());
+        m.MenuExporter->trigger();
+        const auto vus = banc.repondeur.messages();
+        QCOMPARE(vus.size(), 3);
+        QCOMPARE(vus[0], vus[1]);
+        QVERIFY2(vus[0].first.contains(QStringLiteral("« Cassetron - cassettes.csv ».")),
+                 qPrintable(vus[0].first));
+        QCOMPARE(vus[0].second, int(Messages::Question));
+        QVERIFY2(vus[2].first.contains(QStringLiteral("8 films dans « Cassetron - films.csv »\n5 cassettes")),
+                 qPrintable(vus[2].first));
+        QCOMPARE(vus[2].second, int(Messages::Information));
+        QVERIFY(QFileInfo(cassettes).size() > 0);
+        QCOMPARE(Dialogues::dossierPropose(QStringLiteral("Exporter le catalogue")), sortie.path());
     }
 
     // One list, however often it is asked for; quitting closes it with the main window.
