@@ -20,6 +20,7 @@
 #include "screens/main/Moniteur.h"
 #include "screens/print/ApercuImpression.h"
 #include "screens/print/Impression.h"
+#include "screens/print/ImpressionEtiquettes.h"
 #include "screens/views/ConsultK7.h"
 #include "screens/views/ListeFilm.h"
 #include "screens/views/VisuK7.h"
@@ -289,6 +290,18 @@ int executerTaille(const Taille& t) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     delete impression;
+
+    // Every cassette's face labels kept as PDF: the screen's one reading and every sheet drawn.
+    const QString pdf = d.filePath(QStringLiteral("etiquettes.pdf"));
+    Dialogues::setRepondeurEnregistrement([&](const QString&, const QString&) { return pdf; });
+    const auto etiquettes = [] {
+        ImpressionEtiquettes e;
+        e.charger();
+        e.CaseToutes->setChecked(true);
+        e.BtnPdf_Click();
+    };
+    resultat("étiquettes de toutes les cassettes en PDF",
+             mesurer(moitie(n), etiquettes, [&] { QFile::remove(pdf); }));
     delete m;
     Catalogue::fermer();
     resultat("compactage", mesurer(moitie(n), [&] { Catalogue::compacter(d.path()); }));

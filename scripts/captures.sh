@@ -6,6 +6,9 @@ racine=$(cd "$(dirname "$0")/.." && pwd)
 "$racine/scripts/construire.sh"
 cmake --build "$racine/build" --target Captures
 QT_QPA_PLATFORM=offscreen "$racine/build/tools/Captures" "$racine/docs"
+# A sheet of labels as it prints: the picture of its PDF's first page.
+pdftoppm -png -r 60 -singlefile "$racine/docs/etiquettes.pdf" "$racine/docs/etiquettes"
+rm "$racine/docs/etiquettes.pdf"
 # The same screens at twice the scale, as on a high-density display.
 mkdir -p "$racine/docs/echelle2"
 tmp=$(mktemp -d)

@@ -7,12 +7,14 @@
 #include "screens/auxiliary/Introduction.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
+#include "screens/common/Dialogues.h"
 #include "screens/common/Messages.h"
 #include "screens/film/AjoutFilm.h"
 #include "screens/film/ChoixK7.h"
 #include "screens/main/Moniteur.h"
 #include "screens/print/ApercuImpression.h"
 #include "screens/print/Impression.h"
+#include "screens/print/ImpressionEtiquettes.h"
 #include "screens/views/ConsultK7.h"
 #include "screens/views/ListeFilm.h"
 #include "screens/views/VisuK7.h"
@@ -230,6 +232,23 @@ int main(int argc, char** argv) {
     auto* fermeture = new Fermeture;
     ok = enregistrer(fermeture, sortie.filePath(QStringLiteral("fermeture.png"))) && ok;
     fermeture->close();
+
+    // The labels: the screen, and a sheet of face labels kept as PDF (captures.sh makes its picture).
+    // One cassette holds more films than its label has lines for.
+    const qint64 k5 = dossier.ajouterCassette(QStringLiteral("04:00:00"));
+    for (int i = 1; i <= 12; ++i)
+        dossier.placerFilm(k5, QStringLiteral("Dessin animé n°%1").arg(i), QStringLiteral("00:12:00"),
+                           QStringLiteral("Animation"), QStringLiteral("1990"));
+    Dialogues::setRepondeurEnregistrement(
+        [&](const QString&, const QString&) { return sortie.filePath(QStringLiteral("etiquettes.pdf")); });
+    QTimer::singleShot(100, [&] {
+        auto* etiquettes = Feuille::chargee<ImpressionEtiquettes>();
+        ok = enregistrer(etiquettes, sortie.filePath(QStringLiteral("impressionetiquettes.png"))) && ok;
+        etiquettes->CaseToutes->setChecked(true);
+        etiquettes->BtnPdf_Click();
+        etiquettes->Unload();
+    });
+    moniteur->MenuEtiquettes_Click();
 
     moniteur->MenuAideEnLigne_Click();
     for (int i = 0; i < 6; ++i) {

@@ -24,6 +24,7 @@
 #include "screens/main/ChoixCopie.h"
 #include "screens/main/Pictos.h"
 #include "screens/print/Impression.h"
+#include "screens/print/ImpressionEtiquettes.h"
 #include "screens/views/ConsultK7.h"
 #include "screens/views/ListeFilm.h"
 #include "screens/views/VisuK7.h"
@@ -260,6 +261,8 @@ void Moniteur::construireMenus() {
         entree(MenuCassette, QStringLiteral("&Ajouter une cassette"), QStringLiteral("MenuAjouterCassette"));
     MenuEffacerCassette = entree(MenuCassette, QStringLiteral("&Visualiser/Effacer une cassette"),
                                  QStringLiteral("MenuEffacerCassette"));
+    MenuEtiquettes =
+        entree(MenuCassette, QStringLiteral("&Imprimer les étiquettes…"), QStringLiteral("MenuEtiquettes"));
 
     MenuOption = BarreMenus->addMenu(QStringLiteral("&Option"));
     MenuDb = MenuOption->addMenu(QStringLiteral("&Base de donnée"));
@@ -285,6 +288,7 @@ void Moniteur::construireMenus() {
     connect(MenuRechercheK7, &QAction::triggered, this, &Moniteur::MenuRechercheK7_Click);
     connect(MenuEffacerCassette, &QAction::triggered, this, &Moniteur::MenuEffacerCassette_Click);
     connect(MenuImprime, &QAction::triggered, this, &Moniteur::MenuImprime_Click);
+    connect(MenuEtiquettes, &QAction::triggered, this, &Moniteur::MenuEtiquettes_Click);
     connect(MenuCompactDB, &QAction::triggered, this, &Moniteur::MenuCompactDB_Click);
     connect(MenuRepairDb, &QAction::triggered, this, &Moniteur::MenuRepairDb_Click);
     connect(MenuRestaurerDb, &QAction::triggered, this, &Moniteur::MenuRestaurerDb_Click);
@@ -784,6 +788,16 @@ void Moniteur::MenuExporter_Click() {
 void Moniteur::MenuImprime_Click() {
     auto* impression = new Impression;
     impression->ShowModal(this);
+}
+
+void Moniteur::MenuEtiquettes_Click() {
+    if (!K7Presente) {
+        Messages::MsgBox(QStringLiteral("Il n'y a pas de cassette à étiqueter, la base est vide !"),
+                         Messages::Information);
+        return;
+    }
+    auto* etiquettes = new ImpressionEtiquettes;
+    etiquettes->ShowModal(this);
 }
 
 void Moniteur::MenuAideEnLigne_Click() {

@@ -113,6 +113,7 @@ public:
     QAction* MenuRechercheK7;
     QAction* MenuAjouterCassette;
     QAction* MenuEffacerCassette;
+    QAction* MenuEtiquettes;
     QAction* MenuCompactDB;
     QAction* MenuRepairDb;
     QAction* MenuRestaurerDb;
@@ -133,6 +134,7 @@ public slots:
     void MenuRechercheK7_Click();
     void MenuEffacerCassette_Click();
     void MenuImprime_Click();
+    void MenuEtiquettes_Click();
     void MenuCompactDB_Click();
     void MenuRepairDb_Click();
     void MenuRestaurerDb_Click();

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPageSize>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextBlock>
@@ -58,44 +59,107 @@ ApercuImpression::ApercuImpression(QWidget* parent) : Feuille(parent) {
     connect(BtnPdf, &QPushButton::clicked, this, &ApercuImpression::BtnPdf_Click);
 }
 
-void ApercuImpression::BtnAjouterFilm_Click() {
-    // Without a printer the list can still be kept: the preview stays open on its PDF button.
+ApercuImpression::~ApercuImpression() = default;
+
+void ApercuImpression::setDessin(Dessin dessin, const QString& objet) {
+    m_dessin = std::move(dessin);
+    m_objet = objet;
+    TxtApercu->hide();
+    if (!m_pages) {
+        m_imprimantePages = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+        m_imprimantePages->setPageSize(QPageSize(QPageSize::A4));
+        m_pages = new QPrintPreviewWidget(m_imprimantePages.get(), this);
+        m_pages->setGeometry(TxtApercu->geometry());
+        m_pages->setZoomMode(QPrintPreviewWidget::FitToWidth);
+        connect(m_pages, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) { m_dessin(*p); });
+    }
+    m_pages->updatePreview();
+    m_pages->show();
+}
+
+ApercuImpression::Issue ApercuImpression::imprimer(QWidget* parent, const QString& objet, const Dessin& tout,
+                                                   const Dessin& partie) {
+    // Without a printer what was built can still be kept: the PDF button is there for it.
     if (Dialogues::Imprimantes().isEmpty()) {
         Messages::MsgBox(QStringLiteral("Aucune imprimante n'est installée, impossible d'imprimer !!\n\n"
-                                        "Le bouton « Enregistrer en PDF… » garde la liste dans un fichier."),
+                                        "Le bouton « Enregistrer en PDF… » garde %1 dans un fichier.")
+                             .arg(objet),
                          Messages::Exclamation);
-        return;
+        return Abandon;
     }
     QPrinter imprimante(QPrinter::HighResolution);
-    const QTextCursor selection = TxtApercu->textCursor();
     // A selected part is offered first; what the dialog says at its close is what prints.
     Dialogues::Impression choix;
-    choix.selectionSeulement = selection.hasSelection();
-    if (!Dialogues::DialogueImpression(this, imprimante, Dialogues::DrapeauAssembler,
-                                       selection.hasSelection(), choix))
-        return;
+    choix.selectionSeulement = bool(partie);
+    if (!Dialogues::DialogueImpression(parent, imprimante, Dialogues::DrapeauAssembler, bool(partie), choix))
+        return Abandon;
     imprimante.setCopyCount(choix.copies);
     imprimante.setCollateCopies(choix.assembler);
-    if (choix.selectionSeulement && selection.hasSelection()) {
-        QTextDocument partie;
-        QTextCursor(&partie).insertFragment(selection.selection());
-        aImprimer(partie)->print(&imprimante);
-    } else {
-        aImprimer(*TxtApercu->document())->print(&imprimante);
-    }
-    // Printing into a file has no printer name: the file is where the list goes.
+    const bool ecrit = (choix.selectionSeulement && partie) ? partie(imprimante) : tout(imprimante);
+    // Printing into a file has no printer name: the file is where the pages go.
     const QString nom =
         imprimante.outputFileName().isEmpty() ? imprimante.printerName() : imprimante.outputFileName();
-    if (imprimante.printerState() == QPrinter::Error || imprimante.printerState() == QPrinter::Aborted) {
+    if (!ecrit || imprimante.printerState() == QPrinter::Error ||
+        imprimante.printerState() == QPrinter::Aborted) {
         Messages::MsgBox(
             QStringLiteral("L'impression vers %1 a échoué : vérifiez que l'imprimante est allumée et "
                            "prête, puis recommencez.")
                 .arg(nom),
             Messages::Critique);
-        return;
+        return Echec;
     }
     Messages::MsgBox(QStringLiteral("Impression en cours vers ") + nom, Messages::Simple);
-    Unload();
+    return Imprime;
+}
+
+bool ApercuImpression::enregistrerPdf(QWidget* parent, const QString& nom, const QString& objet,
+                                      const Dessin& dessin) {
+    const QString chemin = Dialogues::FichierEnregistrer(parent, QStringLiteral("Documents PDF | *.pdf"),
+                                                         nom + QStringLiteral(".pdf"));
+    if (chemin.isEmpty())
+        return false;
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(chemin);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setDocName(nom);
+    if (!dessin(pdf) || pdf.printerState() == QPrinter::Error || !QFileInfo(chemin).isFile()) {
+        Messages::MsgBox(QStringLiteral("Le fichier %1 n'a pas pu être écrit : vérifiez le dossier choisi et "
+                                        "la place sur le disque.")
+                             .arg(QDir::toNativeSeparators(chemin)),
+                         Messages::Critique);
+        return false;
+    }
+    // "la liste" -> "La liste a été enregistrée", "les étiquettes" -> "Les étiquettes ont été enregistrées".
+    const bool pluriel = objet.startsWith(QLatin1String("les "));
+    QString sujet = objet;
+    sujet[0] = sujet[0].toUpper();
+    Messages::MsgBox(sujet +
+                         (pluriel ? QStringLiteral(" ont été enregistrées dans ")
+                                  : QStringLiteral(" a été enregistrée dans ")) +
+                         QDir::toNativeSeparators(chemin),
+                     Messages::Information);
+    return true;
+}
+
+void ApercuImpression::BtnAjouterFilm_Click() {
+    Dessin tout = m_dessin, partie;
+    if (!m_dessin) {
+        tout = [this](QPrinter& p) {
+            aImprimer(*TxtApercu->document())->print(&p);
+            return true;
+        };
+        const QTextCursor selection = TxtApercu->textCursor();
+        if (selection.hasSelection())
+            partie = [selection](QPrinter& p) {
+                QTextDocument morceau;
+                QTextCursor(&morceau).insertFragment(selection.selection());
+                aImprimer(morceau)->print(&p);
+                return true;
+            };
+    }
+    if (imprimer(this, m_objet, tout, partie) == Imprime)
+        Unload();
 }
 
 void ApercuImpression::BtnAnnuler_Click() {
@@ -103,23 +167,8 @@ void ApercuImpression::BtnAnnuler_Click() {
 }
 
 void ApercuImpression::BtnPdf_Click() {
-    const QString chemin = Dialogues::FichierEnregistrer(this, QStringLiteral("Documents PDF | *.pdf"),
-                                                         NomListe + QStringLiteral(".pdf"));
-    if (chemin.isEmpty())
-        return;
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(chemin);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setDocName(NomListe);
-    aImprimer(*TxtApercu->document())->print(&pdf);
-    if (pdf.printerState() == QPrinter::Error || !QFileInfo(chemin).isFile()) {
-        Messages::MsgBox(QStringLiteral("Le fichier %1 n'a pas pu être écrit : vérifiez le dossier choisi et "
-                                        "la place sur le disque.")
-                             .arg(QDir::toNativeSeparators(chemin)),
-                         Messages::Critique);
-        return;
-    }
-    Messages::MsgBox(QStringLiteral("La liste a été enregistrée dans ") + QDir::toNativeSeparators(chemin),
-                     Messages::Information);
+    enregistrerPdf(this, NomListe, m_objet, m_dessin ? m_dessin : Dessin([this](QPrinter& p) {
+                       aImprimer(*TxtApercu->document())->print(&p);
+                       return true;
+                   }));
 }

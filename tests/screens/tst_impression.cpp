@@ -1,16 +1,20 @@
 // The printed lists: the document each sort key writes into the preview, text and formats, the
 // direction arrows, and printing from the preview.
 
+#include "catalogue/Outils.h"
 #include "screens/common/Dialogues.h"
 #include "screens/common/Etiquettes.h"
 #include "screens/print/ApercuImpression.h"
 #include "screens/print/Impression.h"
+#include "screens/print/ImpressionEtiquettes.h"
 #include "tests/screens/BancEcrans.h"
 
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextBlock>
@@ -196,9 +200,11 @@ struct BancImpression : Banc {
     }
 };
 
-QString pdfEnTexte(const QString& pdf) {
+// "-raw": the text in the order it was drawn, a label after another.
+QString pdfEnTexte(const QString& pdf, bool brut = false) {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"), brut ? QStringList{QStringLiteral("-raw"), pdf, QStringLiteral("-")}
+                                              : QStringList{pdf, QStringLiteral("-")});
     return p.waitForFinished(30000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
@@ -565,6 +571,97 @@ private slots:
         QCOMPARE(Dialogues::dossierPropose(films), ailleurs);
         QCOMPARE(Dialogues::dossierPropose(QStringLiteral("Documents PDF | *.pdf")), banc.dossier.chemin());
         QCOMPARE(Dialogues::dossierPropose(QStringLiteral("Affiches de Films | *.jpg")), QString());
+    }
+
+    // Cassette k holds films[k] films "Titre kk-jj" of 10 minutes, each followed by 5 minutes free.
+    // Every film is on its cassette's label at its start on the tape, or counted in the "…" line
+    // that ends it; a label lies whole on one sheet; the preview shows the sheets the PDF has.
+    void etiquettes_data() {
+        QTest::addColumn<bool>("tranche");
+        QTest::addColumn<QList<int>>("films"); // one cassette: that one alone is asked for
+        QTest::newRow("face") << false << QList<int>{3};
+        QTest::newRow("face, trop de films") << false << QList<int>{14};
+        QTest::newRow("tranche, trop de films") << true << QList<int>{6};
+        QList<int> beaucoup;
+        for (int k = 0; k < 25; ++k)
+            beaucoup << (k * 5) % 13;
+        QTest::newRow("toutes, face") << false << beaucoup;
+        QTest::newRow("toutes, tranche") << true << beaucoup;
+    }
+    void etiquettes() {
+        QFETCH(bool, tranche);
+        QFETCH(QList<int>, films);
+        BancImpression banc;
+        auto titre = [](int k, int j) {
+            return QStringLiteral("Titre %1-%2")
+                .arg(k, 2, 10, QLatin1Char('0'))
+                .arg(j, 2, 10, QLatin1Char('0'));
+        };
+        for (int k = 1; k <= films.size(); ++k) {
+            QStringList champs;
+            for (int j = 1; j <= films[k - 1]; ++j)
+                champs << QStringLiteral("FILM00:10:00") + titre(k, j) << QStringLiteral("00:05:00");
+            champs << QStringLiteral("01:00:00");
+            executer(QStringLiteral(
+                         "INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, '', ?, ?)"),
+                     {Outils::SecondesEnHeure(3600 + 900 * films[k - 1]), films[k - 1],
+                      champs.join(QLatin1Char('/'))});
+        }
+        const QString pdf = banc.dossier.fichier(QStringLiteral("etiquettes.pdf"));
+        Dialogues::setRepondeurEnregistrement([&](const QString&, const QString&) { return pdf; });
+        QStringList vus;
+        Messages::setRepondeur([&](const QString& texte, int) {
+            vus << texte;
+            return Messages::Ok;
+        });
+        ImpressionEtiquettes f;
+        f.Show();
+        (films.size() == 1 ? f.CaseUne : f.CaseToutes)->setChecked(true);
+        (tranche ? f.CaseTranche : f.CaseFace)->setChecked(true);
+        f.BtnPdf_Click();
+        int pagesApercu = 0;
+        puis([&] {
+            pagesApercu = f.apercu()->findChild<QPrintPreviewWidget*>()->pageCount();
+            f.apercu()->Unload();
+        });
+        f.BtnApercu_Click();
+        Dialogues::setRepondeurEnregistrement({});
+        QCOMPARE(vus, QStringList{QStringLiteral("Les étiquettes ont été enregistrées dans ") + pdf});
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) manque : le contenu du PDF n'est pas vérifié.");
+        const QStringList pages = pdfEnTexte(pdf, true).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        QCOMPARE(pagesApercu, pages.size());
+        // Per cassette: the sheets its lines are on, the films shown, the films the "…" counts.
+        QMap<int, QSet<int>> feuilles;
+        QMap<int, QList<int>> montres;
+        QMap<int, int> omis;
+        const QRegularExpression ligneFilm(
+            QStringLiteral("(\\d\\d:\\d\\d:\\d\\d)\\s+Titre (\\d\\d)-(\\d\\d)\\s+\\(00:10:00\\)"));
+        const QRegularExpression suite(QStringLiteral("… et (\\d+) films? de plus"));
+        for (int p = 0; p < pages.size(); ++p) {
+            int k = 0;
+            for (const QString& l : pages[p].split(QLatin1Char('\n'))) {
+                if (const auto m = ligneFilm.match(l); m.hasMatch()) {
+                    k = m.captured(2).toInt();
+                    const int j = m.captured(3).toInt();
+                    QCOMPARE(m.captured(1), Outils::SecondesEnHeure((j - 1) * 900));
+                    feuilles[k] << p;
+                    montres[k] << j;
+                } else if (const auto s = suite.match(l); s.hasMatch()) {
+                    QVERIFY2(k > 0, qPrintable(pages[p]));
+                    omis[k] = s.captured(1).toInt();
+                }
+            }
+        }
+        bool abrege = false;
+        for (int k = 1; k <= films.size(); ++k) {
+            QVERIFY2(feuilles[k].size() == (films[k - 1] > 0 ? 1 : 0), qPrintable(titre(k, 0)));
+            QCOMPARE(montres[k].size() + omis[k], films[k - 1]);
+            for (int j = 0; j < montres[k].size(); ++j)
+                QCOMPARE(montres[k][j], j + 1);
+            abrege = abrege || omis[k] > 0;
+        }
+        QCOMPARE(abrege, QByteArray(QTest::currentDataTag()) != "face");
     }
 };
 

@@ -39,6 +39,8 @@ const Commande Commandes[] = {
     {"MenuAjouterCassette", "&Ajouter une cassette", "AjoutK7", "AjoutK7"},
     {"MenuEffacerCassette", "&Visualiser/Effacer une cassette",
      "!Il n'y a pas de Cassette à Visualiser et/ou Effacer, la base est vide !", "VisuK7"},
+    {"MenuEtiquettes", "&Imprimer les étiquettes…",
+     "!Il n'y a pas de cassette à étiqueter, la base est vide !", "ImpressionEtiquettes"},
     {"MenuAideEnLigne", "&Aide sur les principales fonctionnalités", "Aide", "Aide"},
     {"MenuAPropos", "A &propos de Cassetron", "About", "About"},
     {"BtnListeFilm", "Liste des Films", "!Il n'y a pas de film à visualiser, la base est vide", "ListeFilm"},
