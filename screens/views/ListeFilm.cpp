@@ -1,6 +1,7 @@
 #include "screens/views/ListeFilm.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Outils.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Grille.h"
 #include "screens/common/Messages.h"
@@ -9,8 +10,12 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 
 namespace {
 
@@ -28,6 +33,12 @@ const Colonne Colonnes[] = {
 };
 constexpr int NbColonnes = 8;
 constexpr int ColonneId = 7;
+// Hidden after the identifier: the searched fields folded once, when the list is filled, so that a
+// keystroke only compares.
+constexpr int ColonneCle = 8;
+// Between the fields in the key: no typed text holds it, so no match spans two fields.
+constexpr QChar SeparateurCle(0x1F);
+constexpr int HauteurBandeau = 30; // pixels above the grid, for the search field
 
 } // namespace
 
@@ -35,12 +46,23 @@ ListeFilm::ListeFilm(QWidget* parent) : Feuille(parent) {
     setWindowTitle(QStringLiteral(
         "Liste des films - Cliquer sur les rubriques pour classer les films selon votre choix !!"));
     setModal(false);
+    LblRecherche = new QLabel(QStringLiteral("Rechercher :"), this);
+    TxtRecherche = new QLineEdit(this);
+    TxtRecherche->setClearButtonEnabled(true);
+    LblRecherche->setBuddy(TxtRecherche);
+    LblRecherche->adjustSize();
+    LblRecherche->move(8, (HauteurBandeau - LblRecherche->height()) / 2);
+    TxtRecherche->setGeometry(LblRecherche->geometry().right() + 6, 4, 300, HauteurBandeau - 8);
+    TxtRecherche->installEventFilter(this);
+    connect(TxtRecherche, &QLineEdit::textChanged, this, &ListeFilm::TxtRecherche_Change);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &ListeFilm::Rechercher);
     TableFilm = new Grille(this);
-    TableFilm->setCols(NbColonnes);
+    TableFilm->setCols(NbColonnes + 1);
     TableFilm->setSelectionParLigne(true);
     TableFilm->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The identifier is for the other screens: no key, scroll or resize brings it into view.
     TableFilm->setColumnHidden(ColonneId, true);
+    TableFilm->setColumnHidden(ColonneCle, true);
     TableFilm->setColonnesAjustees(true);
     TableFilm->setCouleursListes();
     connect(TableFilm, &Grille::MouseUp, this, &ListeFilm::TableFilm_MouseUp);
@@ -69,7 +91,7 @@ void ListeFilm::InitialiseTable() {
     {
         Grille::Remplissage remplissage(g);
         g.setRows(2);
-        for (int c = 0; c < NbColonnes; ++c)
+        for (int c = 0; c < g.Cols(); ++c)
             g.setTextMatrix(1, c, QString());
         // The rows come back in title order: the next header click starts a fresh sort.
         g.setTag(QString());
@@ -92,11 +114,19 @@ void ListeFilm::InitialiseTable() {
             if (!lu)
                 break;
             QStringList cellules;
-            cellules.reserve(NbColonnes);
+            cellules.reserve(NbColonnes + 1);
             for (const QString& champ : std::as_const(champs))
                 cellules << DataFilm.Texte(champ);
+            QString cle;
+            cle.reserve(cellules[0].size() + cellules[1].size() + cellules[2].size() + 2);
+            for (int c = 0; c < 3; ++c) {
+                if (c > 0)
+                    cle += SeparateurCle;
+                Outils::AjouteReplie(cellules[c], &cle);
+            }
+            cellules << cle;
             if (r == 1) {
-                for (int c = 0; c < NbColonnes; ++c)
+                for (int c = 0; c < cellules.size(); ++c)
                     g.setTextMatrix(1, c, cellules[c]);
             } else {
                 g.AddItem(cellules);
@@ -132,7 +162,8 @@ void ListeFilm::dimensionner() {
     const int hauteur = (defile ? 9 : g.Rows() - 1) * rh1 + rh0 + 10 + 30;
     const int barre = defile ? Unites::twips(g.verticalScrollBar()->sizeHint().width()) : 0;
     g.placer(0, 0, largeur + barre + 30, hauteur);
-    setFixedSize(g.width(), g.height());
+    g.move(0, HauteurBandeau);
+    setFixedSize(g.width(), HauteurBandeau + g.height());
 }
 
 void ListeFilm::selectionnerLigne(int r) {
@@ -140,6 +171,42 @@ void ListeFilm::selectionnerLigne(int r) {
     g.setRow(r);
     g.setCol(0);
     g.setColSel(g.Cols() - 1);
+}
+
+int ListeFilm::ligneDuFilm(const QString& id) const {
+    for (int r = 1; r < TableFilm->Rows(); ++r) {
+        if (TableFilm->TextMatrix(r, ColonneId) == id)
+            return r;
+    }
+    return 0;
+}
+
+void ListeFilm::Rechercher() {
+    activateWindow();
+    raise();
+    TxtRecherche->setFocus(Qt::ShortcutFocusReason);
+    TxtRecherche->selectAll();
+}
+
+void ListeFilm::TxtRecherche_Change() {
+    Grille& g = *TableFilm;
+    g.setFiltre(ColonneCle, Outils::Replie(TxtRecherche->text()));
+    // A film still in sight stays the one shown; otherwise the first one in sight is, and the main
+    // window follows it. With none in sight, the main window keeps its film.
+    if (g.LigneVue(g.Row()))
+        return;
+    if (const int r = g.LigneVueProche(1))
+        selectionnerLigne(r);
+}
+
+// Escape empties the field first; on an empty field it does what it does in the window.
+bool ListeFilm::eventFilter(QObject* objet, QEvent* e) {
+    if (objet == TxtRecherche && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && !TxtRecherche->text().isEmpty()) {
+        TxtRecherche->clear();
+        return true;
+    }
+    return Feuille::eventFilter(objet, e);
 }
 
 void ListeFilm::SupprimeLigne(int Ligne) {
@@ -150,6 +217,9 @@ void ListeFilm::SupprimeLigne(int Ligne) {
     dimensionner();
     if (Ligne > g.Rows() - 1)
         Ligne = g.Rows() - 1;
+    // The next film in sight; with none, the row stays the main window's film, out of sight.
+    if (const int r = g.LigneVueProche(Ligne))
+        Ligne = r;
     selectionnerLigne(Ligne);
 }
 
@@ -158,8 +228,16 @@ void ListeFilm::TableFilm_MouseUp() {
     if (g.MouseRow() != 0)
         return;
     SuiviActif = false;
+    const QString courant = g.TextMatrix(g.Row(), ColonneId);
     TrieColonne(g, g.MouseCol(), 1, g.Rows() - 1);
-    selectionnerLigne(1);
+    if (const int r = g.LigneVueProche(1)) {
+        selectionnerLigne(r);
+    } else {
+        // Nothing in sight to show: the row follows the main window's film through the sort.
+        selectionnerLigne(std::max(1, ligneDuFilm(courant)));
+        SuiviActif = true;
+        return;
+    }
     SuiviActif = true;
     TableFilm_SelChange();
 }
