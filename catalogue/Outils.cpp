@@ -286,16 +286,33 @@ const QString* tableLatine() {
 } // namespace
 
 void Outils::AjouteReplie(const QString& Texte, QString* Cible) {
-    const QString* table = nullptr;
+    const QString* table = tableLatine();
     const qsizetype n = Texte.size();
     const QChar* s = Texte.constData();
-    for (qsizetype i = 0; i < n; ++i) {
+    // Nearly every character folds to one: written in place, the list being filled a whole
+    // catalogue at a time.
+    const qsizetype debut = Cible->size();
+    Cible->resize(debut + n);
+    QChar* o = Cible->data() + debut;
+    qsizetype i = 0;
+    for (; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < 0x80) {
+            o[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        } else if (c < FinTable && table[c].size() == 1) {
+            o[i] = table[c].at(0);
+        } else {
+            break;
+        }
+    }
+    if (i == n)
+        return;
+    Cible->resize(debut + i);
+    for (; i < n; ++i) {
         const char16_t c = s[i].unicode();
         if (c < 0x80) {
             *Cible += QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
         } else if (c < FinTable) {
-            if (!table)
-                table = tableLatine();
             *Cible += table[c];
         } else if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate()) {
             replierCaractere(QChar::surrogateToUcs4(c, s[i + 1].unicode()), Cible);
