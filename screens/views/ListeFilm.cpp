@@ -8,6 +8,7 @@
 #include "screens/common/Unites.h"
 #include "screens/main/Moniteur.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -46,16 +47,6 @@ ListeFilm::ListeFilm(QWidget* parent) : Feuille(parent) {
     setWindowTitle(QStringLiteral(
         "Liste des films - Cliquer sur les rubriques pour classer les films selon votre choix !!"));
     setModal(false);
-    LblRecherche = new QLabel(QStringLiteral("Rechercher :"), this);
-    TxtRecherche = new QLineEdit(this);
-    TxtRecherche->setClearButtonEnabled(true);
-    LblRecherche->setBuddy(TxtRecherche);
-    LblRecherche->adjustSize();
-    LblRecherche->move(8, (HauteurBandeau - LblRecherche->height()) / 2);
-    TxtRecherche->setGeometry(LblRecherche->geometry().right() + 6, 4, 300, HauteurBandeau - 8);
-    TxtRecherche->installEventFilter(this);
-    connect(TxtRecherche, &QLineEdit::textChanged, this, &ListeFilm::TxtRecherche_Change);
-    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &ListeFilm::Rechercher);
     TableFilm = new Grille(this);
     TableFilm->setCols(NbColonnes + 1);
     TableFilm->setSelectionParLigne(true);
@@ -67,6 +58,17 @@ ListeFilm::ListeFilm(QWidget* parent) : Feuille(parent) {
     TableFilm->setCouleursListes();
     connect(TableFilm, &Grille::MouseUp, this, &ListeFilm::TableFilm_MouseUp);
     connect(TableFilm, &Grille::SelChange, this, &ListeFilm::TableFilm_SelChange);
+    // Made after the grid, which keeps the keyboard when the list opens.
+    LblRecherche = new QLabel(QStringLiteral("Rechercher :"), this);
+    TxtRecherche = new QLineEdit(this);
+    TxtRecherche->setClearButtonEnabled(true);
+    LblRecherche->setBuddy(TxtRecherche);
+    LblRecherche->adjustSize();
+    LblRecherche->move(8, (HauteurBandeau - LblRecherche->height()) / 2);
+    TxtRecherche->setGeometry(LblRecherche->geometry().right() + 6, 4, 300, HauteurBandeau - 8);
+    TxtRecherche->installEventFilter(this);
+    connect(TxtRecherche, &QLineEdit::textChanged, this, &ListeFilm::TxtRecherche_Change);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &ListeFilm::Rechercher);
     DataFilm.setParent(this);
 }
 
@@ -199,12 +201,26 @@ void ListeFilm::TxtRecherche_Change() {
         selectionnerLigne(r);
 }
 
-// Escape empties the field first; on an empty field it does what it does in the window.
+// Escape empties the field first; on an empty field it does what it does in the window. The arrows
+// move in the grid, so that a film is chosen without leaving the field.
 bool ListeFilm::eventFilter(QObject* objet, QEvent* e) {
-    if (objet == TxtRecherche && e->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && !TxtRecherche->text().isEmpty()) {
-        TxtRecherche->clear();
-        return true;
+    if (objet == TxtRecherche && e->type() == QEvent::KeyPress) {
+        auto* touche = static_cast<QKeyEvent*>(e);
+        switch (touche->key()) {
+        case Qt::Key_Escape:
+            if (TxtRecherche->text().isEmpty())
+                break;
+            TxtRecherche->clear();
+            return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            QCoreApplication::sendEvent(TableFilm, touche);
+            return true;
+        default:
+            break;
+        }
     }
     return Feuille::eventFilter(objet, e);
 }
