@@ -34,11 +34,22 @@ const Colonne Colonnes[] = {
 };
 constexpr int NbColonnes = 8;
 constexpr int ColonneId = 7;
-// Hidden after the identifier: the searched fields folded once, when the list is filled, so that a
-// keystroke only compares.
+// Hidden after the identifier: the searched fields folded once, so that a keystroke only compares.
+// They are folded at the first search, not when the list opens: most openings never search.
 constexpr int ColonneCle = 8;
 // Between the fields in the key: no typed text holds it, so no match spans two fields.
 constexpr QChar SeparateurCle(0x1F);
+
+QString cleDeRecherche(const QString& titre, const QString& realisateur, const QString& acteurs) {
+    QString cle;
+    cle.reserve(titre.size() + realisateur.size() + acteurs.size() + 2);
+    Outils::AjouteReplie(titre, &cle);
+    cle += SeparateurCle;
+    Outils::AjouteReplie(realisateur, &cle);
+    cle += SeparateurCle;
+    Outils::AjouteReplie(acteurs, &cle);
+    return cle;
+}
 constexpr int HauteurBandeau = 30; // pixels above the grid, for the search field
 
 } // namespace
@@ -92,6 +103,7 @@ void ListeFilm::InitialiseTable() {
     bool lu = true;
     {
         Grille::Remplissage remplissage(g);
+        m_clesPretes = !TxtRecherche->text().isEmpty();
         g.setRows(2);
         for (int c = 0; c < g.Cols(); ++c)
             g.setTextMatrix(1, c, QString());
@@ -119,14 +131,9 @@ void ListeFilm::InitialiseTable() {
             cellules.reserve(NbColonnes + 1);
             for (const QString& champ : std::as_const(champs))
                 cellules << DataFilm.Texte(champ);
-            QString cle;
-            cle.reserve(cellules[0].size() + cellules[1].size() + cellules[2].size() + 2);
-            for (int c = 0; c < 3; ++c) {
-                if (c > 0)
-                    cle += SeparateurCle;
-                Outils::AjouteReplie(cellules[c], &cle);
-            }
-            cellules << cle;
+            // Rebuilt while a search is on, the keys are wanted at once.
+            if (m_clesPretes)
+                cellules << cleDeRecherche(cellules[0], cellules[1], cellules[2]);
             if (r == 1) {
                 for (int c = 0; c < cellules.size(); ++c)
                     g.setTextMatrix(1, c, cellules[c]);
@@ -192,6 +199,13 @@ void ListeFilm::Rechercher() {
 
 void ListeFilm::TxtRecherche_Change() {
     Grille& g = *TableFilm;
+    if (!m_clesPretes) {
+        Grille::Remplissage remplissage(g);
+        for (int r = 1; r < g.Rows(); ++r)
+            g.setTextMatrix(r, ColonneCle,
+                            cleDeRecherche(g.TextMatrix(r, 0), g.TextMatrix(r, 1), g.TextMatrix(r, 2)));
+        m_clesPretes = true;
+    }
     g.setFiltre(ColonneCle, Outils::Replie(TxtRecherche->text()));
     // A film still in sight stays the one shown; otherwise the first one in sight is, and the main
     // window follows it. With none in sight, the main window keeps its film.

@@ -42,5 +42,6 @@ private:
     void dimensionner();
     void selectionnerLigne(int r);
     int ligneDuFilm(const QString& id) const;
-    bool m_illisible = false; // the catalogue could not be read whole: the list closed
+    bool m_clesPretes = false; // the search keys are in the grid
+    bool m_illisible = false;  // the catalogue could not be read whole: the list closed
 };
