@@ -214,6 +214,22 @@ int executerTaille(const Taille& t) {
     QWidget* entete = grille->horizontalHeader()->viewport();
     const QPoint date(grille->columnViewportPosition(4) + 5, 5);
     resultat("tri de la liste", mesurer(n, [&] { QTest::mouseClick(entete, Qt::LeftButton, {}, date); }));
+    // A first letter typed in the search field: every film is looked at (a longer text only looks
+    // among the films still in sight).
+    QLineEdit* recherche = ListeFilm::instance()->TxtRecherche;
+    resultat("filtrage d'une frappe",
+             mesurer(
+                 n * 3, [&] { QTest::keyClick(recherche, Qt::Key_E); }, [&] { recherche->clear(); }));
+    recherche->clear();
+    // The first one after the list opens also folds every film's searched fields.
+    resultat("première frappe (clés de recherche)",
+             mesurer(
+                 n, [&] { QTest::keyClick(ListeFilm::instance()->TxtRecherche, Qt::Key_E); },
+                 [&] {
+                     ListeFilm::instance()->Unload();
+                     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                     m->MenuListeFilm_Click();
+                 }));
     ListeFilm::instance()->Unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 

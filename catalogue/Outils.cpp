@@ -1,6 +1,7 @@
 #include "catalogue/Outils.h"
 
 #include <QStringView>
+#include <QVector>
 
 #include <algorithm>
 #include <cmath>
@@ -229,5 +230,113 @@ QString Outils::SurUneLigne(const QString& Texte) {
             t += QChar(c);
         }
     }
+    return t;
+}
+
+namespace {
+
+// A character's folded form: its decomposition without the marks, recursively, in lower case.
+void replierCaractere(char32_t c, QString* cible) {
+    switch (c) {
+    case 0x00C6: // Æ æ
+    case 0x00E6:
+        *cible += QLatin1String("ae");
+        return;
+    case 0x0152: // Œ œ
+    case 0x0153:
+        *cible += QLatin1String("oe");
+        return;
+    case 0x00DF: // ß
+        *cible += QLatin1String("ss");
+        return;
+    case 0x00D8: // Ø ø, with no decomposition
+    case 0x00F8:
+        *cible += QLatin1Char('o');
+        return;
+    case 0x0110: // Đ đ
+    case 0x0111:
+        *cible += QLatin1Char('d');
+        return;
+    case 0x0141: // Ł ł
+    case 0x0142:
+        *cible += QLatin1Char('l');
+        return;
+    default:
+        break;
+    }
+    const QChar::Category categorie = QChar::category(c);
+    if (categorie == QChar::Mark_NonSpacing || categorie == QChar::Mark_Enclosing)
+        return;
+    const QString decomposition = QChar::decomposition(c);
+    if (!decomposition.isEmpty()) {
+        for (const char32_t d : decomposition.toUcs4())
+            replierCaractere(d, cible);
+        return;
+    }
+    const char32_t minuscule = QChar::toLower(c);
+    if (QChar::requiresSurrogates(minuscule)) {
+        *cible += QChar(QChar::highSurrogate(minuscule));
+        *cible += QChar(QChar::lowSurrogate(minuscule));
+    } else {
+        *cible += QChar(char16_t(minuscule));
+    }
+}
+
+// The Latin letters, folded once: nearly every non-ASCII character of a catalogue is one.
+constexpr char32_t FinTable = 0x0250;
+const QString* tableLatine() {
+    static const QVector<QString> table = [] {
+        QVector<QString> t(qsizetype{FinTable});
+        for (char32_t c = 0x80; c < FinTable; ++c)
+            replierCaractere(c, &t[int(c)]);
+        return t;
+    }();
+    return table.constData();
+}
+
+} // namespace
+
+void Outils::AjouteReplie(const QString& Texte, QString* Cible) {
+    const QString* table = tableLatine();
+    const qsizetype n = Texte.size();
+    const QChar* s = Texte.constData();
+    // Nearly every character folds to one: written in place, the list being filled a whole
+    // catalogue at a time.
+    const qsizetype debut = Cible->size();
+    Cible->resize(debut + n);
+    QChar* o = Cible->data() + debut;
+    qsizetype i = 0;
+    for (; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < 0x80) {
+            o[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        } else if (c < FinTable && table[c].size() == 1) {
+            o[i] = table[c].at(0);
+        } else {
+            break;
+        }
+    }
+    if (i == n)
+        return;
+    Cible->resize(debut + i);
+    for (; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < 0x80) {
+            *Cible += QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        } else if (c < FinTable) {
+            *Cible += table[c];
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate()) {
+            replierCaractere(QChar::surrogateToUcs4(c, s[i + 1].unicode()), Cible);
+            ++i;
+        } else {
+            replierCaractere(c, Cible);
+        }
+    }
+}
+
+QString Outils::Replie(const QString& Texte) {
+    QString t;
+    t.reserve(Texte.size());
+    AjouteReplie(Texte, &t);
     return t;
 }

@@ -26,4 +26,10 @@ bool EstHeureValide(const QString& Texte);
 // U+2028, U+2029) becomes one blank. A title never holds a break: it would split the layout
 // record's display, the bar and the printed lines.
 QString SurUneLigne(const QString& Texte);
+
+// The text as a search compares it: lower case, accents dropped, "œ" and "æ" written out ("L'Été"
+// and "l'ete", "Cœur" and "coeur" fold alike).
+QString Replie(const QString& Texte);
+// The same, appended to Cible: one key made of several fields costs one allocation.
+void AjouteReplie(const QString& Texte, QString* Cible);
 } // namespace Outils

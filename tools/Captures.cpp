@@ -188,6 +188,9 @@ int main(int argc, char** argv) {
 
     moniteur->MenuListeFilm_Click();
     ok = enregistrer(ListeFilm::instance(), sortie.filePath(QStringLiteral("listefilm.png"))) && ok;
+    // The same list narrowed to one name, typed without its accent.
+    ListeFilm::instance()->TxtRecherche->setText(QStringLiteral("lefevre"));
+    ok = enregistrer(ListeFilm::instance(), sortie.filePath(QStringLiteral("listefilm-recherche.png"))) && ok;
     ListeFilm::instance()->Unload();
 
     // The free-range search for an hour and a half, and the cassette viewer.

@@ -56,7 +56,7 @@ bool estNombre(const QString& t) {
 ModeleGrille::ModeleGrille(Grille* grille) : QAbstractTableModel(grille), m_grille(grille) {}
 
 int ModeleGrille::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : qMax(0, m_grille->Rows() - 1);
+    return parent.isValid() ? 0 : m_grille->NbLignesVues();
 }
 
 int ModeleGrille::columnCount(const QModelIndex& parent) const {
@@ -64,7 +64,7 @@ int ModeleGrille::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ModeleGrille::data(const QModelIndex& index, int role) const {
-    const int r = index.row() + 1;
+    const int r = m_grille->ligneGrille(index.row());
     const int c = index.column();
     switch (role) {
     case Qt::DisplayRole:
@@ -143,7 +143,7 @@ Grille::Grille(QWidget* parent) : QTableView(parent), m_modele(new ModeleGrille(
             return;
         int rMax = m_row, cMax = m_col;
         for (const QModelIndex& i : choix) {
-            rMax = std::max(rMax, i.row() + 1);
+            rMax = std::max(rMax, ligneGrille(i.row()));
             cMax = std::max(cMax, i.column());
         }
         if (selectionBehavior() == SelectRows)
@@ -173,6 +173,7 @@ void Grille::setRows(int n) {
     if (m_row == 0 && n > 1)
         m_row = m_rowSel = 1;
     if (seul) {
+        refiltrer();
         m_modele->endResetModel();
         appliquerSelection();
     }
@@ -208,10 +209,14 @@ void Grille::setTextMatrix(int r, int c, const QString& texte) {
     m_cellules[r][c] = texte;
     if (m_remplissages > 0)
         return;
-    if (r == 0)
+    if (r == 0) {
         emit m_modele->headerDataChanged(Qt::Horizontal, c, c);
-    else
-        emit m_modele->dataChanged(m_modele->index(r - 1, c), m_modele->index(r - 1, c));
+    } else if (filtree() && c == m_colonneFiltre) {
+        // The row may come into sight or leave it.
+        Remplissage remplissage(*this);
+    } else if (const int m = ligneModele(r); m >= 0) {
+        emit m_modele->dataChanged(m_modele->index(m, c), m_modele->index(m, c));
+    }
 }
 
 void Grille::AddItem(const QString& texte, int index) {
@@ -225,6 +230,12 @@ void Grille::AddItem(QStringList cellules, int index) {
         cellules.removeLast();
     if (index < 1 || index > Rows())
         index = Rows();
+    if (filtree()) {
+        // Whether it shows, and where, is the filter's to say.
+        Remplissage remplissage(*this);
+        m_cellules.insert(index, std::move(cellules));
+        return;
+    }
     if (m_remplissages == 0)
         m_modele->beginInsertRows({}, index - 1, index - 1);
     m_cellules.insert(index, std::move(cellules));
@@ -235,11 +246,16 @@ void Grille::AddItem(QStringList cellules, int index) {
 void Grille::RemoveItem(int r) {
     if (r < 1 || r >= Rows())
         return;
-    if (m_remplissages == 0)
-        m_modele->beginRemoveRows({}, r - 1, r - 1);
-    m_cellules.remove(r);
-    if (m_remplissages == 0)
-        m_modele->endRemoveRows();
+    if (filtree()) {
+        Remplissage remplissage(*this);
+        m_cellules.remove(r);
+    } else {
+        if (m_remplissages == 0)
+            m_modele->beginRemoveRows({}, r - 1, r - 1);
+        m_cellules.remove(r);
+        if (m_remplissages == 0)
+            m_modele->endRemoveRows();
+    }
     m_row = std::min(m_row, Rows() - 1);
     m_rowSel = std::min(m_rowSel, Rows() - 1);
     appliquerSelection();
@@ -259,14 +275,17 @@ void Grille::setColWidth(int c, int t) {
 }
 
 int Grille::RowHeight(int r) const {
-    return Unites::twips(r == 0 ? horizontalHeader()->height() : rowHeight(r - 1));
+    if (r == 0)
+        return Unites::twips(horizontalHeader()->height());
+    const int m = ligneModele(r);
+    return Unites::twips(m >= 0 ? rowHeight(m) : verticalHeader()->defaultSectionSize());
 }
 
 void Grille::setRowHeight(int r, int t) {
     if (r == 0)
         horizontalHeader()->setFixedHeight(Unites::pixels(t));
-    else
-        QTableView::setRowHeight(r - 1, Unites::pixels(t));
+    else if (const int m = ligneModele(r); m >= 0)
+        QTableView::setRowHeight(m, Unites::pixels(t));
 }
 
 void Grille::setColAlignment(int c, int code) {
@@ -355,6 +374,7 @@ void Grille::setSort(int code) {
     for (const int ligne : std::as_const(ordre))
         tries.append(std::move(m_cellules[ligne]));
     std::move(tries.begin(), tries.end(), m_cellules.begin() + debut);
+    refiltrer();
     m_modele->layoutChanged();
 }
 
@@ -439,15 +459,20 @@ bool Grille::viewportEvent(QEvent* e) {
 // Mirrors Row/Col/RowSel/ColSel in the view without raising the view's own change signals.
 void Grille::appliquerSelection() {
     m_synchro = true;
-    if (m_row >= 1 && m_row < Rows()) {
-        const QModelIndex courant = m_modele->index(m_row - 1, m_col);
-        const int r1 = std::min(m_row, m_rowSel), r2 = std::max(m_row, m_rowSel);
+    if (const int m = ligneModele(m_row); m >= 0) {
+        const QModelIndex courant = m_modele->index(m, m_col);
+        const int r1 = std::max(1, std::min(m_row, m_rowSel)), r2 = std::max(m_row, m_rowSel);
+        // The rows shown within r1..r2.
+        int m1 = r1 - 1, m2 = r2 - 1;
+        if (filtree()) {
+            m1 = int(std::lower_bound(m_vues.begin(), m_vues.end(), r1) - m_vues.begin());
+            m2 = int(std::upper_bound(m_vues.begin(), m_vues.end(), r2) - m_vues.begin()) - 1;
+        }
         const int c1 = selectionBehavior() == SelectRows ? 0 : std::min(m_col, m_colSel);
         const int c2 = selectionBehavior() == SelectRows ? m_cols - 1 : std::max(m_col, m_colSel);
         selectionModel()->setCurrentIndex(courant, QItemSelectionModel::NoUpdate);
-        selectionModel()->select(
-            QItemSelection(m_modele->index(std::max(r1, 1) - 1, c1), m_modele->index(r2 - 1, c2)),
-            QItemSelectionModel::ClearAndSelect);
+        selectionModel()->select(QItemSelection(m_modele->index(m1, c1), m_modele->index(m2, c2)),
+                                 QItemSelectionModel::ClearAndSelect);
     } else {
         selectionModel()->clear();
     }
@@ -472,8 +497,8 @@ void Grille::setRow(int r) {
     if (r < 0 || r >= Rows())
         return;
     changerCellule(r, m_col, false);
-    if (r >= 1)
-        scrollTo(m_modele->index(r - 1, m_col));
+    if (const int m = ligneModele(r); m >= 0)
+        scrollTo(m_modele->index(m, m_col));
 }
 
 void Grille::setCol(int c) {
@@ -504,7 +529,7 @@ void Grille::currentChanged(const QModelIndex& courant, const QModelIndex& prece
     if (m_synchro || !courant.isValid())
         return;
     // The view draws its own selection here; only the grid's figures follow.
-    const int r = courant.row() + 1;
+    const int r = ligneGrille(courant.row());
     const int c = courant.column();
     const bool change = r != m_row || c != m_col;
     m_row = m_rowSel = r;
@@ -517,7 +542,7 @@ void Grille::currentChanged(const QModelIndex& courant, const QModelIndex& prece
 
 void Grille::noterSouris(const QPoint& p) {
     const QModelIndex i = indexAt(p);
-    m_mouseRow = i.isValid() ? i.row() + 1 : 0;
+    m_mouseRow = i.isValid() ? ligneGrille(i.row()) : 0;
     m_mouseCol = i.isValid() ? i.column() : std::max(0, columnAt(p.x()));
 }
 
@@ -559,9 +584,73 @@ Grille::Remplissage::Remplissage(Grille& g) : m_g(g) {
 
 Grille::Remplissage::~Remplissage() {
     if (--m_g.m_remplissages == 0) {
+        m_g.refiltrer();
         m_g.m_modele->endResetModel();
         m_g.appliquerSelection();
     }
+}
+
+// ---- filter ----
+
+void Grille::setFiltre(int colonne, const QString& motif) {
+    if (colonne == m_colonneFiltre && motif == m_motif)
+        return;
+    // A longer pattern only narrows what shows: the rows shown are all there is to look at.
+    const bool restreint =
+        m_remplissages == 0 && filtree() && colonne == m_colonneFiltre && motif.contains(m_motif);
+    Remplissage remplissage(*this);
+    m_colonneFiltre = colonne;
+    m_motif = motif;
+    if (restreint) {
+        QVector<int> vues;
+        vues.reserve(m_vues.size());
+        for (const int r : std::as_const(m_vues)) {
+            if (m_cellules.at(r).value(colonne).contains(m_motif))
+                vues.append(r);
+        }
+        m_vues = std::move(vues);
+        m_places.fill(-1);
+        for (int i = 0; i < m_vues.size(); ++i)
+            m_places[m_vues[i]] = i;
+        m_filtreAJour = true; // the end of the filling need not look at every row again
+    }
+}
+
+void Grille::refiltrer() {
+    if (m_filtreAJour) {
+        m_filtreAJour = false;
+        return;
+    }
+    m_vues.clear();
+    m_places.clear();
+    if (!filtree())
+        return;
+    m_places.fill(-1, Rows());
+    for (int r = 1; r < Rows(); ++r) {
+        if (m_cellules.at(r).value(m_colonneFiltre).contains(m_motif)) {
+            m_places[r] = int(m_vues.size());
+            m_vues.append(r);
+        }
+    }
+}
+
+int Grille::ligneModele(int r) const {
+    if (r < 1 || r >= Rows())
+        return -1;
+    return filtree() ? m_places.value(r, -1) : r - 1;
+}
+
+int Grille::NbLignesVues() const {
+    return filtree() ? int(m_vues.size()) : std::max(0, Rows() - 1);
+}
+
+int Grille::LigneVueProche(int r) const {
+    if (!filtree())
+        return Rows() < 2 ? 0 : std::clamp(r, 1, Rows() - 1);
+    const auto i = std::lower_bound(m_vues.begin(), m_vues.end(), r);
+    if (i != m_vues.end())
+        return *i;
+    return m_vues.isEmpty() ? 0 : m_vues.last();
 }
 
 void TrieColonne(Grille& Grille, int Colonne, int LigneDebut, int LigneFin) {

@@ -114,6 +114,16 @@ public:
     // of sight. Columns hidden afterwards are not accounted for: hide them first.
     void setColonnesAjustees(bool ajustees);
 
+    // Shows only the rows whose text in the given column holds Motif (an empty one shows all).
+    // Rows, Row and TextMatrix keep counting every row; the rows left out are only out of sight,
+    // and the filter holds across sorts, additions and removals.
+    void setFiltre(int colonne, const QString& motif);
+    QString Filtre() const { return m_motif; }
+    bool LigneVue(int r) const { return ligneModele(r) >= 0; }
+    int NbLignesVues() const;
+    // The first row shown at or after r, else the last one before it; 0 when none is shown.
+    int LigneVueProche(int r) const;
+
     // Many cells written at once repaint once.
     class Remplissage {
     public:
@@ -147,6 +157,10 @@ private:
     void noterSouris(const QPoint& p);
     int derniereColonneVue() const;
     void ajusterColonnes(int tiree);
+    bool filtree() const { return !m_motif.isEmpty(); }
+    int ligneModele(int r) const; // -1: not shown
+    int ligneGrille(int ligne) const { return filtree() ? m_vues.value(ligne, 0) : ligne + 1; }
+    void refiltrer();
 
     ModeleGrille* m_modele;
     QVector<QStringList> m_cellules;
@@ -168,6 +182,11 @@ private:
     bool m_ajustees = false;
     bool m_ajustement = false;
     bool m_enteteTenu = false; // the mouse button is down on the header
+    int m_colonneFiltre = -1;
+    QString m_motif;
+    QVector<int> m_vues;   // while filtered: the rows shown, in order
+    QVector<int> m_places; // while filtered: each row's place among them, or -1
+    bool m_filtreAJour = false;
 };
 
 // Sorts a column, alternating ascending and descending on repeated use, as a header click does.

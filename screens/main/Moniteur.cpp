@@ -42,6 +42,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -281,6 +282,12 @@ void Moniteur::construireMenus() {
     connect(MenuExporter, &QAction::triggered, this, &Moniteur::MenuExporter_Click);
     connect(MenuQuitter, &QAction::triggered, this, &Moniteur::MenuQuitter_Click);
     connect(MenuListeFilm, &QAction::triggered, this, &Moniteur::MenuListeFilm_Click);
+    // Ctrl+F: the film list, open or opened, with the keyboard in its search field.
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        MenuListeFilm_Click();
+        if (ListeFilm* liste = ListeOuverte ? ListeFilm::instance() : nullptr)
+            liste->Rechercher();
+    });
     connect(MenuAjouterFilm, &QAction::triggered, this, &Moniteur::MenuAjouterFilm_Click);
     connect(MenuModifFilm, &QAction::triggered, this, &Moniteur::MenuModifFilm_Click);
     connect(MenuAjouterCassette, &QAction::triggered, this, &Moniteur::MenuAjouterCassette_Click);

@@ -1,16 +1,22 @@
 #include "screens/views/ListeFilm.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Outils.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Grille.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
 #include "screens/main/Moniteur.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 
 namespace {
 
@@ -28,6 +34,23 @@ const Colonne Colonnes[] = {
 };
 constexpr int NbColonnes = 8;
 constexpr int ColonneId = 7;
+// Hidden after the identifier: the searched fields folded once, so that a keystroke only compares.
+// They are folded at the first search, not when the list opens: most openings never search.
+constexpr int ColonneCle = 8;
+// Between the fields in the key: no typed text holds it, so no match spans two fields.
+constexpr QChar SeparateurCle(0x1F);
+
+QString cleDeRecherche(const QString& titre, const QString& realisateur, const QString& acteurs) {
+    QString cle;
+    cle.reserve(titre.size() + realisateur.size() + acteurs.size() + 2);
+    Outils::AjouteReplie(titre, &cle);
+    cle += SeparateurCle;
+    Outils::AjouteReplie(realisateur, &cle);
+    cle += SeparateurCle;
+    Outils::AjouteReplie(acteurs, &cle);
+    return cle;
+}
+constexpr int HauteurBandeau = 30; // pixels above the grid, for the search field
 
 } // namespace
 
@@ -36,15 +59,27 @@ ListeFilm::ListeFilm(QWidget* parent) : Feuille(parent) {
         "Liste des films - Cliquer sur les rubriques pour classer les films selon votre choix !!"));
     setModal(false);
     TableFilm = new Grille(this);
-    TableFilm->setCols(NbColonnes);
+    TableFilm->setCols(NbColonnes + 1);
     TableFilm->setSelectionParLigne(true);
     TableFilm->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The identifier is for the other screens: no key, scroll or resize brings it into view.
     TableFilm->setColumnHidden(ColonneId, true);
+    TableFilm->setColumnHidden(ColonneCle, true);
     TableFilm->setColonnesAjustees(true);
     TableFilm->setCouleursListes();
     connect(TableFilm, &Grille::MouseUp, this, &ListeFilm::TableFilm_MouseUp);
     connect(TableFilm, &Grille::SelChange, this, &ListeFilm::TableFilm_SelChange);
+    // Made after the grid, which keeps the keyboard when the list opens.
+    LblRecherche = new QLabel(QStringLiteral("Rechercher :"), this);
+    TxtRecherche = new QLineEdit(this);
+    TxtRecherche->setClearButtonEnabled(true);
+    LblRecherche->setBuddy(TxtRecherche);
+    LblRecherche->adjustSize();
+    LblRecherche->move(8, (HauteurBandeau - LblRecherche->height()) / 2);
+    TxtRecherche->setGeometry(LblRecherche->geometry().right() + 6, 4, 300, HauteurBandeau - 8);
+    TxtRecherche->installEventFilter(this);
+    connect(TxtRecherche, &QLineEdit::textChanged, this, &ListeFilm::TxtRecherche_Change);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &ListeFilm::Rechercher);
     DataFilm.setParent(this);
 }
 
@@ -68,8 +103,9 @@ void ListeFilm::InitialiseTable() {
     bool lu = true;
     {
         Grille::Remplissage remplissage(g);
+        m_clesPretes = !TxtRecherche->text().isEmpty();
         g.setRows(2);
-        for (int c = 0; c < NbColonnes; ++c)
+        for (int c = 0; c < g.Cols(); ++c)
             g.setTextMatrix(1, c, QString());
         // The rows come back in title order: the next header click starts a fresh sort.
         g.setTag(QString());
@@ -92,11 +128,14 @@ void ListeFilm::InitialiseTable() {
             if (!lu)
                 break;
             QStringList cellules;
-            cellules.reserve(NbColonnes);
+            cellules.reserve(NbColonnes + 1);
             for (const QString& champ : std::as_const(champs))
                 cellules << DataFilm.Texte(champ);
+            // Rebuilt while a search is on, the keys are wanted at once.
+            if (m_clesPretes)
+                cellules << cleDeRecherche(cellules[0], cellules[1], cellules[2]);
             if (r == 1) {
-                for (int c = 0; c < NbColonnes; ++c)
+                for (int c = 0; c < cellules.size(); ++c)
                     g.setTextMatrix(1, c, cellules[c]);
             } else {
                 g.AddItem(cellules);
@@ -132,7 +171,8 @@ void ListeFilm::dimensionner() {
     const int hauteur = (defile ? 9 : g.Rows() - 1) * rh1 + rh0 + 10 + 30;
     const int barre = defile ? Unites::twips(g.verticalScrollBar()->sizeHint().width()) : 0;
     g.placer(0, 0, largeur + barre + 30, hauteur);
-    setFixedSize(g.width(), g.height());
+    g.move(0, HauteurBandeau);
+    setFixedSize(g.width(), HauteurBandeau + g.height());
 }
 
 void ListeFilm::selectionnerLigne(int r) {
@@ -140,6 +180,63 @@ void ListeFilm::selectionnerLigne(int r) {
     g.setRow(r);
     g.setCol(0);
     g.setColSel(g.Cols() - 1);
+}
+
+int ListeFilm::ligneDuFilm(const QString& id) const {
+    for (int r = 1; r < TableFilm->Rows(); ++r) {
+        if (TableFilm->TextMatrix(r, ColonneId) == id)
+            return r;
+    }
+    return 0;
+}
+
+void ListeFilm::Rechercher() {
+    activateWindow();
+    raise();
+    TxtRecherche->setFocus(Qt::ShortcutFocusReason);
+    TxtRecherche->selectAll();
+}
+
+void ListeFilm::TxtRecherche_Change() {
+    Grille& g = *TableFilm;
+    if (!m_clesPretes) {
+        Grille::Remplissage remplissage(g);
+        for (int r = 1; r < g.Rows(); ++r)
+            g.setTextMatrix(r, ColonneCle,
+                            cleDeRecherche(g.TextMatrix(r, 0), g.TextMatrix(r, 1), g.TextMatrix(r, 2)));
+        m_clesPretes = true;
+    }
+    g.setFiltre(ColonneCle, Outils::Replie(TxtRecherche->text()));
+    // A film still in sight stays the one shown; otherwise the first one in sight is, and the main
+    // window follows it. With none in sight, the main window keeps its film.
+    if (g.LigneVue(g.Row()))
+        return;
+    if (const int r = g.LigneVueProche(1))
+        selectionnerLigne(r);
+}
+
+// Escape empties the field first; on an empty field it does what it does in the window. The arrows
+// move in the grid, so that a film is chosen without leaving the field.
+bool ListeFilm::eventFilter(QObject* objet, QEvent* e) {
+    if (objet == TxtRecherche && e->type() == QEvent::KeyPress) {
+        auto* touche = static_cast<QKeyEvent*>(e);
+        switch (touche->key()) {
+        case Qt::Key_Escape:
+            if (TxtRecherche->text().isEmpty())
+                break;
+            TxtRecherche->clear();
+            return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            QCoreApplication::sendEvent(TableFilm, touche);
+            return true;
+        default:
+            break;
+        }
+    }
+    return Feuille::eventFilter(objet, e);
 }
 
 void ListeFilm::SupprimeLigne(int Ligne) {
@@ -150,6 +247,9 @@ void ListeFilm::SupprimeLigne(int Ligne) {
     dimensionner();
     if (Ligne > g.Rows() - 1)
         Ligne = g.Rows() - 1;
+    // The next film in sight; with none, the row stays the main window's film, out of sight.
+    if (const int r = g.LigneVueProche(Ligne))
+        Ligne = r;
     selectionnerLigne(Ligne);
 }
 
@@ -158,8 +258,16 @@ void ListeFilm::TableFilm_MouseUp() {
     if (g.MouseRow() != 0)
         return;
     SuiviActif = false;
+    const QString courant = g.TextMatrix(g.Row(), ColonneId);
     TrieColonne(g, g.MouseCol(), 1, g.Rows() - 1);
-    selectionnerLigne(1);
+    if (const int r = g.LigneVueProche(1)) {
+        selectionnerLigne(r);
+    } else {
+        // Nothing in sight to show: the row follows the main window's film through the sort.
+        selectionnerLigne(std::max(1, ligneDuFilm(courant)));
+        SuiviActif = true;
+        return;
+    }
     SuiviActif = true;
     TableFilm_SelChange();
 }

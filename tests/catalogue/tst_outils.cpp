@@ -225,6 +225,28 @@ private slots:
         QFETCH(bool, attendu);
         QCOMPARE(VerifieFormat(texte, masque), attendu);
     }
+
+    void replie_data() {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<QString>("attendu");
+        auto cas = [](const char* texte, const char* attendu) {
+            QTest::newRow(texte) << QString::fromUtf8(texte) << QString::fromUtf8(attendu);
+        };
+        cas("L'Été meurtrier", "l'ete meurtrier");
+        cas("Jean LEFÈVRE", "jean lefevre");
+        cas("Cœur ŒUVRE Æon", "coeur oeuvre aeon");
+        cas("Ça, naïve Ångström ñ", "ca, naive angstrom n");
+        cas("Straße Øre Łódź", "strasse ore lodz");
+        cas("été", "ete");         // accents already apart from their letters
+        cas("Ǖ Ὰ Ё", "u α е");     // beyond Latin-1, decomposed in several steps
+        cas("ﬁn Ｘ 😀", "fin x 😀"); // compatibility forms; outside the basic plane kept
+        cas("", "");
+    }
+    void replie() {
+        QFETCH(QString, texte);
+        QFETCH(QString, attendu);
+        QCOMPARE(Replie(texte), attendu);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestOutils)
