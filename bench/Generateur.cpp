@@ -62,6 +62,48 @@ const QStringList Pays = {QStringLiteral("France"),    QStringLiteral("Italie"),
                           QStringLiteral("USA"),       QStringLiteral("Royaume-Uni"),
                           QStringLiteral("Allemagne"), QStringLiteral("Japon")};
 
+// Pieces of the longer summaries: a plot, then remarks of the kind written on a tape's sleeve.
+const QStringList Sujets = {
+    QStringLiteral("Un jeune instituteur"),
+    QStringLiteral("Une famille de Bretons"),
+    QStringLiteral("Deux frères que tout oppose"),
+    QStringLiteral("Une aviatrice intrépide"),
+    QStringLiteral("Un vieux marin"),
+    QStringLiteral("Une bande d'amis"),
+    QStringLiteral("Un commissaire désabusé"),
+    QStringLiteral("Une chanteuse de cabaret"),
+    QStringLiteral("Un enfant curieux"),
+    QStringLiteral("Une journaliste obstinée"),
+};
+const QStringList Intrigues = {
+    QStringLiteral("quitte son village natal pour tenter sa chance à Paris"),
+    QStringLiteral("découvre un secret enfoui depuis la guerre"),
+    QStringLiteral("traverse l'Atlantique à bord d'un cargo rouillé"),
+    QStringLiteral("retrouve la maison de son enfance au bord de la mer"),
+    QStringLiteral("part à la recherche d'un trésor caché dans les Alpes"),
+    QStringLiteral("enquête sur une série de vols dans un grand hôtel de la Côte d'Azur"),
+    QStringLiteral("tente de sauver le cinéma de quartier promis à la démolition"),
+    QStringLiteral("se lance dans une course folle à travers l'Europe"),
+    QStringLiteral("hérite d'un château délabré et de ses fantômes"),
+    QStringLiteral("doit choisir entre son métier et l'amour"),
+};
+const QStringList Remarques = {
+    QStringLiteral("Enregistré sur la cinquième chaîne un dimanche soir."),
+    QStringLiteral("Diffusé lors d'un cycle consacré au réalisateur."),
+    QStringLiteral("Passé au ciné-club de minuit, en version originale sous-titrée."),
+    QStringLiteral("Image un peu voilée au début de la bande."),
+    QStringLiteral("Publicités coupées à l'enregistrement."),
+    QStringLiteral("Il manque les cinq dernières minutes."),
+    QStringLiteral("Version restaurée, des couleurs superbes."),
+    QStringLiteral("Son mono, quelques parasites pendant le générique."),
+    QStringLiteral("Un classique à revoir en famille."),
+    QStringLiteral("La fin est inattendue."),
+    QStringLiteral("À revoir."),
+    QStringLiteral("Copie parfaite."),
+    QStringLiteral("Sans publicité."),
+    QStringLiteral("Prêté deux fois."),
+};
+
 struct Film {
     QString titre;
     int secondes;
@@ -82,9 +124,28 @@ int dureeFilm(QRandomGenerator& g) {
     return 20 * 60 + int(g.bounded(35 * 60));
 }
 
+// A summary of at most `longueur` characters, most a few short of it: a plot, then whole remarks
+// while they fit (cut at a word only when the plot alone is too long).
+QString description(QRandomGenerator& g, int longueur) {
+    QString d = unDe(g, Sujets) + QLatin1Char(' ') + unDe(g, Intrigues) + QLatin1Char('.');
+    if (g.bounded(2))
+        d += QLatin1Char(' ') + personne(g) + QStringLiteral(" y joue un rôle inoubliable.");
+    for (int essais = 0; essais < 16; ++essais) {
+        const QString& r = unDe(g, Remarques);
+        if (d.size() + 1 + r.size() <= longueur && !d.contains(r))
+            d += QLatin1Char(' ') + r;
+    }
+    if (d.size() > longueur) {
+        d.truncate(d.lastIndexOf(QLatin1Char(' '), longueur - 1));
+        d += QLatin1Char('.');
+    }
+    return d;
+}
+
 } // namespace
 
-Generation genererCatalogue(const QString& chemin, int nbFilms, int nbCassettes, quint32 graine) {
+Generation genererCatalogue(const QString& chemin, int nbFilms, int nbCassettes, quint32 graine,
+                            int longueurDescription) {
     Generation r;
     QElapsedTimer chrono;
     chrono.start();
@@ -172,8 +233,11 @@ Generation genererCatalogue(const QString& chemin, int nbFilms, int nbCassettes,
                 insFilm.lier(5, QString::number(1930 + g.bounded(70)));
                 insFilm.lier(6, unDe(g, Pays));
                 insFilm.lier(7, unDe(g, Genres));
-                insFilm.lier(8, QStringLiteral("Enregistré sur la cinquième chaîne. ") + personne(g) +
-                                    QStringLiteral(" y joue un rôle inoubliable."));
+                if (longueurDescription > 0)
+                    insFilm.lier(8, description(g, longueurDescription));
+                else
+                    insFilm.lier(8, QStringLiteral("Enregistré sur la cinquième chaîne. ") + personne(g) +
+                                        QStringLiteral(" y joue un rôle inoubliable."));
                 insPlace.reinitialiser();
                 if (!insFilm.executer()) {
                     r.erreur = insFilm.erreur();

@@ -11,4 +11,7 @@ struct Generation {
     QString erreur; // empty on success
 };
 
-Generation genererCatalogue(const QString& chemin, int nbFilms, int nbCassettes, quint32 graine = 1999);
+// longueurDescription: 0 gives every film the same short sentence (the benchmarks' figures stay
+// comparable with their earlier ones); otherwise varied summaries of about that many characters.
+Generation genererCatalogue(const QString& chemin, int nbFilms, int nbCassettes, quint32 graine = 1999,
+                            int longueurDescription = 0);
