@@ -1,7 +1,7 @@
 // Times what the user sees: the real program, started on a private X server (Xvfb) on generated
 // catalogues and driven from outside with xdotool, each step timed until the program and the X
 // server are both idle. Prints a table of medians in milliseconds, with the peak memory.
-// Usage: bench_ecran [--tours N] [--pause ÉTAPE] [--captures DOSSIER] [500|20000|100000]
+// Usage: bench_ecran [--tours N] [--pause ÉTAPE] [--captures DOSSIER] [--trace] [500|20000|100000]
 //   --tours N           rounds (5 by default; 1 with --pause)
 //   --pause ÉTAPE       stops before the step and after it until Enter, printing the program's pid
 //                       and display, to attach a profiler (perf record -p PID): principale, liste,
@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
@@ -154,16 +155,41 @@ struct Programme {
     std::unique_ptr<QProcess> p;
     qint64 pid = 0;
 
-    void demarrer(const QString& chemin, const QString& dossier, const QString& journal) {
+    QString journal; // its output, told when it stops by itself
+
+    void demarrer(const QString& chemin, const QString& dossier) {
+        journal = QDir(dossier).filePath(QStringLiteral("journal-%1.txt").arg(nom));
         p = std::make_unique<QProcess>();
         p->setProcessEnvironment(g_env);
         p->setWorkingDirectory(dossier);
-        p->setStandardOutputFile(journal, QIODevice::Append);
-        p->setStandardErrorFile(journal, QIODevice::Append);
+        p->setProcessChannelMode(QProcess::MergedChannels);
+        p->setStandardOutputFile(journal);
         p->start(chemin, {});
         if (!p->waitForStarted(DelaiCommande))
             throw Echec{QStringLiteral("%1 ne démarre pas : %2").arg(chemin, p->errorString())};
         pid = p->processId();
+    }
+    // How it ended, with the end of what it wrote.
+    QString fin() const {
+        p->waitForFinished(DelaiCommande);
+        QString r = p->exitStatus() == QProcess::CrashExit
+                        ? QStringLiteral("arrêté par le signal %1").arg(p->exitCode())
+                        : QStringLiteral("sorti avec le code %1").arg(p->exitCode());
+        // A core file (when the shell allows them, ulimit -c) would go with the temporary folder.
+        const QDir dossier = QFileInfo(journal).dir();
+        for (const QString& c : dossier.entryList({QStringLiteral("core*")}, QDir::Files)) {
+            const QString garde = QDir::temp().filePath(QStringLiteral("bench_ecran-%1-%2").arg(nom, c));
+            if (QFile::rename(dossier.filePath(c), garde))
+                r += QStringLiteral(" ; image mémoire : ") + garde;
+        }
+        QFile f(journal);
+        if (f.open(QIODevice::ReadOnly)) {
+            const QStringList lignes =
+                QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            r += QStringLiteral(" ; sa sortie finit par :\n    ") +
+                 lignes.mid(std::max<qsizetype>(0, lignes.size() - 15)).join(QStringLiteral("\n    "));
+        }
+        return r;
     }
     void arreter() {
         if (p && p->state() != QProcess::NotRunning) {
@@ -236,7 +262,7 @@ qint64 attendreCalme(const Programme& prog, const QString& etape) {
                             .arg(etape, prog.nom)
                             .arg(Delai / 1'000'000'000)};
         if (n % 16 == 0 && !vivant(prog.pid))
-            throw Echec{QStringLiteral("%1 : %2 s'est arrêté").arg(etape, prog.nom)};
+            throw Echec{QStringLiteral("%1 : %2 s'est arrêté, %3").arg(etape, prog.nom, prog.fin())};
         if (!vivant(g_xvfb))
             throw Echec{QStringLiteral("%1 : le serveur X s'est arrêté").arg(etape)};
     }
@@ -360,10 +386,8 @@ const QString TitrePrincipal = QStringLiteral("^Cassetron$");
 // Start → the start-up screen, then Ok → the main window, each step timed. Returns the main window.
 QString jusquAPrincipale(Programme& prog, const QString& dossier, double* accueil, double* principale) {
     const QString intro =
-        attendreFenetre(prog, QStringLiteral("écran d'accueil"), {}, TitrePrincipal, accueil, [&] {
-            prog.demarrer(QDir(dossier).filePath(QStringLiteral("Cassetron")), dossier,
-                          QDir(dossier).filePath(QStringLiteral("journal.txt")));
-        });
+        attendreFenetre(prog, QStringLiteral("écran d'accueil"), {}, TitrePrincipal, accueil,
+                        [&] { prog.demarrer(QDir(dossier).filePath(QStringLiteral("Cassetron")), dossier); });
     attendreFocus(intro, QStringLiteral("écran d'accueil"));
     pause(prog, QStringLiteral("principale"), false);
     QString moniteur;
@@ -394,10 +418,7 @@ Mesure executer(const Taille& t, const QString& dossier, const QString& vierge, 
     {
         Programme plancher(QStringLiteral("plancher"));
         attendreFenetre(plancher, QStringLiteral("plancher"), {}, QStringLiteral("^Plancher$"), &m.plancher,
-                        [&] {
-                            plancher.demarrer(QStringLiteral(CASSETRON_PLANCHER), dossier,
-                                              QDir(dossier).filePath(QStringLiteral("journal.txt")));
-                        });
+                        [&] { plancher.demarrer(QStringLiteral(CASSETRON_PLANCHER), dossier); });
     }
 
     Programme prog(QStringLiteral("Cassetron"));
@@ -449,6 +470,9 @@ Mesure executer(const Taille& t, const QString& dossier, const QString& vierge, 
                         TitrePrincipal, &ignore, [] { touche(QStringLiteral("e")); });
     attendreFocus(question, QStringLiteral("confirmation de l'effacement"));
     pause(prog, QStringLiteral("effacement"), false);
+    // From "Oui" to idle. Without a window manager nothing gives the keyboard back to the main
+    // window when the question closes, and Qt waits 100 ms for it before it wakes once more: a
+    // deletion lighter than that still counts about 100 ms (--trace shows where its work ends).
     m.effacement = etape(
         prog, QStringLiteral("effacement d'un film"), [] { touche(QStringLiteral("Return")); },
         [&] { return !visibles(prog.pid).contains(question); });
@@ -573,7 +597,7 @@ int main(int argc, char** argv) {
             voulues << a;
         else {
             erreurs << "usage : bench_ecran [--tours N] [--pause principale|liste|tri|effacement|fin] "
-                       "[--captures DOSSIER] [500|20000|100000]\n";
+                       "[--captures DOSSIER] [--trace] [500|20000|100000]\n";
             return 2;
         }
     }
@@ -628,7 +652,11 @@ int main(int argc, char** argv) {
                 erreurs << QStringLiteral("tour %1, %2 : %3\n")
                                .arg(tour + 1)
                                .arg(QString::fromUtf8(Tailles[i].nom), e.raison);
-                g_envoi.reset();
+                if (g_envoi) {
+                    g_envoi->kill();
+                    g_envoi->waitForFinished(DelaiCommande);
+                    g_envoi.reset();
+                }
             }
             erreurs.flush();
         }
