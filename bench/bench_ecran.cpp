@@ -306,7 +306,7 @@ double etape(const Programme& prog, const QString& nom, const std::function<void
     }
 }
 
-// The step `etape` opens a window titled `titre`: waits for it, returns its identifier.
+// The step `nom` opens a window titled `titre`: waits for it, returns its identifier.
 QString attendreFenetre(const Programme& prog, const QString& nom, const QStringList& connues,
                         const QString& titre, double* ms, const std::function<void()>& declencher) {
     QString fenetre;
