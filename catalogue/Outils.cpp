@@ -296,7 +296,7 @@ const QString* tableLatine() {
 
 } // namespace
 
-void Outils::AjouteReplie(const QString& Texte, QString* Cible) {
+void Outils::AjouteReplie(QStringView Texte, QString* Cible) {
     const QString* table = tableLatine();
     const qsizetype n = Texte.size();
     const QChar* s = Texte.constData();

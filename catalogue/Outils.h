@@ -31,5 +31,5 @@ QString SurUneLigne(const QString& Texte);
 // and "l'ete", "Cœur" and "coeur" fold alike).
 QString Replie(const QString& Texte);
 // The same, appended to Cible: one key made of several fields costs one allocation.
-void AjouteReplie(const QString& Texte, QString* Cible);
+void AjouteReplie(QStringView Texte, QString* Cible);
 } // namespace Outils

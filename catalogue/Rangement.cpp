@@ -123,7 +123,7 @@ void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroi
     trierTranche(lignes.data(), tampon.data(), lignes.size(), cles.constData(), 0, decroissant);
 }
 
-void ajouterCleFrancaise(const QString& texte, bool casse, QByteArray* cles) {
+void ajouterCleFrancaise(QStringView texte, bool casse, QByteArray* cles) {
     // One collator per mode for the whole run, set up as QCollator sets up its own.
     auto ouvrir = [](bool avecCasse) {
         UErrorCode e = U_ZERO_ERROR;
@@ -160,6 +160,41 @@ void ajouterCleFrancaise(const QString& texte, bool casse, QByteArray* cles) {
     cles->resize(debut + n);
 }
 
+namespace {
+
+// The last order worked out, and the state of the catalogue it was worked out on. The main
+// window, the film list and each placement ask for the same order of the same films one after
+// the other; it is worked out again only when the catalogue changed in between.
+struct DernierRangement {
+    QString sql;
+    sqlite3* db = nullptr;
+    quint64 generation = 0;
+    unsigned int version = 0;
+    sqlite3_int64 changements = -1;
+    QVector<qint64> rowids;
+};
+
+DernierRangement& dernier() {
+    static DernierRangement d;
+    return d;
+}
+
+// What tells a catalogue unchanged: every commit to its file, by any connection, moves the file's
+// data version; every row this connection changes moves its count of changes, at once, even
+// inside a transaction. Inside a transaction nothing is kept or reused: a rollback would undo
+// changes without moving either counter back.
+bool etatCatalogue(sqlite3* db, unsigned int* version, sqlite3_int64* changements) {
+    if (!db || !sqlite3_get_autocommit(db))
+        return false;
+    *version = 0;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, version) != SQLITE_OK)
+        return false;
+    *changements = sqlite3_total_changes64(db);
+    return true;
+}
+
+} // namespace
+
 Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* erreur) {
     static const QRegularExpression forme(
         QStringLiteral("^\\s*SELECT\\s+rowid\\s+FROM\\s+(\\w+)\\s+ORDER\\s+BY\\s+%1\\s*\\(\\s*(\\w+)\\s*\\)"
@@ -169,14 +204,38 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
     const QRegularExpressionMatch m = forme.match(sql);
     if (!m.hasMatch())
         return Rangement::AutreForme;
+    sqlite3* db = base();
+    // This read also lets the engine learn of a change made by another connection since its last.
+    qint64 nombre = 0;
+    {
+        Sqlite::Requete etendue(db, QStringLiteral("SELECT max(rowid) FROM \"%1\"").arg(m.captured(1)),
+                                Sqlite::Cache::Oui);
+        nombre = etendue.pas() == SQLITE_ROW ? etendue.entier(0) : 0;
+    }
+    unsigned int version = 0;
+    sqlite3_int64 changements = 0;
+    const bool reutilisable = etatCatalogue(db, &version, &changements);
+    DernierRangement& d = dernier();
+    if (reutilisable && d.db == db && d.generation == generation() && d.version == version &&
+        d.changements == changements && d.sql == sql) {
+        *rowids = d.rowids;
+        return Rangement::Fait;
+    }
+    d.db = nullptr;
+    d.rowids.clear();
     const bool decroissant = m.captured(3).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
     Sqlite::Requete q(
-        base(),
-        QStringLiteral("SELECT rowid, %1(\"%2\") FROM \"%3\"").arg(NomCle, m.captured(2), m.captured(1)),
+        db, QStringLiteral("SELECT rowid, %1(\"%2\") FROM \"%3\"").arg(NomCle, m.captured(2), m.captured(1)),
         Sqlite::Cache::Oui);
     QVector<qint64> sansValeur;
     QVector<CleLigne> lignes;
     QByteArray cles;
+    // Room for every row at once: grown step by step, the buffers were copied again and again,
+    // each time into fresh memory.
+    if (nombre > 0 && nombre < 10000000) {
+        lignes.reserve(nombre);
+        cles.reserve(48 * nombre);
+    }
     int rc;
     while ((rc = q.pas()) == SQLITE_ROW) {
         int longueur = 0;
@@ -207,6 +266,14 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
         rowids->append(l.rowid);
     if (decroissant)
         *rowids += sansValeur;
+    if (reutilisable) {
+        d.sql = sql;
+        d.db = db;
+        d.generation = generation();
+        d.version = version;
+        d.changements = changements;
+        d.rowids = *rowids;
+    }
     return Rangement::Fait;
 }
 

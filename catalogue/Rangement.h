@@ -24,7 +24,7 @@ void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroi
 
 // Appends to `cles` the French sort key of a text, the key QCollator gives for French in numeric
 // mode ("2" before "10"): letter case counted after accents, or not at all.
-void ajouterCleFrancaise(const QString& texte, bool casse, QByteArray* cles);
+void ajouterCleFrancaise(QStringView texte, bool casse, QByteArray* cles);
 
 enum class Rangement { AutreForme, Fait, Echec };
 

@@ -551,6 +551,86 @@ bool SourceDonnees::lireTout() const {
     return true;
 }
 
+bool SourceDonnees::Textes(const QStringList& champs,
+                           const std::function<void(int rang, QStringList& textes)>& recevoir) const {
+    QVector<int> colonnes;
+    for (const QString& champ : champs)
+        colonnes << colonne(champ);
+    const int cle = m_cle.isEmpty() ? -1 : colonne(m_cle);
+    // The rows one by one, as a walk reads them: record sets that are no table's, an edit under
+    // way, or a few rows of a large table (a pass over the whole table would cost more).
+    const auto parLignes = [&] {
+        int rang = 0;
+        for (int i = 0; i < m_lignes.size(); ++i) {
+            if (m_lignes[i].supprimee)
+                continue;
+            if (illisible(i))
+                return false;
+            QStringList textes;
+            textes.reserve(colonnes.size() + 1);
+            for (const int c : std::as_const(colonnes)) {
+                if (c >= 0 && c == cle)
+                    textes << QString::number(m_lignes[i].rowid);
+                else
+                    textes << (c >= 0 ? m_lignes[i].valeurs.at(c).toString() : QString());
+            }
+            recevoir(rang++, textes);
+        }
+        return true;
+    };
+    if (m_table.isEmpty() || m_mode != AucuneEdition || m_lignes.size() < 1024)
+        return parLignes();
+    Requete etendue(poignee(), QStringLiteral("SELECT max(rowid) FROM %1").arg(m_table), Cache::Oui);
+    if (etendue.pas() != SQLITE_ROW || 4 * m_lignes.size() < etendue.entier(0))
+        return parLignes();
+    // Only the named columns are read, in the table's order.
+    QStringList lus{QStringLiteral("rowid")};
+    QVector<int> colonneLue; // per field: its column in the query, 0 for the key, -1 for none
+    for (const int c : std::as_const(colonnes)) {
+        if (c < 0 || c == cle) {
+            colonneLue << (c < 0 ? -1 : 0);
+        } else {
+            colonneLue << int(lus.size());
+            lus << guillemets(m_colonnes[c]);
+        }
+    }
+    QVector<int> rangs(m_lignes.size(), -1);
+    for (int i = 0, rang = 0; i < m_lignes.size(); ++i) {
+        if (!m_lignes[i].supprimee)
+            rangs[i] = rang++;
+    }
+    Requete q(poignee(), QStringLiteral("SELECT %1 FROM %2").arg(lus.join(QLatin1Char(',')), m_table),
+              Cache::Oui);
+    QStringList textes; // one list for every row: its strings are the receiver's to keep or not
+    int rc;
+    while ((rc = q.pas()) == SQLITE_ROW) {
+        const qint64 rowid = q.entier(0);
+        const int index = place(rowid);
+        if (index < 0 || rangs[index] < 0)
+            continue;
+        textes.clear();
+        for (const int c : std::as_const(colonneLue)) {
+            if (c < 0) {
+                textes << QString();
+            } else if (c == 0) {
+                textes << QString::number(rowid);
+            } else if (q.type(c) == SQLITE_TEXT) {
+                int longueur = 0;
+                const char* octets = q.utf8(c, &longueur);
+                textes << QString::fromUtf8(octets, longueur);
+            } else {
+                textes << q.valeur(c).toString();
+            }
+        }
+        recevoir(rangs[index], textes);
+    }
+    if (rc != SQLITE_DONE) {
+        m_erreur = QStringLiteral("La lecture du catalogue a échoué : ") + q.erreur();
+        return false;
+    }
+    return true;
+}
+
 const QVector<QVariant>* SourceDonnees::valeursAffichees() const {
     if (m_mode != AucuneEdition)
         return &m_tampon;

@@ -50,6 +50,14 @@ public:
     // without regard to letter case; invalid when there is no current record.
     QVariant Fields(const QString& nom) const;
     QString Texte(const QString& nom) const { return Fields(nom).toString(); }
+    // Hands over the texts of the named fields (as Texte gives them) of every row, with the row's
+    // rank in the record set's order (0 to RecordCount() - 1), without keeping them: what a walk
+    // with MoveNext and Texte reads, for a list of a whole table, in one pass over the table and
+    // without the other fields. The rows may come in any order; a row deleted since the refresh
+    // does not come. The current record does not move. False, with the reason in Erreur(), when a
+    // row cannot be read.
+    bool Textes(const QStringList& champs,
+                const std::function<void(int rang, QStringList& textes)>& recevoir) const;
     // False when the fields of the current record cannot be read (a damaged page): they are then
     // empty, not data, and Erreur() says why. True when there is no current record.
     bool Lisible() const;

@@ -29,27 +29,100 @@ Qt::Alignment alignementQt(int code) {
 }
 
 // A number written the C way, blanks around it allowed ("nan" is a word: it would not sort).
-bool lireNombre(const QString& t, double* v) {
+bool lireNombre(QStringView t, double* v) {
     bool ok = false;
-    *v = QLocale::c().toDouble(QStringView(t).trimmed(), &ok);
+    *v = QLocale::c().toDouble(t.trimmed(), &ok);
     return ok && !std::isnan(*v);
 }
 
 // A number as a lenient reader takes it: leading digits, "" and text read 0.
-double nombre(const QString& t) {
+double nombre(QStringView t) {
     double v;
     if (lireNombre(t, &v))
         return v;
-    v = QStringView(t).trimmed().toDouble();
+    v = t.trimmed().toDouble();
     return std::isnan(v) ? 0 : v;
 }
 
-bool estNombre(const QString& t) {
+bool estNombre(QStringView t) {
     double v;
     return lireNombre(t, &v);
 }
 
 } // namespace
+
+// ---- one row ----
+
+// The head: the number of cells, then for each cell where it ends in the text that follows the
+// head, in two characters (a cell may be longer than one character counts).
+LigneGrille::LigneGrille(const QStringList& cellules, qsizetype nombre) {
+    const qsizetype n = std::min<qsizetype>(nombre < 0 ? cellules.size() : nombre, 0xFFFF);
+    qsizetype total = 0;
+    for (qsizetype c = 0; c < n && c < cellules.size(); ++c)
+        total += cellules[c].size();
+    if (total == 0)
+        return; // every cell empty: no allocation at all
+    m_texte.reserve(1 + 2 * n + total);
+    m_texte.append(QChar(char16_t(n)));
+    qsizetype fin = 0;
+    for (qsizetype c = 0; c < n; ++c) {
+        fin += c < cellules.size() ? cellules[c].size() : 0;
+        m_texte.append(QChar(char16_t(quint32(fin) >> 16)));
+        m_texte.append(QChar(char16_t(quint32(fin) & 0xFFFF)));
+    }
+    for (qsizetype c = 0; c < n && c < cellules.size(); ++c)
+        m_texte.append(cellules[c]);
+}
+
+qsizetype LigneGrille::fin(qsizetype c) const {
+    const QChar* tete = m_texte.constData() + 1 + 2 * c;
+    return (qsizetype(tete[0].unicode()) << 16) | tete[1].unicode();
+}
+
+QStringView LigneGrille::at(qsizetype c) const {
+    const qsizetype n = size();
+    if (c < 0 || c >= n)
+        return {};
+    const qsizetype debut = c == 0 ? 0 : fin(c - 1);
+    return QStringView(m_texte).mid(1 + 2 * n + debut, fin(c) - debut);
+}
+
+QStringList LigneGrille::liste() const {
+    QStringList l;
+    for (qsizetype c = 0; c < size(); ++c)
+        l << at(c).toString();
+    return l;
+}
+
+void LigneGrille::set(qsizetype c, QStringView texte) {
+    const qsizetype n = size();
+    if (c < 0 || c >= 0xFFFF || (c >= n && texte.isEmpty()))
+        return;
+    // The new row is written beside the old one, from which the other cells are read.
+    const qsizetype m = std::max(n, c + 1);
+    qsizetype total = 0;
+    for (qsizetype k = 0; k < m; ++k)
+        total += k == c ? texte.size() : at(k).size();
+    QString t;
+    if (total > 0) {
+        t.reserve(1 + 2 * m + total);
+        t.append(QChar(char16_t(m)));
+        qsizetype fin = 0;
+        for (qsizetype k = 0; k < m; ++k) {
+            fin += k == c ? texte.size() : at(k).size();
+            t.append(QChar(char16_t(quint32(fin) >> 16)));
+            t.append(QChar(char16_t(quint32(fin) & 0xFFFF)));
+        }
+        for (qsizetype k = 0; k < m; ++k)
+            t.append(k == c ? texte : at(k));
+    }
+    m_texte = std::move(t);
+}
+
+void LigneGrille::tronquer(qsizetype n) {
+    if (size() > n)
+        *this = LigneGrille(liste(), n);
+}
 
 // ---- model ----
 
@@ -103,8 +176,6 @@ QVariant ModeleGrille::headerData(int section, Qt::Orientation orientation, int 
 
 Grille::Grille(QWidget* parent) : QTableView(parent), m_modele(new ModeleGrille(this)) {
     m_cellules.resize(2);
-    for (QStringList& l : m_cellules)
-        l = QStringList(m_cols, QString());
     m_row = m_rowSel = 1;
     setModel(m_modele);
     // The small face lists are shown in, so narrow columns such as a year still read whole.
@@ -167,7 +238,7 @@ void Grille::setRows(int n) {
     const int avant = Rows();
     m_cellules.resize(n);
     for (int r = avant; r < n; ++r)
-        m_cellules[r] = QStringList(m_cols, QString());
+        m_cellules[r] = LigneGrille();
     m_row = std::min(m_row, n - 1);
     m_rowSel = std::min(m_rowSel, n - 1);
     if (m_row == 0 && n > 1)
@@ -185,12 +256,8 @@ void Grille::setCols(int n) {
     if (seul)
         m_modele->beginResetModel();
     m_cols = n;
-    for (QStringList& l : m_cellules) {
-        while (l.size() < n)
-            l.append(QString());
-        while (l.size() > n)
-            l.removeLast();
-    }
+    for (LigneGrille& l : m_cellules)
+        l.tronquer(n);
     m_col = std::min(m_col, n - 1);
     m_colSel = std::min(m_colSel, n - 1);
     if (seul)
@@ -200,13 +267,19 @@ void Grille::setCols(int n) {
 QString Grille::TextMatrix(int r, int c) const {
     if (r < 0 || r >= Rows() || c < 0 || c >= m_cols)
         return {};
-    return m_cellules[r][c];
+    return m_cellules[r].at(c).toString();
+}
+
+QStringView Grille::Cellule(int r, int c) const {
+    if (r < 0 || r >= Rows() || c < 0 || c >= m_cols)
+        return {};
+    return m_cellules[r].at(c);
 }
 
 void Grille::setTextMatrix(int r, int c, const QString& texte) {
     if (r < 0 || r >= Rows() || c < 0 || c >= m_cols)
         return;
-    m_cellules[r][c] = texte;
+    m_cellules[r].set(c, texte);
     if (m_remplissages > 0)
         return;
     if (r == 0) {
@@ -224,23 +297,26 @@ void Grille::AddItem(const QString& texte, int index) {
 }
 
 void Grille::AddItem(QStringList cellules, int index) {
-    while (cellules.size() < m_cols)
-        cellules.append(QString());
-    while (cellules.size() > m_cols)
-        cellules.removeLast();
     if (index < 1 || index > Rows())
         index = Rows();
     if (filtree()) {
         // Whether it shows, and where, is the filter's to say.
         Remplissage remplissage(*this);
-        m_cellules.insert(index, std::move(cellules));
+        m_cellules.insert(index, LigneGrille(cellules, m_cols));
         return;
     }
     if (m_remplissages == 0)
         m_modele->beginInsertRows({}, index - 1, index - 1);
-    m_cellules.insert(index, std::move(cellules));
+    m_cellules.insert(index, LigneGrille(cellules, m_cols));
     if (m_remplissages == 0)
         m_modele->endInsertRows();
+}
+
+void Grille::setLigne(int r, const QStringList& cellules) {
+    if (r < 1 || r >= Rows())
+        return;
+    Remplissage remplissage(*this);
+    m_cellules[r] = LigneGrille(cellules, m_cols);
 }
 
 void Grille::RemoveItem(int r) {
@@ -263,8 +339,8 @@ void Grille::RemoveItem(int r) {
 
 void Grille::Clear() {
     Remplissage r(*this);
-    for (QStringList& l : m_cellules)
-        l = QStringList(m_cols, QString());
+    for (LigneGrille& l : m_cellules)
+        l = LigneGrille();
 }
 
 int Grille::ColWidth(int c) const {
@@ -330,14 +406,11 @@ void Grille::setSort(int code) {
     QVector<Catalogue::CleLigne> textes;
     QByteArray cles;
     for (int r = debut; r <= fin; ++r) {
-        // Each cell is two steps away through the heap (the row's list, then its characters),
-        // in no order the processor can guess: ask for both ahead of time.
+        // Each row's cells lie in the heap in no order the processor can guess: ask ahead.
         constexpr int Avance = 16;
-        if (r + 2 * Avance <= fin)
-            __builtin_prefetch(m_cellules.at(r + 2 * Avance).constData() + c);
         if (r + Avance <= fin)
-            __builtin_prefetch(m_cellules.at(r + Avance).at(c).constData());
-        const QString& x = m_cellules.at(r).at(c);
+            __builtin_prefetch(m_cellules.at(r + Avance).donnees());
+        const QStringView x = m_cellules.at(r).at(c);
         double v = 0;
         const bool numerique = code == TriNumeriqueCroissant || code == TriNumeriqueDecroissant;
         const bool generique = code == TriGeneriqueCroissant || code == TriGeneriqueDecroissant;
@@ -369,7 +442,7 @@ void Grille::setSort(int code) {
             ordre.append(int(l.rowid));
     }
     m_modele->layoutAboutToBeChanged();
-    QVector<QStringList> tries;
+    QVector<LigneGrille> tries;
     tries.reserve(ordre.size());
     for (const int ligne : std::as_const(ordre))
         tries.append(std::move(m_cellules[ligne]));
@@ -605,7 +678,7 @@ void Grille::setFiltre(int colonne, const QString& motif) {
         QVector<int> vues;
         vues.reserve(m_vues.size());
         for (const int r : std::as_const(m_vues)) {
-            if (m_cellules.at(r).value(colonne).contains(m_motif))
+            if (m_cellules.at(r).at(colonne).contains(m_motif))
                 vues.append(r);
         }
         m_vues = std::move(vues);
@@ -627,7 +700,7 @@ void Grille::refiltrer() {
         return;
     m_places.fill(-1, Rows());
     for (int r = 1; r < Rows(); ++r) {
-        if (m_cellules.at(r).value(m_colonneFiltre).contains(m_motif)) {
+        if (m_cellules.at(r).at(m_colonneFiltre).contains(m_motif)) {
             m_places[r] = int(m_vues.size());
             m_vues.append(r);
         }

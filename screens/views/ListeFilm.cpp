@@ -40,7 +40,7 @@ constexpr int ColonneCle = 8;
 // Between the fields in the key: no typed text holds it, so no match spans two fields.
 constexpr QChar SeparateurCle(0x1F);
 
-QString cleDeRecherche(const QString& titre, const QString& realisateur, const QString& acteurs) {
+QString cleDeRecherche(QStringView titre, QStringView realisateur, QStringView acteurs) {
     QString cle;
     cle.reserve(titre.size() + realisateur.size() + acteurs.size() + 2);
     Outils::AjouteReplie(titre, &cle);
@@ -117,33 +117,27 @@ void ListeFilm::InitialiseTable() {
             g.setColAlignment(i, i <= 2 ? Grille::GaucheCentre : Grille::CentreCentre);
         }
         DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film ORDER BY Titre"));
-        // The filling stops at a film that cannot be read.
-        lu = DataFilm.Refresh();
-        int r = 1;
+        // A film that cannot be read stops the filling.
         QStringList champs;
         for (const Colonne& c : Colonnes)
             champs << QString::fromUtf8(c.champ);
-        while (lu && !DataFilm.Eof()) {
-            lu = DataFilm.Lisible();
-            if (!lu)
-                break;
-            QStringList cellules;
-            cellules.reserve(NbColonnes + 1);
-            for (const QString& champ : std::as_const(champs))
-                cellules << DataFilm.Texte(champ);
-            // Rebuilt while a search is on, the keys are wanted at once.
-            if (m_clesPretes)
-                cellules << cleDeRecherche(cellules[0], cellules[1], cellules[2]);
-            if (r == 1) {
-                for (int c = 0; c < cellules.size(); ++c)
-                    g.setTextMatrix(1, c, cellules[c]);
-            } else {
-                g.AddItem(cellules);
-            }
-            if (DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong() == filmCourant)
-                ligneCourante = r;
-            DataFilm.MoveNext();
-            ++r;
+        const QString courant = QString::number(filmCourant);
+        lu = DataFilm.Refresh();
+        if (lu) {
+            g.setRows(std::max(2, DataFilm.RecordCount() + 1));
+            lu = DataFilm.Textes(champs, [&](int rang, QStringList& cellules) {
+                const int r = rang + 1;
+                if (cellules[ColonneId] == courant)
+                    ligneCourante = r;
+                // Rebuilt while a search is on, the keys are wanted at once.
+                if (m_clesPretes)
+                    cellules << cleDeRecherche(cellules[0], cellules[1], cellules[2]);
+                g.setLigne(r, cellules);
+            });
+        }
+        if (lu) { // the list keeps its own texts: the record set's rows are not needed any more
+            DataFilm.setRecordSource(QString());
+            DataFilm.Refresh();
         }
     }
     if (!lu) {
@@ -184,7 +178,7 @@ void ListeFilm::selectionnerLigne(int r) {
 
 int ListeFilm::ligneDuFilm(const QString& id) const {
     for (int r = 1; r < TableFilm->Rows(); ++r) {
-        if (TableFilm->TextMatrix(r, ColonneId) == id)
+        if (TableFilm->Cellule(r, ColonneId) == id)
             return r;
     }
     return 0;
@@ -202,8 +196,7 @@ void ListeFilm::TxtRecherche_Change() {
     if (!m_clesPretes) {
         Grille::Remplissage remplissage(g);
         for (int r = 1; r < g.Rows(); ++r)
-            g.setTextMatrix(r, ColonneCle,
-                            cleDeRecherche(g.TextMatrix(r, 0), g.TextMatrix(r, 1), g.TextMatrix(r, 2)));
+            g.setTextMatrix(r, ColonneCle, cleDeRecherche(g.Cellule(r, 0), g.Cellule(r, 1), g.Cellule(r, 2)));
         m_clesPretes = true;
     }
     g.setFiltre(ColonneCle, Outils::Replie(TxtRecherche->text()));
