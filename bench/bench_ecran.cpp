@@ -1,8 +1,10 @@
 // Times what the user sees: the real program, started on a private X server (Xvfb) on generated
 // catalogues and driven from outside with xdotool, each step timed until the program and the X
 // server are both idle. Prints a table of medians in milliseconds, with the peak memory.
-// Usage: bench_ecran [--tours N] [--pause ÉTAPE] [--captures DOSSIER] [--trace] [500|20000|100000]
+// Usage: bench_ecran [--tours N] [--programme CHEMIN] [--pause ÉTAPE] [--captures DOSSIER] [--trace]
+//                    [500|20000|100000]
 //   --tours N           rounds (5 by default; 1 with --pause)
+//   --programme CHEMIN  another build of Cassetron to time (an older one, to compare)
 //   --pause ÉTAPE       stops before the step and after it until Enter, printing the program's pid
 //                       and display, to attach a profiler (perf record -p PID): principale, liste,
 //                       tri, effacement, or fin (the program left running at the end)
@@ -56,11 +58,12 @@ constexpr int DelaiCommande = 10'000;              // ms for an xdotool or impor
 QTextStream sortie(stdout);
 QTextStream erreurs(stderr);
 QElapsedTimer horloge;
-QProcessEnvironment g_env; // the children's, with the private display
-qint64 g_xvfb = 0;         // the X server's pid
-QString g_pause;           // the step to stop around
-QString g_captures;        // where the screenshots go
-bool g_trace = false;      // each moment a step used the processor, on the error output
+QProcessEnvironment g_env;                                 // the children's, with the private display
+qint64 g_xvfb = 0;                                         // the X server's pid
+QString g_pause;                                           // the step to stop around
+QString g_programme = QStringLiteral(CASSETRON_PROGRAMME); // the build timed
+QString g_captures;                                        // where the screenshots go
+bool g_trace = false; // each moment a step used the processor, on the error output
 
 // A run that cannot go on, with the French reason.
 struct Echec {
@@ -524,8 +527,7 @@ bool preparer(const Taille& t, const QString& racine, QString* dossier, QString*
 
     *dossier = r.filePath(QString::fromUtf8(t.nom));
     const QDir d(*dossier);
-    if (!r.mkpath(*dossier) ||
-        !QFile::copy(QStringLiteral(CASSETRON_PROGRAMME), d.filePath(QStringLiteral("Cassetron"))) ||
+    if (!r.mkpath(*dossier) || !QFile::copy(g_programme, d.filePath(QStringLiteral("Cassetron"))) ||
         !QFile::copy(QStringLiteral(CASSETRON_RESSOURCES "/NoPicture.jpg"),
                      d.filePath(QStringLiteral("NoPicture.jpg")))) {
         erreurs << t.nom << " : dossier de l'application non préparé dans " << *dossier << '\n';
@@ -588,6 +590,8 @@ int main(int argc, char** argv) {
             tours = args.takeFirst().toInt();
         else if (a == QLatin1String("--pause") && !args.isEmpty())
             pauseVoulue = args.takeFirst();
+        else if (a == QLatin1String("--programme") && !args.isEmpty())
+            g_programme = QFileInfo(args.takeFirst()).absoluteFilePath();
         else if (a == QLatin1String("--trace"))
             g_trace = true;
         else if (a == QLatin1String("--captures") && !args.isEmpty())
@@ -596,7 +600,8 @@ int main(int argc, char** argv) {
                              [&](const Taille& t) { return a == QLatin1String(t.nom); }))
             voulues << a;
         else {
-            erreurs << "usage : bench_ecran [--tours N] [--pause principale|liste|tri|effacement|fin] "
+            erreurs << "usage : bench_ecran [--tours N] [--programme CHEMIN] "
+                       "[--pause principale|liste|tri|effacement|fin] "
                        "[--captures DOSSIER] [--trace] [500|20000|100000]\n";
             return 2;
         }

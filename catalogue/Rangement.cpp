@@ -160,6 +160,16 @@ void ajouterCleFrancaise(QStringView texte, bool casse, QByteArray* cles) {
     cles->resize(debut + n);
 }
 
+QByteArray cleDOrdre(const QString& texte) {
+    Sqlite::Requete q(base(), QStringLiteral("SELECT %1(?)").arg(NomCle), Sqlite::Cache::Oui);
+    q.lier(1, texte);
+    if (q.pas() != SQLITE_ROW)
+        return {};
+    int longueur = 0;
+    const char* cle = q.octets(0, &longueur);
+    return cle ? QByteArray(cle, longueur) : QByteArray();
+}
+
 namespace {
 
 // The last order worked out, and the state of the catalogue it was worked out on. The main

@@ -26,6 +26,10 @@ void trierParCles(QVector<CleLigne>& lignes, const QByteArray& cles, bool decroi
 // mode ("2" before "10"): letter case counted after accents, or not at all.
 void ajouterCleFrancaise(QStringView texte, bool casse, QByteArray* cles);
 
+// The key by which ORDER BY sorts a text of the open catalogue (the one rangerParCle sorts by);
+// empty when it cannot be had.
+QByteArray cleDOrdre(const QString& texte);
+
 enum class Rangement { AutreForme, Fait, Echec };
 
 // For a translated record-source text of the form

@@ -192,12 +192,9 @@ bool SourceDonnees::Refresh() {
         switch (table && parametres.isEmpty() ? Catalogue::rangerParCle(traduit, &ordre, &raison)
                                               : Catalogue::Rangement::AutreForme) {
         case Catalogue::Rangement::Fait:
-            m_lignes.reserve(ordre.size());
-            for (const qint64 rowid : std::as_const(ordre)) {
-                Ligne l;
-                l.rowid = rowid;
-                m_lignes.append(std::move(l));
-            }
+            m_lignes.resize(ordre.size());
+            for (qsizetype i = 0; i < ordre.size(); ++i)
+                m_lignes[i].rowid = ordre[i];
             break;
         case Catalogue::Rangement::Echec:
             ok = echec(QStringLiteral("La lecture du catalogue a échoué"), raison);
@@ -243,21 +240,29 @@ bool SourceDonnees::lireLignes(const QString& sql, const QVariantList& parametre
         }
     }
     int rc;
+    // A table's identities are gathered first, then made into rows all at once: grown one by one,
+    // the rows were moved again and again, each time into fresh memory.
+    QVector<qint64> rowids;
     while ((rc = q.pas()) == SQLITE_ROW) {
-        Ligne l;
         if (table) {
-            l.rowid = q.entier(0);
-        } else {
-            l.rowid = qint64(m_lignes.size() + 1);
-            l.valeurs.reserve(n);
-            for (int i = 0; i < n; ++i)
-                l.valeurs.append(q.valeur(i));
+            rowids.append(q.entier(0));
+            continue;
         }
+        Ligne l;
+        l.rowid = qint64(m_lignes.size() + 1);
+        l.valeurs.reserve(n);
+        for (int i = 0; i < n; ++i)
+            l.valeurs.append(q.valeur(i));
         m_lignes.append(std::move(l));
     }
     if (rc != SQLITE_DONE) {
         m_lignes.clear();
         return echec(QStringLiteral("La lecture du catalogue a échoué"), q.erreur());
+    }
+    if (table) {
+        m_lignes.resize(rowids.size());
+        for (qsizetype i = 0; i < rowids.size(); ++i)
+            m_lignes[i].rowid = rowids[i];
     }
     return true;
 }

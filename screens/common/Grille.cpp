@@ -405,6 +405,10 @@ void Grille::setSort(int code) {
     QVector<Nombre> nombres;
     QVector<Catalogue::CleLigne> textes;
     QByteArray cles;
+    // Room for every row at once: grown step by step, the buffers went through fresh memory again
+    // and again (a French key takes about twice its text's length).
+    textes.reserve(fin - debut + 1);
+    cles.reserve(qsizetype(fin - debut + 1) * 64);
     for (int r = debut; r <= fin; ++r) {
         // Each row's cells lie in the heap in no order the processor can guess: ask ahead.
         constexpr int Avance = 16;

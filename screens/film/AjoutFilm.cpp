@@ -288,7 +288,7 @@ void AjoutFilm::BtnAjouterFilm_Click() {
         if (ListeFilm* liste = m->ListeOuverte ? ListeFilm::instance() : nullptr) {
             liste->SuiviActif = false;
             Appli::sablier();
-            liste->InitialiseTable();
+            liste->MetAJourFilm(idFilm);
             Appli::defaut();
             liste->SuiviActif = true;
         }

@@ -362,7 +362,7 @@ void ChoixK7::BtnValiderK7_Click() {
         if (ListeFilm* liste = moniteur->ListeOuverte ? ListeFilm::instance() : nullptr) {
             liste->SuiviActif = false;
             Appli::sablier();
-            liste->InitialiseTable();
+            liste->MetAJourFilm(idFilm);
             Appli::defaut();
             liste->SuiviActif = true;
         }

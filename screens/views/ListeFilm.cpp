@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/Outils.h"
+#include "catalogue/Rangement.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Grille.h"
 #include "screens/common/Messages.h"
@@ -17,6 +18,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -151,6 +155,61 @@ void ListeFilm::InitialiseTable() {
     g.horizontalHeader()->setFont(Unites::police(QStringLiteral("Arial"), 10));
     dimensionner();
     selectionnerLigne(ligneCourante);
+}
+
+void ListeFilm::MetAJourFilm(qint64 IdFilm) {
+    Grille& g = *TableFilm;
+    const QString id = QString::number(IdFilm);
+    // Sorted by a header click since it was filled, the list goes back to title order as a new
+    // filling puts it; with no film yet, its one row is a blank one.
+    if (!g.Tag().isEmpty() || g.Cellule(1, ColonneId).isEmpty()) {
+        InitialiseTable();
+        return;
+    }
+    QStringList champs;
+    for (const Colonne& c : Colonnes)
+        champs << QString::fromUtf8(c.champ);
+    QStringList cellules;
+    DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film WHERE IdFilm = ") + id);
+    const bool lu = DataFilm.Refresh() && DataFilm.Textes(champs, [&](int, QStringList& t) { cellules = t; });
+    DataFilm.setRecordSource(QString());
+    DataFilm.Refresh();
+    const QByteArray cle = cellules.isEmpty() ? QByteArray() : Catalogue::cleDOrdre(cellules[0]);
+    // A film without a title or a key sorts as the engine says: a new filling asks it.
+    if (!lu || cle.isEmpty() || cellules[0].isEmpty()) {
+        InitialiseTable();
+        return;
+    }
+    // Where a filling would put it: by the key of its title, then by its number.
+    const auto avant = [&](int r) {
+        const QByteArray k = Catalogue::cleDOrdre(g.Cellule(r, 0).toString());
+        const int c = std::memcmp(k.constData(), cle.constData(), std::min(k.size(), cle.size()));
+        if (c != 0)
+            return c < 0;
+        if (k.size() != cle.size())
+            return k.size() < cle.size();
+        return g.Cellule(r, ColonneId).toLongLong() < IdFilm;
+    };
+    int r = 0;
+    {
+        Grille::Remplissage remplissage(g);
+        if (const int ancienne = ligneDuFilm(id))
+            g.RemoveItem(ancienne);
+        int bas = 1, haut = g.Rows(); // the place lies in [bas, haut]
+        while (bas < haut) {
+            const int milieu = bas + (haut - bas) / 2;
+            if (avant(milieu))
+                bas = milieu + 1;
+            else
+                haut = milieu;
+        }
+        r = bas;
+        if (m_clesPretes)
+            cellules << cleDeRecherche(cellules[0], cellules[1], cellules[2]);
+        g.AddItem(cellules, r);
+    }
+    dimensionner();
+    selectionnerLigne(r);
 }
 
 // The grid shows nine films at most and scrolls the rest; the window fits the grid.

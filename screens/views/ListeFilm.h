@@ -24,6 +24,9 @@ public:
     bool SuiviActif = false;
 
     void InitialiseTable();
+    // A film added or changed: its row alone is written again, where a new filling would put it,
+    // and becomes the selected row. The list is filled again when it is not in title order.
+    void MetAJourFilm(qint64 IdFilm);
     void SupprimeLigne(int Ligne);
     // Puts the keyboard in the search field, its text selected.
     void Rechercher();

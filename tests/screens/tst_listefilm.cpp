@@ -279,6 +279,70 @@ private slots:
         QCOMPARE(::colonne(g, Titre), (QStringList{"Été", "Zorro", "alien", "Bonjour"}));
     }
 
+    // A film added or changed with the list open takes the row a new filling would give it.
+    void miseAJour_data() {
+        QTest::addColumn<QString>("titre"); // Brazil's new title; with "+", a new film's
+        QTest::addColumn<QString>("motif"); // a search under way
+        QTest::addColumn<int>("tri");       // a heading clicked first, or -1
+        QTest::newRow("vers le milieu") << "Metro"
+                                        << "" << -1;
+        QTest::newRow("en tête") << "  aaa"
+                                 << "" << -1;
+        QTest::newRow("en fin, accentué") << "Zoé"
+                                          << "" << -1;
+        QTest::newRow("même titre qu'un autre") << "orfeu"
+                                                << "" << -1;
+        QTest::newRow("nouveau film") << "+Lola"
+                                      << "" << -1;
+        QTest::newRow("nouveau film, même titre") << "+Zorro"
+                                                  << "" << -1;
+        QTest::newRow("recherche en cours") << "Metro"
+                                            << "e" << -1;
+        QTest::newRow("liste triée par date") << "+Lola"
+                                              << "" << Date;
+    }
+
+    void miseAJour() {
+        QFETCH(QString, titre);
+        QFETCH(QString, motif);
+        QFETCH(int, tri);
+        Banc b;
+        films(b.dossier, 12);
+        Moniteur& m = b.demarrer();
+        ListeFilm& l = ouvrir(m);
+        Grille& g = *l.TableFilm;
+        QTest::keyClicks(l.TxtRecherche, motif);
+        if (tri >= 0)
+            cliquerEntete(g, tri);
+        qint64 id = 0;
+        if (titre.startsWith(QLatin1Char('+'))) {
+            id = executer(QStringLiteral("INSERT INTO Film (Titre, \"Durée\") VALUES (?, '01:00:00')"),
+                          {titre.mid(1)})
+                     .lastInsertId()
+                     .toLongLong();
+        } else {
+            Sql q = executer(QStringLiteral("SELECT IdFilm FROM Film WHERE Titre = 'Brazil'"));
+            QVERIFY(q.next());
+            id = q.value(0).toLongLong();
+            q.finish();
+            executer(QStringLiteral("UPDATE Film SET Titre = ? WHERE IdFilm = ?"), {titre, id});
+        }
+        m.MetAJourMoniteur(id); // as the film forms do before
+        l.MetAJourFilm(id);
+        const auto cellules = [&g] {
+            QStringList t;
+            for (int r = 1; r < g.Rows(); ++r) {
+                for (int c = 0; c < g.Cols(); ++c)
+                    t << g.TextMatrix(r, c);
+            }
+            return t;
+        };
+        const QStringList apres = cellules();
+        QCOMPARE(g.TextMatrix(g.Row(), Id).toLongLong(), id);
+        l.InitialiseTable();
+        QCOMPARE(apres, cellules());
+    }
+
     // What is typed keeps in sight the films whose title, director or actors hold it, whatever the
     // case and accents; sorting, choosing and deleting work on the films in sight, the main window
     // showing the film the list selects; Escape empties the field, then closes the list.
