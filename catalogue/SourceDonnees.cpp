@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <thread>
 
 using Catalogue::Sqlite::Cache;
 using Catalogue::Sqlite::Requete;
@@ -557,7 +559,8 @@ bool SourceDonnees::lireTout() const {
 }
 
 bool SourceDonnees::Textes(const QStringList& champs,
-                           const std::function<void(int rang, QStringList& textes)>& recevoir) const {
+                           const std::function<void(int rang, QStringList& textes)>& recevoir,
+                           bool deuxFils) const {
     QVector<int> colonnes;
     for (const QString& champ : champs)
         colonnes << colonne(champ);
@@ -585,9 +588,12 @@ bool SourceDonnees::Textes(const QStringList& champs,
     };
     if (m_table.isEmpty() || m_mode != AucuneEdition || m_lignes.size() < 1024)
         return parLignes();
-    Requete etendue(poignee(), QStringLiteral("SELECT max(rowid) FROM %1").arg(m_table), Cache::Oui);
-    if (etendue.pas() != SQLITE_ROW || 4 * m_lignes.size() < etendue.entier(0))
-        return parLignes();
+    qint64 dernier = 0;
+    {
+        Requete etendue(poignee(), QStringLiteral("SELECT max(rowid) FROM %1").arg(m_table), Cache::Oui);
+        if (etendue.pas() != SQLITE_ROW || 4 * m_lignes.size() < (dernier = etendue.entier(0)))
+            return parLignes();
+    }
     // Only the named columns are read, in the table's order.
     QStringList lus{QStringLiteral("rowid")};
     QVector<int> colonneLue; // per field: its column in the query, 0 for the key, -1 for none
@@ -604,36 +610,63 @@ bool SourceDonnees::Textes(const QStringList& champs,
         if (!m_lignes[i].supprimee)
             rangs[i] = rang++;
     }
-    Requete q(poignee(), QStringLiteral("SELECT %1 FROM %2").arg(lus.join(QLatin1Char(',')), m_table),
-              Cache::Oui);
-    QStringList textes; // one list for every row: its strings are the receiver's to keep or not
-    int rc;
-    while ((rc = q.pas()) == SQLITE_ROW) {
-        const qint64 rowid = q.entier(0);
-        const int index = place(rowid);
-        if (index < 0 || rangs[index] < 0)
-            continue;
-        textes.clear();
-        for (const int c : std::as_const(colonneLue)) {
-            if (c < 0) {
-                textes << QString();
-            } else if (c == 0) {
-                textes << QString::number(rowid);
-            } else if (q.type(c) == SQLITE_TEXT) {
-                int longueur = 0;
-                const char* octets = q.utf8(c, &longueur);
-                textes << QString::fromUtf8(octets, longueur);
-            } else {
-                textes << q.valeur(c).toString();
+    place(0); // the index of rowids is built here, before a second thread reads it
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid BETWEEN ? AND ?")
+                            .arg(lus.join(QLatin1Char(',')), m_table);
+    // Reads the rows of rowids [de, a]; the engine's reason in *erreur when it cannot. Touches
+    // nothing of the record set but what stays as it is meanwhile (the rows, their index, rangs).
+    const auto passe = [&](sqlite3* db, qint64 de, qint64 a, QString* erreur) {
+        Requete q(db, sql, db == poignee() ? Cache::Oui : Cache::Non);
+        q.lier(1, de);
+        q.lier(2, a);
+        QStringList textes; // one list for every row: its strings are the receiver's to keep or not
+        int rc;
+        while ((rc = q.pas()) == SQLITE_ROW) {
+            const qint64 rowid = q.entier(0);
+            const int index = place(rowid);
+            if (index < 0 || rangs[index] < 0)
+                continue;
+            textes.clear();
+            for (const int c : std::as_const(colonneLue)) {
+                if (c < 0) {
+                    textes << QString();
+                } else if (c == 0) {
+                    textes << QString::number(rowid);
+                } else if (q.type(c) == SQLITE_TEXT) {
+                    int longueur = 0;
+                    const char* octets = q.utf8(c, &longueur);
+                    textes << QString::fromUtf8(octets, longueur);
+                } else {
+                    textes << q.valeur(c).toString();
+                }
             }
+            recevoir(rangs[index], textes);
         }
-        recevoir(rangs[index], textes);
-    }
-    if (rc != SQLITE_DONE) {
-        m_erreur = QStringLiteral("La lecture du catalogue a échoué : ") + q.erreur();
+        if (rc == SQLITE_DONE)
+            return true;
+        *erreur = QStringLiteral("La lecture du catalogue a échoué : ") + q.erreur();
         return false;
-    }
-    return true;
+    };
+    const qint64 premier = std::numeric_limits<qint64>::min();
+    const qint64 fin = std::numeric_limits<qint64>::max();
+    // Two halves at once need a second connection that sees what this one sees: none of this
+    // one's changes may be left uncommitted.
+    if (!deuxFils || m_lignes.size() < 20000 || !sqlite3_get_autocommit(poignee()) || dernier < 2)
+        return passe(poignee(), premier, fin, &m_erreur);
+    const qint64 milieu = dernier / 2;
+    QString erreurAutre;
+    bool autreLue = false;
+    std::thread autre([&] {
+        Catalogue::Sqlite::Connexion cx(Catalogue::cheminOuvert(), SQLITE_OPEN_READONLY);
+        autreLue = cx.ouverte() && passe(cx.db(), milieu + 1, fin, &erreurAutre);
+    });
+    const bool lue = passe(poignee(), premier, milieu, &m_erreur);
+    autre.join();
+    if (!lue)
+        return false;
+    // The other half read again here, as a single pass would have: its error, if any, is then
+    // this connection's own.
+    return autreLue || passe(poignee(), milieu + 1, fin, &m_erreur);
 }
 
 const QVector<QVariant>* SourceDonnees::valeursAffichees() const {

@@ -54,10 +54,13 @@ public:
     // rank in the record set's order (0 to RecordCount() - 1), without keeping them: what a walk
     // with MoveNext and Texte reads, for a list of a whole table, in one pass over the table and
     // without the other fields. The rows may come in any order; a row deleted since the refresh
-    // does not come. The current record does not move. False, with the reason in Erreur(), when a
-    // row cannot be read.
-    bool Textes(const QStringList& champs,
-                const std::function<void(int rang, QStringList& textes)>& recevoir) const;
+    // does not come. With deuxFils, a large table is read in two halves at once, the second by
+    // another thread on a connection of its own: `recevoir` is then called from both threads at
+    // the same time, for different ranks (a rank comes again, later, only when the other thread
+    // could not read its half, which is then read on this one). The current record does not move. False, with
+    // the reason in Erreur(), when a row cannot be read.
+    bool Textes(const QStringList& champs, const std::function<void(int rang, QStringList& textes)>& recevoir,
+                bool deuxFils = false) const;
     // False when the fields of the current record cannot be read (a damaged page): they are then
     // empty, not data, and Erreur() says why. True when there is no current record.
     bool Lisible() const;

@@ -75,12 +75,14 @@ LigneGrille::LigneGrille(const QStringList& cellules, qsizetype nombre) {
 }
 
 qsizetype LigneGrille::fin(qsizetype c) const {
-    const QChar* tete = m_texte.constData() + 1 + 2 * c;
-    return (qsizetype(tete[0].unicode()) << 16) | tete[1].unicode();
+    const QChar* t = m_texte.constData() + 1 + 2 * c;
+    return (qsizetype(t[0].unicode()) << 16) | t[1].unicode();
 }
 
 QStringView LigneGrille::at(qsizetype c) const {
-    const qsizetype n = size();
+    if (c == m_indiceSuite)
+        return m_suite;
+    const qsizetype n = tete();
     if (c < 0 || c >= n)
         return {};
     const qsizetype debut = c == 0 ? 0 : fin(c - 1);
@@ -95,33 +97,27 @@ QStringList LigneGrille::liste() const {
 }
 
 void LigneGrille::set(qsizetype c, QStringView texte) {
-    const qsizetype n = size();
-    if (c < 0 || c >= 0xFFFF || (c >= n && texte.isEmpty()))
+    if (c < 0 || c >= 0xFFFF)
         return;
-    // The new row is written beside the old one, from which the other cells are read.
-    const qsizetype m = std::max(n, c + 1);
-    qsizetype total = 0;
-    for (qsizetype k = 0; k < m; ++k)
-        total += k == c ? texte.size() : at(k).size();
-    QString t;
-    if (total > 0) {
-        t.reserve(1 + 2 * m + total);
-        t.append(QChar(char16_t(m)));
-        qsizetype fin = 0;
-        for (qsizetype k = 0; k < m; ++k) {
-            fin += k == c ? texte.size() : at(k).size();
-            t.append(QChar(char16_t(quint32(fin) >> 16)));
-            t.append(QChar(char16_t(quint32(fin) & 0xFFFF)));
-        }
-        for (qsizetype k = 0; k < m; ++k)
-            t.append(k == c ? texte : at(k));
+    if (c == m_indiceSuite || (m_indiceSuite < 0 && c >= tete())) {
+        m_indiceSuite = c;
+        m_suite = texte.toString();
+        return;
     }
-    m_texte = std::move(t);
+    QStringList l = liste();
+    while (l.size() <= c)
+        l.append(QString());
+    l[c] = texte.toString();
+    *this = LigneGrille(l);
 }
 
 void LigneGrille::tronquer(qsizetype n) {
-    if (size() > n)
-        *this = LigneGrille(liste(), n);
+    if (m_indiceSuite >= n) {
+        m_indiceSuite = -1;
+        m_suite.clear();
+    }
+    if (tete() > n)
+        m_texte = LigneGrille(liste(), n).m_texte;
 }
 
 // ---- model ----
@@ -317,6 +313,19 @@ void Grille::setLigne(int r, const QStringList& cellules) {
         return;
     Remplissage remplissage(*this);
     m_cellules[r] = LigneGrille(cellules, m_cols);
+}
+
+void Grille::setLignes(QVector<LigneGrille> lignes) {
+    Remplissage remplissage(*this);
+    LigneGrille entete = std::move(m_cellules[0]);
+    m_cellules = std::move(lignes);
+    m_cellules.prepend(std::move(entete));
+    for (LigneGrille& l : m_cellules)
+        l.tronquer(m_cols);
+    if (m_cellules.size() < 2)
+        m_cellules.resize(2);
+    m_row = std::min(m_row, Rows() - 1);
+    m_rowSel = std::min(m_rowSel, Rows() - 1);
 }
 
 void Grille::RemoveItem(int r) {

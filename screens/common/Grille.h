@@ -6,17 +6,20 @@
 #include <QTableView>
 #include <QVector>
 
+#include <algorithm>
+
 class Grille;
 
 // The cells of one grid row, one after the other in a single string, after a head giving the
 // number of cells and where each ends. One allocation per row instead of one per cell and one
 // for the list: a list of a hundred thousand films takes less than half the memory, and fills
-// faster. Cells past the last are empty.
+// faster. A cell written later beyond the others (the film list's search keys) is kept apart,
+// so that writing it does not write the row again. Cells past the last are empty.
 class LigneGrille {
 public:
     LigneGrille() = default;
     explicit LigneGrille(const QStringList& cellules, qsizetype nombre = -1);
-    qsizetype size() const { return m_texte.isEmpty() ? 0 : m_texte.at(0).unicode(); }
+    qsizetype size() const { return std::max(tete(), m_indiceSuite + 1); }
     QStringView at(qsizetype c) const;
     void set(qsizetype c, QStringView texte);
     // Keeps the first n cells at most.
@@ -25,9 +28,13 @@ public:
     const QChar* donnees() const { return m_texte.constData(); }
 
 private:
+    qsizetype tete() const { return m_texte.isEmpty() ? 0 : m_texte.at(0).unicode(); }
     qsizetype fin(qsizetype c) const;
     QString m_texte;
+    QString m_suite;              // the cell kept apart
+    qsizetype m_indiceSuite = -1; // its place, or -1
 };
+Q_DECLARE_TYPEINFO(LigneGrille, Q_RELOCATABLE_TYPE);
 
 // The cells of a grid as plain strings; row 0 is the fixed header, shown as the view's header.
 class ModeleGrille : public QAbstractTableModel {
@@ -120,8 +127,10 @@ public:
     // Appends a row (or inserts it at index) from tab-separated cell texts.
     void AddItem(const QString& texte, int index = -1);
     void AddItem(QStringList cellules, int index = -1);
-    // Replaces the cells of row r: a list filled all at once sets rows made beforehand by setRows.
+    // Replaces the cells of row r.
     void setLigne(int r, const QStringList& cellules);
+    // Replaces every row below the header: a list filled all at once.
+    void setLignes(QVector<LigneGrille> lignes);
     void RemoveItem(int r);
     void Clear(); // keeps the header texts' row, empties every cell
 

@@ -20,6 +20,7 @@
 #include <QShortcut>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -128,16 +129,25 @@ void ListeFilm::InitialiseTable() {
         const QString courant = QString::number(filmCourant);
         lu = DataFilm.Refresh();
         if (lu) {
-            g.setRows(std::max(2, DataFilm.RecordCount() + 1));
-            lu = DataFilm.Textes(champs, [&](int rang, QStringList& cellules) {
-                const int r = rang + 1;
-                if (cellules[ColonneId] == courant)
-                    ligneCourante = r;
-                // Rebuilt while a search is on, the keys are wanted at once.
-                if (m_clesPretes)
-                    cellules << cleDeRecherche(cellules[0], cellules[1], cellules[2]);
-                g.setLigne(r, cellules);
-            });
+            // Read by two threads at once on a large catalogue: each writes only its own rows.
+            QVector<LigneGrille> lignes(DataFilm.RecordCount());
+            LigneGrille* const l = lignes.data();
+            std::atomic<int> ligneDuCourant{0};
+            const bool cles = m_clesPretes;
+            lu = DataFilm.Textes(
+                champs,
+                [&](int rang, QStringList& cellules) {
+                    if (cellules[ColonneId] == courant)
+                        ligneDuCourant = rang + 1;
+                    // Rebuilt while a search is on, the keys are wanted at once.
+                    if (cles)
+                        cellules << cleDeRecherche(cellules[0], cellules[1], cellules[2]);
+                    l[rang] = LigneGrille(cellules);
+                },
+                true);
+            g.setLignes(std::move(lignes));
+            if (ligneDuCourant > 0)
+                ligneCourante = ligneDuCourant;
         }
         if (lu) { // the list keeps its own texts: the record set's rows are not needed any more
             DataFilm.setRecordSource(QString());

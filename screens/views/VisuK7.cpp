@@ -32,7 +32,7 @@ QVector<int> lignesDesFilms(const Grille& g, const QList<qint64>& films) {
     const QSet<qint64> cherches(films.begin(), films.end());
     QVector<int> lignes;
     for (int r = g.Rows() - 1; r >= 1 && lignes.size() < cherches.size(); --r) {
-        if (cherches.contains(g.TextMatrix(r, 7).toLongLong()))
+        if (cherches.contains(g.Cellule(r, 7).toLongLong()))
             lignes << r;
     }
     return lignes;
