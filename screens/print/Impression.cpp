@@ -543,11 +543,16 @@ void Impression::editerFilms(int cle) {
             QCollatorSortKey titre;
         };
         std::vector<Ligne> lignes;
+        QHash<QString, QCollatorSortKey> genres; // a few genres for many films
         for (; !DataFilm.Eof(); DataFilm.MoveNext()) {
             if (!DataFilm.Lisible())
                 return abandonner(DataFilm);
-            lignes.push_back({DataFilm.Bookmark(), francais.sortKey(genreDe()),
-                              francais.sortKey(DataFilm.Texte(QStringLiteral("Titre")))});
+            const QString g = genreDe();
+            auto connu = genres.constFind(g);
+            if (connu == genres.cend())
+                connu = genres.insert(g, francais.sortKey(g));
+            lignes.push_back(
+                {DataFilm.Bookmark(), *connu, francais.sortKey(DataFilm.Texte(QStringLiteral("Titre")))});
         }
         const bool monte = croissant(cle);
         std::stable_sort(lignes.begin(), lignes.end(), [&](const Ligne& a, const Ligne& b) {
