@@ -659,15 +659,12 @@ void Impression::editerCassettes(int cle) {
         return abandonner(DataK7);
     // One reading of the catalogue for the whole list, rather than one per query of each film.
     Catalogue::Transaction lecture;
-    // The films and the placements are each read in one pass over their table, rather than by a
-    // query per cassette and one per film; the films are then found by their number.
+    // The placements are read in one pass over their table, rather than by a query per cassette,
+    // and the films found by their number in one record set, rather than by a query each: its
+    // rows are read as the list comes to them, while the document is written.
     DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film"));
     if (!DataFilm.Refresh())
         return abandonner(DataFilm);
-    for (; !DataFilm.Eof(); DataFilm.MoveNext()) {
-        if (!DataFilm.Lisible())
-            return abandonner(DataFilm);
-    }
     QHash<qint64, std::vector<Place>> places;
     DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7"));
     if (!DataFilmK7.Refresh())
@@ -716,8 +713,11 @@ void Impression::editerCassettes(int cle) {
             continue;
         for (const Place& p : *films) {
             // A placement whose film is gone (a damaged catalogue) has nothing to show.
-            if (DataFilm.setBookmark(p.film))
-                ligneFilmCassette(r, DataFilm);
+            if (!DataFilm.setBookmark(p.film))
+                continue;
+            if (!DataFilm.Lisible())
+                return abandonner(DataFilm);
+            ligneFilmCassette(r, DataFilm);
         }
     }
     std::unique_ptr<QTextDocument> document = r.document();
