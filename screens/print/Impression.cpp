@@ -205,17 +205,21 @@ private:
     void pousser(Ordre o) {
         vider();
         m_lot.push_back(std::move(o));
-        if (m_lot.size() >= 4096)
+        if (m_lot.size() >= Lot)
             envoyer();
     }
     void envoyer() {
         if (m_lot.empty())
             return;
         {
-            std::lock_guard<std::mutex> verrou(m_verrou);
+            // The catalogue is read faster than the document is written: what waits for the
+            // writer is kept short, rather than the whole list held twice.
+            std::unique_lock<std::mutex> verrou(m_verrou);
+            m_place.wait(verrou, [this] { return m_lots.size() < 4; });
             m_lots.push_back(std::move(m_lot));
         }
         m_lot = {};
+        m_lot.reserve(Lot);
         m_reveil.notify_one();
     }
     void travailler() {
@@ -230,16 +234,19 @@ private:
                 lot = std::move(m_lots.front());
                 m_lots.pop_front();
             }
+            m_place.notify_one();
             for (const Ordre& o : lot)
                 e.executer(o);
         }
     }
 
+    static constexpr std::size_t Lot = 4096; // orders sent to the writer at once
     std::unique_ptr<QTextDocument> m_document;
     QString m_attente;
     std::vector<Ordre> m_lot;
     std::mutex m_verrou;
-    std::condition_variable m_reveil;
+    std::condition_variable m_reveil; // a batch or the end for the writer
+    std::condition_variable m_place;  // room for a batch
     std::deque<std::vector<Ordre>> m_lots;
     bool m_fin = false;
     bool m_arret = false;
