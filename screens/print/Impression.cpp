@@ -21,8 +21,16 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include <QAbstractTextDocumentLayout>
+#include <QTextDocument>
+
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 using Unites::pixels;
@@ -61,80 +69,200 @@ QString espaces(int n) {
     return QString(n, QLatin1Char(' '));
 }
 
-// Writes at the caret with a format that stays until changed, as a rich-text box is written.
-class Redaction {
+// What a list says, in the order it is written: a change of format, or text.
+struct Ordre {
+    enum Genre : quint8 { Police, Taille, Gras, Italique, Souligne, Centre, Texte };
+    Genre genre;
+    bool oui = false;
+    double points = 0;
+    QString texte; // the family (Police), the text (Texte)
+};
+
+// Writes at the caret with a format that stays until changed, as a rich-text box is written. Runs
+// in a thread of its own: the document is written while the catalogue is read.
+class Ecrivain {
 public:
-    // The whole list is one edit: the preview lays its text out once, not after every insertion.
-    explicit Redaction(QTextEdit* texte) : m_texte(texte), m_curseur(texte->document()) {
-        // Nobody undoes the writing of a list: no undo record for each of its pieces.
-        texte->document()->setUndoRedoEnabled(false);
+    explicit Ecrivain(QTextDocument* document) : m_curseur(document) {
         m_curseur.movePosition(QTextCursor::End);
+        m_bloc = m_curseur.blockFormat();
+        m_ligneVide = m_curseur.block().length() == 1;
         m_curseur.beginEditBlock();
     }
-    // Text written in one format goes in with one insertion: a format change sends what waits.
-    void police(const QString& nom) {
-        vider();
-        m_format.setFontFamilies({nom});
-    }
-    void taille(double points) {
-        vider();
-        m_format.setFontPointSize(points);
-    }
-    void gras(bool oui) {
-        vider();
-        m_format.setFontWeight(oui ? QFont::Bold : QFont::Normal);
-    }
-    void italique(bool oui) {
-        vider();
-        m_format.setFontItalic(oui);
-    }
-    void souligne(bool oui) {
-        vider();
-        m_format.setFontUnderline(oui);
-    }
-    void centre(bool oui) {
-        vider();
-        QTextBlockFormat bloc = m_curseur.blockFormat();
-        bloc.setAlignment(oui ? Qt::AlignHCenter : Qt::AlignLeft);
-        m_curseur.setBlockFormat(bloc);
-    }
-    void ecrire(const QString& texte) { m_attente += texte; }
-    // The preview opens on the title.
-    void auDebut() {
-        vider();
-        m_curseur.endEditBlock();
-        QTextCursor c = m_texte->textCursor();
-        c.setPosition(0);
-        m_texte->setTextCursor(c);
+    ~Ecrivain() { m_curseur.endEditBlock(); }
+    void executer(const Ordre& o) {
+        switch (o.genre) {
+        case Ordre::Police:
+            m_format.setFontFamilies({o.texte});
+            break;
+        case Ordre::Taille:
+            m_format.setFontPointSize(o.points);
+            break;
+        case Ordre::Gras:
+            m_format.setFontWeight(o.oui ? QFont::Bold : QFont::Normal);
+            break;
+        case Ordre::Italique:
+            m_format.setFontItalic(o.oui);
+            break;
+        case Ordre::Souligne:
+            m_format.setFontUnderline(o.oui);
+            break;
+        case Ordre::Centre:
+            m_bloc.setAlignment(o.oui ? Qt::AlignHCenter : Qt::AlignLeft);
+            m_curseur.setBlockFormat(m_bloc);
+            break;
+        case Ordre::Texte:
+            ecrire(o.texte);
+            break;
+        }
     }
 
 private:
     // A line break ends its line in the format in force, as a paragraph mark does: an empty line
     // is as high as the format it was ended in (the blank 12 pt line before a cassette header).
-    void vider() {
-        if (m_attente.isEmpty())
-            return;
-        const QStringList lignes = m_attente.split(QLatin1Char('\n'));
-        m_attente.clear();
-        for (int i = 0; i < lignes.size(); ++i) {
-            if (i > 0) {
-                // An empty line opened in another format takes the one in force.
-                if (m_curseur.block().length() == 1 && m_formatBloc != m_format)
-                    m_curseur.setBlockCharFormat(m_format);
-                m_curseur.insertBlock(m_curseur.blockFormat(), m_format);
-                m_formatBloc = m_format;
+    void ecrire(const QString& texte) {
+        qsizetype debut = 0;
+        for (;;) {
+            const qsizetype fin = texte.indexOf(QLatin1Char('\n'), debut);
+            const qsizetype longueur = (fin < 0 ? texte.size() : fin) - debut;
+            if (longueur > 0) {
+                m_curseur.insertText(texte.mid(debut, longueur), m_format);
+                m_ligneVide = false;
             }
-            if (!lignes[i].isEmpty())
-                m_curseur.insertText(lignes[i], m_format);
+            if (fin < 0)
+                return;
+            // An empty line opened in another format takes the one in force.
+            if (m_ligneVide && m_formatBloc != m_format)
+                m_curseur.setBlockCharFormat(m_format);
+            m_curseur.insertBlock(m_bloc, m_format);
+            m_formatBloc = m_format;
+            m_ligneVide = true;
+            debut = fin + 1;
         }
     }
 
-    QTextEdit* m_texte;
     QTextCursor m_curseur;
+    QTextBlockFormat m_bloc; // the current line's, which a new line takes
     QTextCharFormat m_format;
     QTextCharFormat m_formatBloc; // the format the current line was opened in
-    QString m_attente;
+    bool m_ligneVide = true;      // nothing written yet on the current line
 };
+
+// Takes what a list says and has it written into a document of its own by another thread, in
+// batches, so that reading the catalogue and laying the text into the document's trees (the
+// larger part at a large size) go on together. The document is handed over once whole: the
+// preview lays it out once, and nothing in it is shared while it is written.
+class Redaction {
+public:
+    explicit Redaction(const QTextDocument& modele) : m_document(std::make_unique<QTextDocument>()) {
+        m_document->setDefaultFont(modele.defaultFont());
+        // Nobody undoes the writing of a list: no undo record for each of its pieces.
+        m_document->setUndoRedoEnabled(false);
+        m_fil = std::thread([this] { travailler(); });
+    }
+    // A list given up: the writing stops where it is, and its document goes.
+    ~Redaction() {
+        if (m_fil.joinable()) {
+            {
+                std::lock_guard<std::mutex> verrou(m_verrou);
+                m_arret = m_fin = true;
+            }
+            m_reveil.notify_one();
+            m_fil.join();
+        }
+    }
+    Redaction(const Redaction&) = delete;
+    Redaction& operator=(const Redaction&) = delete;
+
+    // Text written in one format goes in with one insertion: a format change sends what waits.
+    void police(const QString& nom) { pousser({Ordre::Police, false, 0, nom}); }
+    void taille(double points) { pousser({Ordre::Taille, false, points, {}}); }
+    void gras(bool oui) { pousser({Ordre::Gras, oui, 0, {}}); }
+    void italique(bool oui) { pousser({Ordre::Italique, oui, 0, {}}); }
+    void souligne(bool oui) { pousser({Ordre::Souligne, oui, 0, {}}); }
+    void centre(bool oui) { pousser({Ordre::Centre, oui, 0, {}}); }
+    void ecrire(const QString& texte) { m_attente += texte; }
+
+    // Waits for the last line and gives the document away.
+    std::unique_ptr<QTextDocument> document() {
+        vider();
+        envoyer();
+        {
+            std::lock_guard<std::mutex> verrou(m_verrou);
+            m_fin = true;
+        }
+        m_reveil.notify_one();
+        m_fil.join();
+        return std::move(m_document);
+    }
+
+private:
+    void vider() {
+        if (m_attente.isEmpty())
+            return;
+        m_lot.push_back({Ordre::Texte, false, 0, std::move(m_attente)});
+        m_attente = QString();
+    }
+    void pousser(Ordre o) {
+        vider();
+        m_lot.push_back(std::move(o));
+        if (m_lot.size() >= Lot)
+            envoyer();
+    }
+    void envoyer() {
+        if (m_lot.empty())
+            return;
+        {
+            // The catalogue is read faster than the document is written: what waits for the
+            // writer is kept short, rather than the whole list held twice.
+            std::unique_lock<std::mutex> verrou(m_verrou);
+            m_place.wait(verrou, [this] { return m_lots.size() < 4; });
+            m_lots.push_back(std::move(m_lot));
+        }
+        m_lot = {};
+        m_lot.reserve(Lot);
+        m_reveil.notify_one();
+    }
+    void travailler() {
+        Ecrivain e(m_document.get());
+        for (;;) {
+            std::vector<Ordre> lot;
+            {
+                std::unique_lock<std::mutex> verrou(m_verrou);
+                m_reveil.wait(verrou, [this] { return m_fin || !m_lots.empty(); });
+                if (m_arret || m_lots.empty())
+                    return;
+                lot = std::move(m_lots.front());
+                m_lots.pop_front();
+            }
+            m_place.notify_one();
+            for (const Ordre& o : lot)
+                e.executer(o);
+        }
+    }
+
+    static constexpr std::size_t Lot = 4096; // orders sent to the writer at once
+    std::unique_ptr<QTextDocument> m_document;
+    QString m_attente;
+    std::vector<Ordre> m_lot;
+    std::mutex m_verrou;
+    std::condition_variable m_reveil; // a batch or the end for the writer
+    std::condition_variable m_place;  // room for a batch
+    std::deque<std::vector<Ordre>> m_lots;
+    bool m_fin = false;
+    bool m_arret = false;
+    std::thread m_fil;
+};
+
+// The list written, into the preview, which opens on its title.
+void montrer(QTextEdit* apercu, std::unique_ptr<QTextDocument> document) {
+    QTextDocument* d = document.release();
+    d->setParent(apercu); // the preview does not own a document it is given
+    d->documentLayout()->setPaintDevice(apercu->viewport());
+    apercu->setDocument(d);
+    QTextCursor c = apercu->textCursor();
+    c.setPosition(0);
+    apercu->setTextCursor(c);
+}
 
 QPixmap fleche(bool haut) {
     QPixmap pm(32, 32);
@@ -369,6 +497,23 @@ void ligneFilmCassette(Redaction& r, const SourceDonnees& film) {
     r.ecrire(RC + RC + RC);
 }
 
+// A film on a cassette, at its position on the tape.
+struct Place {
+    QVariant position;
+    qint64 film;
+};
+
+// The engine's order of positions: none first, then numbers, then texts.
+bool avant(const Place& a, const Place& b) {
+    auto rang = [](const QVariant& v) { return v.isNull() ? 0 : v.typeId() == QMetaType::QString ? 2 : 1; };
+    const int ra = rang(a.position), rb = rang(b.position);
+    if (ra != rb)
+        return ra < rb;
+    if (ra == 2)
+        return a.position.toString() < b.position.toString();
+    return ra == 1 && a.position.toDouble() < b.position.toDouble();
+}
+
 } // namespace
 
 // A list the catalogue could not give whole is not shown: printed, it would pass for complete.
@@ -405,11 +550,16 @@ void Impression::editerFilms(int cle) {
             QCollatorSortKey titre;
         };
         std::vector<Ligne> lignes;
+        QHash<QString, QCollatorSortKey> genres; // a few genres for many films
         for (; !DataFilm.Eof(); DataFilm.MoveNext()) {
             if (!DataFilm.Lisible())
                 return abandonner(DataFilm);
-            lignes.push_back({DataFilm.Bookmark(), francais.sortKey(genreDe()),
-                              francais.sortKey(DataFilm.Texte(QStringLiteral("Titre")))});
+            const QString g = genreDe();
+            auto connu = genres.constFind(g);
+            if (connu == genres.cend())
+                connu = genres.insert(g, francais.sortKey(g));
+            lignes.push_back(
+                {DataFilm.Bookmark(), *connu, francais.sortKey(DataFilm.Texte(QStringLiteral("Titre")))});
         }
         const bool monte = croissant(cle);
         std::stable_sort(lignes.begin(), lignes.end(), [&](const Ligne& a, const Ligne& b) {
@@ -419,7 +569,20 @@ void Impression::editerFilms(int cle) {
         for (const Ligne& l : std::as_const(lignes))
             ordre.append(l.signet);
     }
-    Redaction r(apercu->TxtApercu);
+    // Each film's cassette from one reading of the placements, rather than one query per film: its
+    // first placement, as a query by film gives it (the rows of one film in the table's order).
+    QHash<qint64, QString> cassettes;
+    DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7"));
+    if (!DataFilmK7.Refresh())
+        return abandonner(DataFilmK7);
+    for (; !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
+        if (!DataFilmK7.Lisible())
+            return abandonner(DataFilmK7);
+        const QVariant idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm"));
+        if (!idFilm.isNull() && !cassettes.contains(idFilm.toLongLong()))
+            cassettes.insert(idFilm.toLongLong(), DataFilmK7.Texte(QStringLiteral("IdK7")));
+    }
+    Redaction r(*apercu->TxtApercu->document());
     titre(r, cle);
     std::optional<QString> genre; // the genre of the last header, none before the first
     for (int n = 0; cle == Genre ? n < ordre.size() : !DataFilm.Eof(); ++n) {
@@ -427,10 +590,6 @@ void Impression::editerFilms(int cle) {
             return abandonner(DataFilm);
         if (!DataFilm.Lisible())
             return abandonner(DataFilm);
-        DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IdFilm=") +
-                                   DataFilm.Texte(QStringLiteral("IdFilm")));
-        if (!DataFilmK7.Refresh())
-            return abandonner(DataFilmK7);
         auto champ = [&](const char* nom) { return DataFilm.Texte(QString::fromUtf8(nom)); };
         // Films without a genre have a header of their own, rather than passing for the previous one.
         if (cle == Genre) {
@@ -477,7 +636,8 @@ void Impression::editerFilms(int cle) {
         r.taille(8);
         r.gras(true);
         r.souligne(true);
-        r.ecrire(QStringLiteral("K7 N°") + DataFilmK7.Texte(QStringLiteral("IdK7")));
+        r.ecrire(QStringLiteral("K7 N°") +
+                 cassettes.value(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong()));
         r.gras(false);
         r.souligne(false);
         r.ecrire(RC);
@@ -487,8 +647,9 @@ void Impression::editerFilms(int cle) {
         if (cle != Genre)
             DataFilm.MoveNext();
     }
-    r.auDebut();
+    std::unique_ptr<QTextDocument> document = r.document();
     lecture.valider();
+    montrer(apercu->TxtApercu, std::move(document));
     Appli::defaut();
     apercu->ShowModal(this);
     m_apercu = nullptr;
@@ -505,7 +666,29 @@ void Impression::editerCassettes(int cle) {
         return abandonner(DataK7);
     // One reading of the catalogue for the whole list, rather than one per query of each film.
     Catalogue::Transaction lecture;
-    Redaction r(apercu->TxtApercu);
+    // The placements are read in one pass over their table, rather than by a query per cassette,
+    // and the films found by their number in one record set, rather than by a query each: its
+    // rows are read as the list comes to them, while the document is written.
+    DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film"));
+    if (!DataFilm.Refresh())
+        return abandonner(DataFilm);
+    QHash<qint64, std::vector<Place>> places;
+    DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7"));
+    if (!DataFilmK7.Refresh())
+        return abandonner(DataFilmK7);
+    for (; !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
+        if (!DataFilmK7.Lisible())
+            return abandonner(DataFilmK7);
+        const QVariant idK7 = DataFilmK7.Fields(QStringLiteral("IdK7"));
+        const QVariant idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm"));
+        if (!idK7.isNull() && !idFilm.isNull())
+            places[idK7.toLongLong()].push_back(
+                {DataFilmK7.Fields(QStringLiteral("Position")), idFilm.toLongLong()});
+    }
+    // In tape order, a position's films in the table's order, as the index by cassette gives them.
+    for (auto& cassette : places)
+        std::stable_sort(cassette.begin(), cassette.end(), avant);
+    Redaction r(*apercu->TxtApercu->document());
     titre(r, cle);
     bool dejaUnTemps = false;
     int temps = 0;
@@ -513,10 +696,6 @@ void Impression::editerCassettes(int cle) {
         if (!DataK7.Lisible())
             return abandonner(DataK7);
         const QString idK7 = DataK7.Texte(QStringLiteral("IdK7"));
-        DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7 WHERE IdK7=") + idK7 +
-                                   QStringLiteral(" ORDER BY Position"));
-        if (!DataFilmK7.Refresh())
-            return abandonner(DataFilmK7);
         r.gras(true);
         r.taille(12);
         r.souligne(true);
@@ -536,20 +715,21 @@ void Impression::editerCassettes(int cle) {
         r.gras(false);
         r.taille(10);
         r.souligne(false);
-        for (; !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
-            if (!DataFilmK7.Lisible())
-                return abandonner(DataFilmK7);
-            DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film WHERE IdFilm = ") +
-                                     DataFilmK7.Texte(QStringLiteral("IdFilm")));
-            if (!DataFilm.Refresh())
-                return abandonner(DataFilm);
+        const auto films = places.constFind(DataK7.Fields(QStringLiteral("IdK7")).toLongLong());
+        if (films == places.cend())
+            continue;
+        for (const Place& p : *films) {
             // A placement whose film is gone (a damaged catalogue) has nothing to show.
-            if (!DataFilm.Eof())
-                ligneFilmCassette(r, DataFilm);
+            if (!DataFilm.setBookmark(p.film))
+                continue;
+            if (!DataFilm.Lisible())
+                return abandonner(DataFilm);
+            ligneFilmCassette(r, DataFilm);
         }
     }
-    r.auDebut();
+    std::unique_ptr<QTextDocument> document = r.document();
     lecture.valider();
+    montrer(apercu->TxtApercu, std::move(document));
     Appli::defaut();
     apercu->ShowModal(this);
     m_apercu = nullptr;

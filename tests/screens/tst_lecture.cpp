@@ -72,7 +72,7 @@ private slots:
         QTest::newRow("cassettes à visualiser") << int(ListerCassettes) << "";
         QTest::newRow("cassettes libres cherchées") << int(ChercherCassette) << "K7";
         QTest::newRow("cassette libre dessinée") << int(DessinerCassette) << "K7";
-        QTest::newRow("films imprimés avec leur cassette") << int(ImprimerFilms) << "FilmK7_IdFilm";
+        QTest::newRow("films imprimés avec leur cassette") << int(ImprimerFilms) << "FilmK7";
         QTest::newRow("cassettes imprimées avec leurs films") << int(ImprimerCassettes) << "Brazil";
         QTest::newRow("étiquettes des cassettes") << int(EtiqueterCassettes) << "K7";
     }
