@@ -9,7 +9,14 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <malloc.h>
+
 int main(int argc, char** argv) {
+    // Large blocks from the heap, and the heap kept when they are freed: a large catalogue's
+    // sort buffers and lists come and go, and memory given back to the system had to be
+    // faulted in afresh, page by page, by the next one.
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cassetron"));
     // No display name: Qt would append it to every window title. The desktop still knows the
