@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -411,33 +412,60 @@ void Grille::setSort(int code) {
         double valeur;
         int ligne;
     };
-    QVector<Nombre> nombres;
-    QVector<Catalogue::CleLigne> textes;
-    QByteArray cles;
-    // Room for every row at once: grown step by step, the buffers went through fresh memory again
-    // and again (a French key takes about twice its text's length).
-    textes.reserve(fin - debut + 1);
-    cles.reserve(qsizetype(fin - debut + 1) * 64);
-    for (int r = debut; r <= fin; ++r) {
-        // Each row's cells lie in the heap in no order the processor can guess: ask ahead.
-        constexpr int Avance = 16;
-        if (r + Avance <= fin)
-            __builtin_prefetch(m_cellules.at(r + Avance).donnees());
-        const QStringView x = m_cellules.at(r).at(c);
-        double v = 0;
-        const bool numerique = code == TriNumeriqueCroissant || code == TriNumeriqueDecroissant;
-        const bool generique = code == TriGeneriqueCroissant || code == TriGeneriqueDecroissant;
-        if (numerique || (generique && lireNombre(x, &v))) {
-            nombres.append({numerique ? nombre(x) : v, r});
-            continue;
+    struct Valeurs {
+        QVector<Nombre> nombres;
+        QVector<Catalogue::CleLigne> textes;
+        QByteArray cles;
+    };
+    const bool numerique = code == TriNumeriqueCroissant || code == TriNumeriqueDecroissant;
+    const bool generique = code == TriGeneriqueCroissant || code == TriGeneriqueDecroissant;
+    // Reads rows [de, a] into v. Touches nothing but v: two halves of a large grid are read at
+    // once, by two threads.
+    const auto lire = [&](int de, int a, Valeurs& v) {
+        // Room for every row at once: grown step by step, the buffers went through fresh memory
+        // again and again (a French key takes about twice its text's length).
+        v.textes.reserve(a - de + 1);
+        if (!numerique)
+            v.cles.reserve(qsizetype(a - de + 1) * 64);
+        for (int r = de; r <= a; ++r) {
+            // Each row's cells lie in the heap in no order the processor can guess: ask ahead.
+            constexpr int Avance = 16;
+            if (r + Avance <= a)
+                __builtin_prefetch(m_cellules.at(r + Avance).donnees());
+            const QStringView x = m_cellules.at(r).at(c);
+            double d = 0;
+            if (numerique || (generique && lireNombre(x, &d))) {
+                v.nombres.append({numerique ? nombre(x) : d, r});
+                continue;
+            }
+            Catalogue::CleLigne l;
+            l.debut = quint32(v.cles.size());
+            Catalogue::ajouterCleFrancaise(x, casse, &v.cles);
+            l.longueur = quint32(v.cles.size() - l.debut);
+            l.rowid = r;
+            v.textes.append(l);
         }
-        Catalogue::CleLigne l;
-        l.debut = quint32(cles.size());
-        Catalogue::ajouterCleFrancaise(x, casse, &cles);
-        l.longueur = quint32(cles.size() - l.debut);
-        l.rowid = r;
-        textes.append(l);
+    };
+    Valeurs v;
+    if (fin - debut < 20000) {
+        lire(debut, fin, v);
+    } else {
+        // The French keys take most of the time: half of them on another thread.
+        const int milieu = debut + (fin - debut) / 2;
+        Valeurs suite;
+        std::thread autre([&] { lire(milieu + 1, fin, suite); });
+        lire(debut, milieu, v);
+        autre.join();
+        v.nombres += suite.nombres;
+        const quint32 decalage = quint32(v.cles.size());
+        for (Catalogue::CleLigne& l : suite.textes)
+            l.debut += decalage;
+        v.textes += suite.textes;
+        v.cles += suite.cles;
     }
+    QVector<Nombre>& nombres = v.nombres;
+    QVector<Catalogue::CleLigne>& textes = v.textes;
+    const QByteArray& cles = v.cles;
     Catalogue::trierParCles(textes, cles, decroissant);
     std::stable_sort(nombres.begin(), nombres.end(), [decroissant](const Nombre& a, const Nombre& b) {
         return decroissant ? a.valeur > b.valeur : a.valeur < b.valeur;

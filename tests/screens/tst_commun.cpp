@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -434,6 +435,36 @@ private slots:
         QCOMPARE(g.TextMatrix(0, 0), QStringLiteral("Titre"));
         QCOMPARE((QList<int>{g.Row(), g.RowSel(), g.Col(), g.ColSel()}),
                  (QList<int>{1, g.Rows() - 1, clics.last(), clics.last()}));
+    }
+
+    // Past 20,000 rows the keys are read in two halves at once: the order must not show it.
+    void trieGrandeColonne() {
+        Grille g;
+        g.setCols(2);
+        g.setRows(1);
+        const QStringList titres{"K7 10", "alien", "Été", "K7 9"};
+        constexpr int N = 25000;
+        QRandomGenerator hasard(7);
+        QVector<int> titre(N);
+        {
+            Grille::Remplissage remplissage(g);
+            for (int i = 0; i < N; ++i) {
+                titre[i] = int(hasard.bounded(4));
+                g.AddItem(QStringList{titres[titre[i]], QString::number(i)});
+            }
+        }
+        TrieColonne(g, 0, 1, g.Rows() - 1);
+        QStringList attendu;
+        for (const int groupe : {1, 2, 3, 0}) { // alien, Été, K7 9, K7 10; equal titles keep their order
+            for (int i = 0; i < N; ++i) {
+                if (titre[i] == groupe)
+                    attendu << titres[groupe] + QLatin1Char('/') + QString::number(i);
+            }
+        }
+        QStringList lu;
+        for (int r = 1; r < g.Rows(); ++r)
+            lu << g.TextMatrix(r, 0) + QLatin1Char('/') + g.TextMatrix(r, 1);
+        QCOMPARE(lu, attendu);
     }
 
     void feuilleCycle() {
