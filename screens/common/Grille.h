@@ -48,27 +48,6 @@ public:
 
 private:
     friend class Grille;
-
-    // The cells of one grid row, one after the other in a single string, after a head giving the
-    // number of cells and where each ends. One allocation per row instead of one per cell and one
-    // for the list: a list of a hundred thousand films takes less than half the memory, and fills
-    // faster. Cells past the last are empty.
-    class LigneGrille {
-    public:
-        LigneGrille() = default;
-        explicit LigneGrille(const QStringList& cellules, qsizetype nombre = -1);
-        qsizetype size() const { return m_texte.isEmpty() ? 0 : m_texte.at(0).unicode(); }
-        QStringView at(qsizetype c) const;
-        void set(qsizetype c, QStringView texte);
-        // Keeps the first n cells at most.
-        void tronquer(qsizetype n);
-        QStringList liste() const;
-        const QChar* donnees() const { return m_texte.constData(); }
-
-    private:
-        qsizetype fin(qsizetype c) const;
-        QString m_texte;
-    };
     Grille* m_grille;
 };
 
