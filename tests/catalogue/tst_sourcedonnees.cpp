@@ -5,6 +5,8 @@
 #include "tests/support/DossierTest.h"
 #include "tests/support/Sql.h"
 
+#include <atomic>
+
 #include <QTime>
 #include <QtTest>
 
@@ -580,6 +582,47 @@ private slots:
             }
         }
         QCOMPARE(r, N);
+    }
+
+    // The texts handed over for a whole list, read by one thread or by two, are what a walk
+    // reads with Texte, rank by rank; a row deleted through the record set does not come.
+    void textes() {
+        DossierTest d;
+        constexpr int N = 21000; // past the size that the list reads with two threads
+        const QVariantList sortes = {QStringLiteral("Ève, Noël"), QString(""), QVariant(), qlonglong(42),
+                                     1.5};
+        {
+            Catalogue::Transaction t(Catalogue::base());
+            Sql q;
+            QVERIFY(q.prepare("INSERT INTO Film (Titre, Acteurs, Pays) VALUES (?, ?, ?)"));
+            for (int i = 0; i < N; ++i) {
+                q.addBindValue(QStringLiteral("%1").arg(N - i, 5, 10, QLatin1Char('0')));
+                q.addBindValue(sortes[i % sortes.size()]);
+                q.addBindValue(sortes[(i / sortes.size()) % sortes.size()]);
+                QVERIFY(q.exec());
+            }
+            QVERIFY(t.valider());
+        }
+        SourceDonnees s;
+        QVERIFY(rafraichir(s, d, "SELECT * FROM Film ORDER BY Titre"));
+        s.MoveNext();
+        QVERIFY(s.Delete());
+        const QStringList champs{"Titre", "Acteurs", "Pays", "IdFilm", "Inconnu"};
+        const QStringList attendu = lignes(s, champs.join(QLatin1Char(',')));
+        QCOMPARE(attendu.size(), N - 1);
+        for (const bool deuxFils : {false, true}) {
+            QStringList lu(N - 1, QStringLiteral("<absent>"));
+            std::atomic<int> recus{0};
+            QVERIFY(s.Textes(
+                champs,
+                [&](int rang, QStringList& t) {
+                    lu[rang] = t.join(QLatin1Char(','));
+                    ++recus;
+                },
+                deuxFils));
+            QCOMPARE(recus.load(), N - 1);
+            QCOMPARE(lu, attendu);
+        }
     }
 
     // A row whose page is damaged, however the walk comes to read it: the record set fails when it
