@@ -517,6 +517,18 @@ bool avant(const Place& a, const Place& b) {
 } // namespace
 
 // A list the catalogue could not give whole is not shown: printed, it would pass for complete.
+bool Impression::parcourirPlacements(const std::function<void()>& chacune) {
+    DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7"));
+    if (!DataFilmK7.Refresh())
+        return false;
+    for (; !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
+        if (!DataFilmK7.Lisible())
+            return false;
+        chacune();
+    }
+    return true;
+}
+
 void Impression::abandonner(const SourceDonnees& source) {
     delete m_apercu;
     m_apercu = nullptr;
@@ -572,16 +584,12 @@ void Impression::editerFilms(int cle) {
     // Each film's cassette from one reading of the placements, rather than one query per film: its
     // first placement, as a query by film gives it (the rows of one film in the table's order).
     QHash<qint64, QString> cassettes;
-    DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7"));
-    if (!DataFilmK7.Refresh())
+    if (!parcourirPlacements([&] {
+            const QVariant idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm"));
+            if (!idFilm.isNull() && !cassettes.contains(idFilm.toLongLong()))
+                cassettes.insert(idFilm.toLongLong(), DataFilmK7.Texte(QStringLiteral("IdK7")));
+        }))
         return abandonner(DataFilmK7);
-    for (; !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
-        if (!DataFilmK7.Lisible())
-            return abandonner(DataFilmK7);
-        const QVariant idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm"));
-        if (!idFilm.isNull() && !cassettes.contains(idFilm.toLongLong()))
-            cassettes.insert(idFilm.toLongLong(), DataFilmK7.Texte(QStringLiteral("IdK7")));
-    }
     Redaction r(*apercu->TxtApercu->document());
     titre(r, cle);
     std::optional<QString> genre; // the genre of the last header, none before the first
@@ -673,18 +681,14 @@ void Impression::editerCassettes(int cle) {
     if (!DataFilm.Refresh())
         return abandonner(DataFilm);
     QHash<qint64, std::vector<Place>> places;
-    DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7"));
-    if (!DataFilmK7.Refresh())
+    if (!parcourirPlacements([&] {
+            const QVariant idK7 = DataFilmK7.Fields(QStringLiteral("IdK7"));
+            const QVariant idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm"));
+            if (!idK7.isNull() && !idFilm.isNull())
+                places[idK7.toLongLong()].push_back(
+                    {DataFilmK7.Fields(QStringLiteral("Position")), idFilm.toLongLong()});
+        }))
         return abandonner(DataFilmK7);
-    for (; !DataFilmK7.Eof(); DataFilmK7.MoveNext()) {
-        if (!DataFilmK7.Lisible())
-            return abandonner(DataFilmK7);
-        const QVariant idK7 = DataFilmK7.Fields(QStringLiteral("IdK7"));
-        const QVariant idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm"));
-        if (!idK7.isNull() && !idFilm.isNull())
-            places[idK7.toLongLong()].push_back(
-                {DataFilmK7.Fields(QStringLiteral("Position")), idFilm.toLongLong()});
-    }
     // In tape order, a position's films in the table's order, as the index by cassette gives them.
     for (auto& cassette : places)
         std::stable_sort(cassette.begin(), cassette.end(), avant);

@@ -4,6 +4,7 @@
 #include "screens/common/Feuille.h"
 
 #include <array>
+#include <functional>
 
 class ApercuImpression;
 class Etiquette;
@@ -56,5 +57,7 @@ private:
     void editerFilms(int cle);
     void editerCassettes(int cle);
     void abandonner(const SourceDonnees& source);
+    // Every placement of the catalogue, in one reading: false when one cannot be read.
+    bool parcourirPlacements(const std::function<void()>& chacune);
     ApercuImpression* m_apercu = nullptr;
 };

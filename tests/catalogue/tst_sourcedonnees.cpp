@@ -37,6 +37,29 @@ QStringList lire(const DossierTest& d, const QString& sql, const QString& champs
     return lignes(s, champs);
 }
 
+// N rows of every kind of stored value (text, empty text, bytes, whole and decimal numbers,
+// nothing) in the second and third fields; the first, "N" down to "1", sorts them backwards.
+bool remplir(const QString& insertion, int n) {
+    const QVariantList sortes = {QStringLiteral("Ève, Noël"),
+                                 QString(""),
+                                 QByteArray("\xc3\xa9t\xc3\xa9"),
+                                 QVariant(),
+                                 qlonglong(42),
+                                 1.5};
+    Catalogue::Transaction t(Catalogue::base());
+    Sql q;
+    if (!q.prepare(insertion))
+        return false;
+    for (int i = 0; i < n; ++i) {
+        q.addBindValue(QStringLiteral("%1").arg(n - i, 5, 10, QLatin1Char('0')));
+        q.addBindValue(sortes[i % sortes.size()]);
+        q.addBindValue(sortes[(i / sortes.size()) % sortes.size()]);
+        if (!q.exec())
+            return false;
+    }
+    return t.valider();
+}
+
 QString texteStocke(const QString& sql) {
     Sql q;
     return q.exec(sql) && q.next() ? q.value(0).toString() : QStringLiteral("<absent>");
@@ -530,9 +553,8 @@ private slots:
         QCOMPARE(r, N);
     }
 
-    // Every kind of stored value (text, empty text, bytes, whole and decimal numbers, nothing)
-    // reads the same in a walk through a large record set, read in one pass over the table, as in
-    // a record set of its row alone.
+    // Every kind of stored value reads the same in a walk through a large record set, read in one pass over
+    // the table, as in a record set of its row alone.
     void valeursDuParcours_data() {
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("insertion");
@@ -546,25 +568,7 @@ private slots:
         QFETCH(QString, insertion);
         DossierTest d;
         constexpr int N = 3000;
-        const QVariantList sortes = {QStringLiteral("Ève, Noël"),
-                                     QString(""),
-                                     QByteArray("\xc3\xa9t\xc3\xa9"),
-                                     QVariant(),
-                                     qlonglong(42),
-                                     1.5};
-        {
-            Catalogue::Transaction t(Catalogue::base());
-            Sql q;
-            QVERIFY(q.prepare(insertion));
-            for (int i = 0; i < N; ++i) {
-                // Sorted on the first field, the walk goes backwards through the table.
-                q.addBindValue(QStringLiteral("%1").arg(N - i, 5, 10, QLatin1Char('0')));
-                q.addBindValue(sortes[i % sortes.size()]);
-                q.addBindValue(sortes[(i / sortes.size()) % sortes.size()]);
-                QVERIFY(q.exec());
-            }
-            QVERIFY(t.valider());
-        }
+        QVERIFY(remplir(insertion, N));
         const QString premier = table == "Film" ? "Titre" : "Durée";
         SourceDonnees s;
         QVERIFY(rafraichir(s, d, "SELECT * FROM " + table + " ORDER BY " + premier));
@@ -589,20 +593,7 @@ private slots:
     void textes() {
         DossierTest d;
         constexpr int N = 21000; // past the size that the list reads with two threads
-        const QVariantList sortes = {QStringLiteral("Ève, Noël"), QString(""), QVariant(), qlonglong(42),
-                                     1.5};
-        {
-            Catalogue::Transaction t(Catalogue::base());
-            Sql q;
-            QVERIFY(q.prepare("INSERT INTO Film (Titre, Acteurs, Pays) VALUES (?, ?, ?)"));
-            for (int i = 0; i < N; ++i) {
-                q.addBindValue(QStringLiteral("%1").arg(N - i, 5, 10, QLatin1Char('0')));
-                q.addBindValue(sortes[i % sortes.size()]);
-                q.addBindValue(sortes[(i / sortes.size()) % sortes.size()]);
-                QVERIFY(q.exec());
-            }
-            QVERIFY(t.valider());
-        }
+        QVERIFY(remplir("INSERT INTO Film (Titre, Acteurs, Pays) VALUES (?, ?, ?)", N));
         SourceDonnees s;
         QVERIFY(rafraichir(s, d, "SELECT * FROM Film ORDER BY Titre"));
         s.MoveNext();
