@@ -2,7 +2,7 @@
 // leaving every dialog without a trace, and browsing the main window with the arrows.
 
 #include "screens/film/ChoixK7.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QAction>
 #include <QMenu>

@@ -3,7 +3,7 @@
 
 #include "screens/film/AjoutK7.h"
 #include "screens/film/ChoixK7.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QClipboard>
 #include <QDate>

@@ -6,7 +6,7 @@
 #include "screens/views/ConsultK7.h"
 #include "screens/views/ListeFilm.h"
 #include "screens/views/VisuK7.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QPushButton>
 #include <QToolButton>

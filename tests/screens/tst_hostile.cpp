@@ -5,7 +5,7 @@
 #include "screens/auxiliary/Introduction.h"
 #include "screens/film/AjoutK7.h"
 #include "screens/film/ChoixK7.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 #include "tests/support/Sql.h"
 #include "tests/support/Verrou.h"
 

@@ -7,7 +7,7 @@
 #include "screens/print/ApercuImpression.h"
 #include "screens/print/Impression.h"
 #include "screens/print/ImpressionEtiquettes.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QPrintPreviewWidget>
 #include <QPrinter>

@@ -3,7 +3,7 @@
 
 #include "screens/film/ChoixK7.h"
 #include "screens/views/ListeFilm.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -5,7 +5,7 @@
 #include "catalogue/Sauvegarde.h"
 #include "screens/auxiliary/Introduction.h"
 #include "screens/main/ChoixCopie.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QAction>
 #include <QElapsedTimer>

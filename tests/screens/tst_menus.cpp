@@ -7,7 +7,7 @@
 #include "screens/common/Dialogues.h"
 #include "screens/film/AjoutK7.h"
 #include "screens/views/ListeFilm.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QAction>
 #include <QLabel>

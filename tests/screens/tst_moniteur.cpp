@@ -3,7 +3,7 @@
 #include "screens/common/Appli.h"
 #include "screens/common/Unites.h"
 #include "screens/main/Moniteur.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QDate>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "screens/common/Unites.h"
 #include "screens/film/AjoutK7.h"
 #include "screens/film/ChoixK7.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QFrame>
 #include <QPushButton>

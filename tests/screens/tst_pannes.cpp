@@ -7,7 +7,7 @@
 #include "screens/film/ChoixK7.h"
 #include "screens/views/ListeFilm.h"
 #include "screens/views/VisuK7.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 
 #include <QComboBox>
 #include <QMap>

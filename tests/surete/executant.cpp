@@ -13,7 +13,7 @@
 #include "screens/film/ChoixK7.h"
 #include "screens/main/ChoixCopie.h"
 #include "screens/views/VisuK7.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 #include "tests/surete/Constat.h"
 
 #include <QComboBox>

@@ -4,7 +4,7 @@
 // CASSETRON_TUEURS sets how many kills (30 by default), CASSETRON_GRAINE the random seed.
 
 #include "catalogue/Affiches.h"
-#include "tests/screens/BancEcrans.h"
+#include "tests/support/Banc.h"
 #include "tests/support/Sql.h"
 #include "tests/surete/Constat.h"
 

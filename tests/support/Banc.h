@@ -1,7 +1,7 @@
 #pragma once
 
-// What the screen tests of the film road share: a temporary application folder with the main
-// window on it, typing as a keyboard does, answering modal forms, and catalogue builders.
+// What the tests share: a temporary application folder with the main window on it, catalogues
+// written as text, typing as a keyboard does, answering modal forms.
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/Fonctions.h"
@@ -180,6 +180,20 @@ inline qint64 cassette(const QString& status) {
                  {idFilm, id, p});
     }
     return id;
+}
+
+// A catalogue written as text, one cassette per line in its layout record, for instance
+//     FILM01:00:00Alpha/00:30:00/FILM01:00:00Bravo
+//     03:00:00
+// Blank lines are skipped and the lines' leading spaces ignored. The films are numbered in the
+// order they appear; the cassettes' numbers are returned in line order.
+inline QList<qint64> catalogue(const QString& texte) {
+    QList<qint64> ids;
+    for (const QString& ligne : texte.split(QLatin1Char('\n'))) {
+        if (!ligne.trimmed().isEmpty())
+            ids << cassette(ligne.trimmed());
+    }
+    return ids;
 }
 
 // Every placement as "cassette:position:title", in tape order.
