@@ -7,6 +7,7 @@
 #include "tests/support/Sql.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 DossierTest::DossierTest(bool ouvrir) {
@@ -28,20 +29,18 @@ QString DossierTest::fichier(const QString& nom) const {
     return QDir(m_dossier.path()).filePath(nom);
 }
 
-namespace {
-Sql executer(const QString& sql, const QVariantList& valeurs = {}) {
-    Sql q;
-    q.prepare(sql);
-    for (const QVariant& v : valeurs)
-        q.addBindValue(v);
-    if (!q.exec())
-        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError()));
-    return q;
+QByteArray DossierTest::octets(const QString& chemin) {
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-} // namespace
+
+bool DossierTest::ecrire(const QString& chemin, const QByteArray& octets) {
+    QFile f(chemin);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(octets) == octets.size();
+}
 
 qint64 DossierTest::ajouterCassette(const QString& duree) {
-    const Sql q = executer(
+    const Sql q = executerSql(
         QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, 0, ?)"),
         {duree, duree, duree});
     return q.lastInsertId().toLongLong();
@@ -49,7 +48,8 @@ qint64 DossierTest::ajouterCassette(const QString& duree) {
 
 qint64 DossierTest::placerFilm(qint64 idK7, const QString& titre, const QString& duree, const QString& genre,
                                const QString& date) {
-    Sql k7 = executer(QStringLiteral("SELECT Status, TempsRestant, NBFilm FROM K7 WHERE IdK7 = ?"), {idK7});
+    Sql k7 =
+        executerSql(QStringLiteral("SELECT Status, TempsRestant, NBFilm FROM K7 WHERE IdK7 = ?"), {idK7});
     if (!k7.next())
         return 0;
     const QString status = k7.value(0).toString();
@@ -65,26 +65,25 @@ qint64 DossierTest::placerFilm(qint64 idK7, const QString& titre, const QString&
     k7.finish();
 
     const qint64 id =
-        executer(
+        executerSql(
             QStringLiteral("INSERT INTO Film (Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, "
                            "Description) VALUES (?, 'Néant', 'Néant', ?, ?, 'France', ?, 'Résumé')"),
             {titre, duree, date, genre.isEmpty() ? QStringLiteral("Drame") : genre})
             .lastInsertId()
             .toLongLong();
-    executer(QStringLiteral("UPDATE FilmK7 SET Position = Position + 1 WHERE IdK7 = ? AND Position >= ?"),
-             {idK7, p});
-    executer(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"), {id, idK7, p});
-    executer(QStringLiteral("UPDATE K7 SET Status = ?, TempsRestant = ?, NBFilm = ? WHERE IdK7 = ?"),
-             {nouveau, restant, nb, idK7});
+    executerSql(QStringLiteral("UPDATE FilmK7 SET Position = Position + 1 WHERE IdK7 = ? AND Position >= ?"),
+                {idK7, p});
+    executerSql(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"),
+                {id, idK7, p});
+    executerSql(QStringLiteral("UPDATE K7 SET Status = ?, TempsRestant = ?, NBFilm = ? WHERE IdK7 = ?"),
+                {nouveau, restant, nb, idK7});
     return id;
 }
 
 void DossierTest::remplir() {
-    const qint64 k1 = ajouterCassette(QStringLiteral("04:00:00"));
-    const qint64 k2 = ajouterCassette(QStringLiteral("03:00:00"));
-    const qint64 k3 = ajouterCassette(QStringLiteral("04:00:00"));
-    ajouterCassette(QStringLiteral("04:00:00"));
-    const qint64 k5 = ajouterCassette(QStringLiteral("03:00:00"));
+    qint64 k[6] = {};
+    for (int i = 1; i <= 5; ++i)
+        k[i] = ajouterCassette(QStringLiteral("0%1:00:00").arg(i == 2 || i == 5 ? 3 : 4));
     // Ties on genre, duration and year, so that the second sort key shows.
     const struct {
         qint64 k7;
@@ -93,14 +92,14 @@ void DossierTest::remplir() {
         const char* genre;
         const char* date;
     } films[] = {
-        {k1, "Zorro", "01:30:00", "Aventure", "1975"},
-        {k1, "alien", "01:57:00", "Science-fiction", "1979"},
-        {k2, "Été", "01:15:00", "Drame", "1983"},
-        {k3, "K7 10", "00:20:00", "Documentaire", "2001"},
-        {k3, "K7 9", "00:25:00", "Documentaire", "2000"},
-        {k3, "L'été meurtrier", "02:10:00", "Drame", "1983"},
-        {k3, "Brazil", "00:50:00", "Science-fiction", "1985"},
-        {k5, "Amélie", "01:15:00", "Comédie", "2001"},
+        {k[1], "Zorro", "01:30:00", "Aventure", "1975"},
+        {k[1], "alien", "01:57:00", "Science-fiction", "1979"},
+        {k[2], "Été", "01:15:00", "Drame", "1983"},
+        {k[3], "K7 10", "00:20:00", "Documentaire", "2001"},
+        {k[3], "K7 9", "00:25:00", "Documentaire", "2000"},
+        {k[3], "L'été meurtrier", "02:10:00", "Drame", "1983"},
+        {k[3], "Brazil", "00:50:00", "Science-fiction", "1985"},
+        {k[5], "Amélie", "01:15:00", "Comédie", "2001"},
     };
     for (const auto& f : films)
         placerFilm(f.k7, QString::fromUtf8(f.titre), QString::fromUtf8(f.duree), QString::fromUtf8(f.genre),
@@ -109,7 +108,7 @@ void DossierTest::remplir() {
 
 QStringList DossierTest::contenu(const QString& table) const {
     QStringList lignes;
-    Sql q = executer(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+    Sql q = executerSql(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
     while (q.next()) {
         QStringList champs;
         for (int i = 0; i < q.columnCount(); ++i)

@@ -30,6 +30,9 @@ public:
     // The rows of a table in rowid order, one text per row: a dump to compare before and after.
     QStringList contenu(const QString& table) const;
     QStringList invariants() const;
+    // A file's bytes (none when it cannot be read); a file written whole, or false.
+    static QByteArray octets(const QString& chemin);
+    static bool ecrire(const QString& chemin, const QByteArray& octets);
 
 private:
     QTemporaryDir m_dossier;
