@@ -1,5 +1,6 @@
 #include "catalogue/Catalogue.h"
 
+#include "catalogue/CatalogueInterne.h"
 #include "catalogue/Disque.h"
 #include "catalogue/Fonctions.h"
 #include "catalogue/Invariants.h"
@@ -30,145 +31,12 @@
 
 namespace Catalogue {
 
+using namespace Interne;
+
 namespace {
 
 using Sqlite::Connexion;
 using Sqlite::Requete;
-
-const char* const Schema = R"(
-CREATE TABLE Film (
-    IdFilm INTEGER PRIMARY KEY AUTOINCREMENT,
-    Titre TEXT,
-    "Réalisateur" TEXT,
-    Acteurs TEXT,
-    "Durée" TEXT,
-    Date TEXT,
-    Pays TEXT,
-    Genre TEXT,
-    Description TEXT
-);
-CREATE TABLE K7 (
-    IdK7 INTEGER PRIMARY KEY AUTOINCREMENT,
-    "Durée" TEXT,
-    TempsRestant TEXT,
-    NBFilm INTEGER,
-    Status TEXT
-);
-CREATE TABLE FilmK7 (
-    IdFilm INTEGER,
-    IdK7 INTEGER,
-    Position INTEGER
-);
-CREATE INDEX FilmK7_IdFilm ON FilmK7 (IdFilm);
-CREATE INDEX FilmK7_IdK7 ON FilmK7 (IdK7, Position);
-CREATE INDEX K7_TempsRestant ON K7 (TempsRestant);
-)";
-
-struct Table {
-    QString nom;
-    QStringList champs;
-};
-
-const QList<Table>& tables() {
-    static const QList<Table> t = {
-        {QStringLiteral("Film"),
-         {QStringLiteral("IdFilm"), QStringLiteral("Titre"), QStringLiteral("Réalisateur"),
-          QStringLiteral("Acteurs"), QStringLiteral("Durée"), QStringLiteral("Date"), QStringLiteral("Pays"),
-          QStringLiteral("Genre"), QStringLiteral("Description")}},
-        {QStringLiteral("K7"),
-         {QStringLiteral("IdK7"), QStringLiteral("Durée"), QStringLiteral("TempsRestant"),
-          QStringLiteral("NBFilm"), QStringLiteral("Status")}},
-        {QStringLiteral("FilmK7"),
-         {QStringLiteral("IdFilm"), QStringLiteral("IdK7"), QStringLiteral("Position")}},
-    };
-    return t;
-}
-
-// Every table and field name, by its lower-case form, so that "DURÉE" finds "Durée" too
-// (SQLite folds only ASCII letters).
-const QHash<QString, QString>& nomsCanoniques() {
-    static const QHash<QString, QString> noms = [] {
-        QHash<QString, QString> h;
-        for (const Table& t : tables()) {
-            h.insert(t.nom.toLower(), t.nom);
-            for (const QString& c : t.champs)
-                h.insert(c.toLower(), c);
-        }
-        return h;
-    }();
-    return noms;
-}
-
-// Text columns sorted in French order; clock times are zero-padded text and sort as they are.
-bool estColonneTexte(const QString& nom) {
-    static const QSet<QString> texte = {
-        QStringLiteral("titre"), QStringLiteral("réalisateur"), QStringLiteral("acteurs"),
-        QStringLiteral("pays"),  QStringLiteral("genre"),       QStringLiteral("description"),
-        QStringLiteral("date"),
-    };
-    return texte.contains(nom.toLower());
-}
-
-int comparerFrancais(void* contexte, int l1, const void* s1, int l2, const void* s2) {
-    const auto* collateur = static_cast<const QCollator*>(contexte);
-    const QString a = QString::fromUtf8(static_cast<const char*>(s1), l1);
-    const QString b = QString::fromUtf8(static_cast<const char*>(s2), l2);
-    const int r = collateur->compare(a, b);
-    if (r != 0)
-        return r;
-    // Equal for the user ("Alien", "alien"): still a total order, so sorts are repeatable.
-    return QString::compare(a, b);
-}
-
-void detruireCollateur(void* contexte) {
-    delete static_cast<QCollator*>(contexte);
-}
-
-// The French sort key of a text: ICU's collation key, then the text itself so that texts equal
-// to the reader still come in one repeatable order. Keys are kept: a catalogue's titles change
-// rarely and are sorted again and again.
-struct CleFr {
-    UCollator* icu = nullptr;
-    QHash<QByteArray, QByteArray> cles;
-};
-
-void cleFrancaise(sqlite3_context* contexte, int, sqlite3_value** valeurs) {
-    if (sqlite3_value_type(valeurs[0]) == SQLITE_NULL) {
-        sqlite3_result_null(contexte);
-        return;
-    }
-    auto* etat = static_cast<CleFr*>(sqlite3_user_data(contexte));
-    const auto* utf8 = reinterpret_cast<const char*>(sqlite3_value_text(valeurs[0]));
-    const int octets = sqlite3_value_bytes(valeurs[0]);
-    auto it = etat->cles.constFind(QByteArray::fromRawData(utf8, octets));
-    if (it == etat->cles.constEnd()) {
-        const QString texte = QString::fromUtf8(utf8, octets);
-        QByteArray cle(64 + 4 * texte.size(), Qt::Uninitialized);
-        int32_t n =
-            ucol_getSortKey(etat->icu, reinterpret_cast<const UChar*>(texte.utf16()), int32_t(texte.size()),
-                            reinterpret_cast<uint8_t*>(cle.data()), int32_t(cle.size()));
-        if (n > cle.size()) {
-            cle.resize(n);
-            n = ucol_getSortKey(etat->icu, reinterpret_cast<const UChar*>(texte.utf16()),
-                                int32_t(texte.size()), reinterpret_cast<uint8_t*>(cle.data()),
-                                int32_t(cle.size()));
-        }
-        cle.resize(n); // ends with the key's own 0, below every byte of the text that follows
-        cle.append(utf8, octets);
-        if (etat->cles.size() > 1000000)
-            etat->cles.clear();
-        it = etat->cles.insert(QByteArray(utf8, octets), cle);
-    }
-    sqlite3_result_blob(contexte, it->constData(), int(it->size()), SQLITE_TRANSIENT);
-}
-
-void detruireCle(void* contexte) {
-    auto* etat = static_cast<CleFr*>(contexte);
-    ucol_close(etat->icu);
-    delete etat;
-}
-
-// ---- the shared connection ----
 
 QString g_chemin;
 quint64 g_generation = 0;
@@ -178,6 +46,10 @@ Sqlite::Connexion& connexion() {
     static Sqlite::Connexion c;
     return c;
 }
+
+} // namespace
+
+namespace Interne {
 
 QString nomLisible(const QString& chemin) {
     return QDir::toNativeSeparators(chemin);
@@ -296,15 +168,7 @@ bool remplacer(const QString& source, const QString& cible, QString* erreur) {
     return true;
 }
 
-QString texteSauf(const QString& s) {
-    QString r = s;
-    r.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + r + QLatin1Char('\'');
-}
-
-} // namespace
-
-// ---- opening ----
+} // namespace Interne
 
 Ouverture ouvrir(const QString& chemin) {
     const QString absolu = QFileInfo(chemin).absoluteFilePath();
@@ -415,406 +279,15 @@ void fermer() {
     ++g_generation;
 }
 
-bool lireMarque(qint32* marque, QString* erreur) {
-    Requete q(base(), QStringLiteral("PRAGMA user_version"));
-    if (q.pas() != SQLITE_ROW) {
-        if (erreur)
-            *erreur = q.erreur();
-        return false;
-    }
-    *marque = qint32(q.entier(0));
-    return true;
-}
-
-bool avancerMarque(qint32* marque, QString* erreur) {
-    qint32 m = 0;
-    if (!lireMarque(&m, erreur))
-        return false;
-    // Only equality is ever asked of the mark, so it may wrap round (past 0, the fresh file's).
-    m = m == std::numeric_limits<qint32>::max() ? 1 : m + 1;
-    if (!Sqlite::executer(base(), QStringLiteral("PRAGMA user_version = %1").arg(m), erreur))
-        return false;
-    *marque = m;
-    return true;
-}
-
-bool enregistrerCollation(sqlite3* h) {
-    if (!h)
-        return false;
-    UErrorCode erreur = U_ZERO_ERROR;
-    auto* cle = new CleFr;
-    cle->icu = ucol_open("fr_FR", &erreur);
-    if (U_FAILURE(erreur)) {
-        delete cle;
-        return false;
-    }
-    ucol_setStrength(cle->icu, UCOL_SECONDARY); // letter case ignored, accents second
-    ucol_setAttribute(cle->icu, UCOL_NUMERIC_COLLATION, UCOL_ON, &erreur);
-    if (sqlite3_create_function_v2(h, NomCle.toUtf8().constData(), 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, cle,
-                                   cleFrancaise, nullptr, nullptr, detruireCle) != SQLITE_OK)
-        return false;
-    auto* collateur = new QCollator(QLocale(QLocale::French, QLocale::France));
-    collateur->setCaseSensitivity(Qt::CaseInsensitive);
-    collateur->setNumericMode(true);
-    return sqlite3_create_collation_v2(h, NomCollation.toUtf8().constData(), SQLITE_UTF8, collateur,
-                                       comparerFrancais, detruireCollateur) == SQLITE_OK;
-}
-
-// ---- the SQL dialect ----
-
-namespace {
-
-// Stands for a number in a translation kept for reuse: a noncharacter, never in a query text.
-constexpr QChar Marque(0xFDD0);
-
-// A number of the text as translated: where it stands, and whether it stays written as is.
-struct NombreLu {
-    int debut;
-    int longueur;
-    bool litteral;
-};
-
-QVariant valeurNombre(QStringView texte) {
-    bool entier = false;
-    const qlonglong n = texte.toLongLong(&entier);
-    return entier ? QVariant(n) : QVariant(texte.toDouble());
-}
-
-// With `nombres`, each number of the text is written as Marque and described there, and
-// `parametres` is left alone: the translation then holds for any numbers at those places.
-QString traduire(const QString& sql, QVariantList* parametres, QVector<NombreLu>* nombres) {
-    enum Genre { Mot, Nombre, Autre };
-    struct Jeton {
-        Genre genre;
-        QString texte;
-        int debut = 0;
-    };
-    QList<Jeton> jetons;
-    const int n = int(sql.size());
-    auto estLettre = [](QChar c) { return c.isLetter() || c == QLatin1Char('_'); };
-    for (int i = 0; i < n;) {
-        const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
-            // Quoted text or name: copied as is, doubled quotes included.
-            const QChar fin = c == QLatin1Char('[') ? QLatin1Char(']') : c;
-            int j = i + 1;
-            while (j < n) {
-                if (sql.at(j) == fin) {
-                    if (fin != QLatin1Char(']') && j + 1 < n && sql.at(j + 1) == fin) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            j = qMin(j + 1, n);
-            jetons.append({Autre, sql.mid(i, j - i)});
-            i = j;
-        } else if (c == QLatin1Char('#')) {
-            // A time literal between two "#": a quoted, zero-padded clock time.
-            const int fin = int(sql.indexOf(QLatin1Char('#'), i + 1));
-            if (fin < 0) {
-                jetons.append({Autre, sql.mid(i)});
-                break;
-            }
-            QString valeur = sql.mid(i + 1, fin - i - 1).trimmed();
-            static const QRegularExpression horloge(QStringLiteral("^\\d{1,2}:\\d{1,2}(:\\d{1,2})?$"));
-            if (horloge.match(valeur).hasMatch()) {
-                if (valeur.count(QLatin1Char(':')) == 1)
-                    valeur += QLatin1String(":00");
-                valeur = Outils::SecondesEnHeure(Outils::HeureEnSecondes(valeur));
-            }
-            jetons.append({Autre, texteSauf(valeur)});
-            i = fin + 1;
-        } else if (c.isDigit()) {
-            int j = i;
-            while (j < n && (sql.at(j).isDigit() || sql.at(j) == QLatin1Char('.')))
-                ++j;
-            jetons.append({Nombre, sql.mid(i, j - i), i});
-            i = j;
-        } else if (estLettre(c)) {
-            int j = i;
-            while (j < n && (estLettre(sql.at(j)) || sql.at(j).isDigit()))
-                ++j;
-            const QString mot = sql.mid(i, j - i);
-            jetons.append({Mot, nomsCanoniques().value(mot.toLower(), mot)});
-            i = j;
-        } else {
-            jetons.append({Autre, QString(c)});
-            ++i;
-        }
-    }
-
-    QString sortie;
-    sortie.reserve(n + 32);
-    bool dansOrderBy = false;
-    bool attendTerme = false;
-    auto motSuivant = [&](int k) {
-        for (int m = k + 1; m < jetons.size(); ++m) {
-            if (!jetons[m].texte.trimmed().isEmpty())
-                return m;
-        }
-        return -1;
-    };
-    // After ORDER BY or GROUP BY, a bare number is a column of the result: made a parameter, it
-    // would be a constant that sorts or groups nothing. Kept as written at the head of every term
-    // there (a literal is never wrong, only shared less).
-    bool listeBy = false;
-    int precedent = -1; // the last token that is not blank
-    for (int k = 0; k < jetons.size(); ++k) {
-        const Jeton& j = jetons[k];
-        const bool ordinal =
-            listeBy && j.genre == Nombre && precedent >= 0 &&
-            (jetons[precedent].texte.compare(QLatin1String("BY"), Qt::CaseInsensitive) == 0 ||
-             jetons[precedent].texte == QLatin1String(","));
-        if (!j.texte.trimmed().isEmpty()) {
-            const QString haut = j.texte.toUpper();
-            if (j.genre == Mot && haut == QLatin1String("BY") && precedent >= 0 &&
-                (jetons[precedent].texte.toUpper() == QLatin1String("ORDER") ||
-                 jetons[precedent].texte.toUpper() == QLatin1String("GROUP")))
-                listeBy = true;
-            else if (haut == QLatin1String(";") || (j.genre == Mot && haut == QLatin1String("SELECT")))
-                listeBy = false;
-            precedent = k;
-        }
-        if (nombres && j.genre == Nombre) {
-            nombres->append({j.debut, int(j.texte.size()), ordinal});
-            sortie += Marque;
-        } else if (parametres && j.genre == Nombre && !ordinal) {
-            // Numbers become parameters: texts differing only by a number share one statement.
-            *parametres << valeurNombre(j.texte);
-            sortie += QLatin1Char('?');
-        } else {
-            sortie += j.texte;
-        }
-        if (j.genre == Nombre && k + 1 < jetons.size() && jetons[k + 1].genre == Mot)
-            sortie += QLatin1Char(' '); // "=3AND": SQLite wants a blank after the number
-        if (j.genre == Mot) {
-            const QString mot = j.texte.toUpper();
-            if (mot == QLatin1String("BY") && k >= 2) {
-                const int avant = [&] {
-                    for (int m = k - 1; m >= 0; --m)
-                        if (!jetons[m].texte.trimmed().isEmpty())
-                            return m;
-                    return -1;
-                }();
-                if (avant >= 0 && jetons[avant].texte.toUpper() == QLatin1String("ORDER")) {
-                    dansOrderBy = true;
-                    attendTerme = true;
-                    continue;
-                }
-            }
-            if (dansOrderBy && attendTerme) {
-                attendTerme = false;
-                const int suivant = motSuivant(k);
-                const bool dejaCollate =
-                    suivant >= 0 &&
-                    jetons[suivant].texte.compare(QLatin1String("COLLATE"), Qt::CaseInsensitive) == 0;
-                const bool terminal = suivant < 0 || jetons[suivant].genre == Mot ||
-                                      jetons[suivant].texte == QLatin1String(",") ||
-                                      jetons[suivant].texte == QLatin1String(";");
-                // Sorting by a key computed once per row is far cheaper than comparing texts in
-                // French order at every step of the sort.
-                if (estColonneTexte(j.texte) && !dejaCollate && terminal) {
-                    sortie.chop(j.texte.size());
-                    sortie += NomCle + QLatin1Char('(') + j.texte + QLatin1Char(')');
-                }
-            } else if (dansOrderBy && (mot == QLatin1String("LIMIT") || mot == QLatin1String("UNION"))) {
-                dansOrderBy = false;
-            }
-        } else if (dansOrderBy && j.texte == QLatin1String(",")) {
-            attendTerme = true;
-        }
-    }
-    return sortie;
-}
-
-// The text with each of its numbers replaced by Marque, and those numbers, cut as the
-// translation cuts them (quoted texts, #…# literals and names keep their digits). False when
-// the text holds Marque itself.
-bool gabarit(const QString& sql, QString* cle, QVarLengthArray<QStringView, 8>* nombres) {
-    if (sql.contains(Marque))
-        return false;
-    const QStringView texte(sql);
-    const qsizetype n = texte.size();
-    cle->reserve(n);
-    for (qsizetype i = 0; i < n;) {
-        const QChar c = texte[i];
-        qsizetype j = i + 1;
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
-            const QChar fin = c == QLatin1Char('[') ? QLatin1Char(']') : c;
-            while (j < n) {
-                if (texte[j] == fin) {
-                    if (fin != QLatin1Char(']') && j + 1 < n && texte[j + 1] == fin) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            j = qMin(j + 1, n);
-        } else if (c == QLatin1Char('#')) {
-            const qsizetype fin = texte.indexOf(QLatin1Char('#'), i + 1);
-            j = fin < 0 ? n : fin + 1;
-        } else if (c.isDigit()) {
-            while (j < n && (texte[j].isDigit() || texte[j] == QLatin1Char('.')))
-                ++j;
-            nombres->append(texte.mid(i, j - i));
-            cle->append(Marque);
-            i = j;
-            continue;
-        } else if (c.isLetter() || c == QLatin1Char('_')) {
-            while (j < n && (texte[j].isLetter() || texte[j] == QLatin1Char('_') || texte[j].isDigit()))
-                ++j;
-        }
-        cle->append(texte.mid(i, j - i));
-        i = j;
-    }
-    return true;
-}
-
-// A translation with Marque for its numbers, and where they stand in it.
-struct Traduction {
-    QString sortie;
-    QVector<int> places;
-    QVector<bool> litteraux;
-};
-
-} // namespace
-
-QString traduireSqlSeul(const QString& sql, QVariantList* parametres) {
-    return traduire(sql, parametres, nullptr);
-}
-
-QString traduireSql(const QString& sql, QVariantList* parametres) {
-    QString cle;
-    QVarLengthArray<QStringView, 8> nombres;
-    if (!parametres || !gabarit(sql, &cle, &nombres))
-        return traduire(sql, parametres, nullptr);
-    // Texts that differ only by their numbers (one per film of a printed list) share one
-    // translation, filled in with each text's numbers: translating costs far more than filling.
-    thread_local QHash<QString, Traduction> deja;
-    auto it = deja.constFind(cle);
-    if (it == deja.constEnd()) {
-        Traduction t;
-        QVector<NombreLu> lus;
-        t.sortie = traduire(sql, nullptr, &lus);
-        if (lus.size() != nombres.size())
-            return traduire(sql, parametres, nullptr);
-        for (int k = 0; k < lus.size(); ++k) {
-            if (lus[k].debut != nombres[k].data() - sql.constData() || lus[k].longueur != nombres[k].size())
-                return traduire(sql, parametres, nullptr);
-            t.litteraux << lus[k].litteral;
-        }
-        for (qsizetype p = t.sortie.indexOf(Marque); p >= 0; p = t.sortie.indexOf(Marque, p + 1))
-            t.places << int(p);
-        if (deja.size() >= 256) // the screens use a few dozen shapes; anything more is a one-off
-            deja.clear();
-        it = deja.insert(cle, t);
-    }
-    QString sortie;
-    sortie.reserve(it->sortie.size() + 16 * nombres.size());
-    qsizetype depuis = 0;
-    for (int k = 0; k < nombres.size(); ++k) {
-        sortie += QStringView(it->sortie).mid(depuis, it->places[k] - depuis);
-        if (it->litteraux[k]) {
-            sortie += nombres[k];
-        } else {
-            sortie += QLatin1Char('?');
-            *parametres << valeurNombre(nombres[k]);
-        }
-        depuis = it->places[k] + 1;
-    }
-    sortie += QStringView(it->sortie).mid(depuis);
-    return sortie;
-}
-
-// ---- schema ----
-
-bool creerSchema(sqlite3* db, QString* erreur) {
-    return Sqlite::executer(db, QString::fromUtf8(Schema), erreur);
-}
-
-namespace {
-bool creerSchemaBrut(sqlite3* db, QString* erreur) {
-    return Sqlite::executer(
-        db, QStringLiteral("BEGIN;") + QString::fromUtf8(Schema) + QStringLiteral("COMMIT;"), erreur);
-}
-} // namespace
-
-bool creerCatalogueVide(const QString& chemin, QString* erreur) {
-    if (QFileInfo::exists(chemin)) {
-        if (erreur)
-            *erreur = QStringLiteral("le fichier %1 existe déjà").arg(nomLisible(chemin));
-        return false;
-    }
-    bool ok;
-    {
-        Connexion c(chemin, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        ok = c.db() && creerSchemaBrut(c.db(), erreur);
-        if (!ok && erreur && erreur->isEmpty())
-            *erreur = Sqlite::messageMoteur(c.db());
-    }
-    if (!ok)
-        QFile::remove(chemin);
-    return ok;
-}
-
-// ---- transactions ----
-
-Transaction::Transaction(sqlite3* db) : m_db(db) {
-    static int compteur = 0;
-    m_nom = QStringLiteral("commande%1").arg(++compteur);
-    m_actif = Sqlite::executer(m_db, QStringLiteral("SAVEPOINT ") + m_nom, &m_erreur);
-}
-
-Transaction::~Transaction() {
-    if (m_actif)
-        annuler();
-}
-
-bool Transaction::valider() {
-    if (!m_actif)
-        return false;
-    // The commit is a write of its own: where a full disk shows.
-    if (!Pannes::autoriser()) {
-        m_erreur = Pannes::message();
-        annuler();
-        return false;
-    }
-    // A failed write may have made the engine roll the whole transaction back already: the
-    // release would then only say that the savepoint is unknown.
-    if (sqlite3_get_autocommit(m_db)) {
-        m_erreur = QStringLiteral("une écriture sur le disque a échoué (disque plein ou défaillant) : la "
-                                  "commande a été annulée");
-        m_actif = false;
-        return false;
-    }
-    if (!Sqlite::executer(m_db, QStringLiteral("RELEASE ") + m_nom, &m_erreur)) {
-        annuler();
-        return false;
-    }
-    m_actif = false;
-    return true;
-}
-
-void Transaction::annuler() {
-    if (!m_actif)
-        return;
-    Sqlite::executer(m_db, QStringLiteral("ROLLBACK TO ") + m_nom);
-    Sqlite::executer(m_db, QStringLiteral("RELEASE ") + m_nom);
-    m_actif = false;
-}
-
-// ---- maintenance ----
-
 namespace {
 
 QString messageCopie(const QString& raison) {
     return QStringLiteral("La copie compactée du catalogue n'a pas pu être écrite : %1").arg(raison);
 }
+
+} // namespace
+
+namespace Interne {
 
 // The copy must be a whole catalogue before it may take the catalogue's place.
 bool copieSaine(const QString& chemin, QString* raison) {
@@ -830,11 +303,7 @@ bool copieSaine(const QString& chemin, QString* raison) {
     return o.ok();
 }
 
-} // namespace
-
-namespace {
-const QString NomReparation = QStringLiteral("R7Ozire.reparation.mdb");
-}
+} // namespace Interne
 
 void oublierCopiesInterrompues(const QString& dossier) {
     const QDir d(dossier);
@@ -1022,10 +491,6 @@ QString nomLibre(const QDir& d, const QString& base, const QString& extension) {
     return d.filePath(nom);
 }
 
-} // namespace
-
-namespace {
-
 struct FilmRepare {
     QString titre;
     QString duree;
@@ -1066,6 +531,10 @@ bool memeFilm(const QString& champ, const FilmRepare& f) {
 }
 
 constexpr int JourMoinsUneSeconde = 86399;
+
+} // namespace
+
+namespace Interne {
 
 // After a salvage, films, placements and tapes may disagree: each cassette's record keeps the
 // films that still have their placement, placements point at rows that exist, counts and free
@@ -1286,7 +755,7 @@ Remise remettreEnEtat(sqlite3* db, QString* erreur) {
     return r;
 }
 
-} // namespace
+} // namespace Interne
 
 Reparation reparer(const QString& dossier) {
     const QDir d(dossier);
