@@ -13,29 +13,6 @@ using Sqlite::Requete;
 
 } // namespace
 
-bool lireMarque(qint32* marque, QString* erreur) {
-    Requete q(base(), QStringLiteral("PRAGMA user_version"));
-    if (q.pas() != SQLITE_ROW) {
-        if (erreur)
-            *erreur = q.erreur();
-        return false;
-    }
-    *marque = qint32(q.entier(0));
-    return true;
-}
-
-bool avancerMarque(qint32* marque, QString* erreur) {
-    qint32 m = 0;
-    if (!lireMarque(&m, erreur))
-        return false;
-    // Only equality is ever asked of the mark, so it may wrap round (past 0, the fresh file's).
-    m = m == std::numeric_limits<qint32>::max() ? 1 : m + 1;
-    if (!Sqlite::executer(base(), QStringLiteral("PRAGMA user_version = %1").arg(m), erreur))
-        return false;
-    *marque = m;
-    return true;
-}
-
 Transaction::Transaction(sqlite3* db) : m_db(db) {
     static int compteur = 0;
     m_nom = QStringLiteral("commande%1").arg(++compteur);
@@ -78,6 +55,29 @@ void Transaction::annuler() {
     Sqlite::executer(m_db, QStringLiteral("ROLLBACK TO ") + m_nom);
     Sqlite::executer(m_db, QStringLiteral("RELEASE ") + m_nom);
     m_actif = false;
+}
+
+bool lireMarque(qint32* marque, QString* erreur) {
+    Requete q(base(), QStringLiteral("PRAGMA user_version"));
+    if (q.pas() != SQLITE_ROW) {
+        if (erreur)
+            *erreur = q.erreur();
+        return false;
+    }
+    *marque = qint32(q.entier(0));
+    return true;
+}
+
+bool avancerMarque(qint32* marque, QString* erreur) {
+    qint32 m = 0;
+    if (!lireMarque(&m, erreur))
+        return false;
+    // Only equality is ever asked of the mark, so it may wrap round (past 0, the fresh file's).
+    m = m == std::numeric_limits<qint32>::max() ? 1 : m + 1;
+    if (!Sqlite::executer(base(), QStringLiteral("PRAGMA user_version = %1").arg(m), erreur))
+        return false;
+    *marque = m;
+    return true;
 }
 
 } // namespace Catalogue
