@@ -7,11 +7,7 @@
 
 namespace Catalogue {
 
-namespace {
-
 using Sqlite::Requete;
-
-} // namespace
 
 Transaction::Transaction(sqlite3* db) : m_db(db) {
     static int compteur = 0;
