@@ -5,10 +5,8 @@
 #include "catalogue/Export.h"
 #include "catalogue/Fonctions.h"
 #include "catalogue/Outils.h"
-#include "catalogue/Sauvegarde.h"
 #include "screens/auxiliary/About.h"
 #include "screens/auxiliary/Aide.h"
-#include "screens/auxiliary/Introduction.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Controles.h"
 #include "screens/common/Dialogues.h"
@@ -21,7 +19,7 @@
 #include "screens/common/Unites.h"
 #include "screens/film/AjoutFilm.h"
 #include "screens/film/AjoutK7.h"
-#include "screens/main/ChoixCopie.h"
+#include "screens/main/Entretien.h"
 #include "screens/main/Pictos.h"
 #include "screens/print/Impression.h"
 #include "screens/print/ImpressionEtiquettes.h"
@@ -33,18 +31,17 @@
 #include <QApplication>
 #include <QDate>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -601,7 +598,15 @@ void Moniteur::MenuListeFilm_Click() {
     }
     ListeFilm* liste = ListeFilm::instance();
     if (!liste) {
-        liste = new ListeFilm;
+        const QPointer<Moniteur> moniteur(this);
+        liste = new ListeFilm(QDir(cheminAppli()).filePath(Catalogue::NomCatalogue), [moniteur] {
+            return moniteur ? moniteur->DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong() : 0;
+        });
+        connect(liste, &ListeFilm::filmChoisi, this, &Moniteur::afficherFilm);
+        connect(liste, &ListeFilm::fermee, this, &Moniteur::listeFermee);
+        // The list chooses the film shown while it is open: browsing here would leave its row.
+        BtnNextFilm->setEnabled(false);
+        BtnPreviousFilm->setEnabled(false);
         liste->charger();
         // Beside the main window, where both stay in sight and its commands stay reachable.
         Fenetres::ouvrirACote(liste, this, BtnListeFilm);
@@ -609,6 +614,26 @@ void Moniteur::MenuListeFilm_Click() {
     liste->Show();
     // A list that could not read the catalogue has closed already.
     ListeOuverte = ListeFilm::instance() != nullptr;
+}
+
+void Moniteur::afficherFilm(qint64 IdFilm) {
+    DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film WHERE IDFilm = ") + QString::number(IdFilm));
+    if (!DataFilm.Refresh())
+        signalerLectureImpossible(DataFilm);
+    AfficheAffiche();
+    AfficheInfosK7();
+}
+
+// Back to browsing in title order, from the film the list closed on.
+void Moniteur::listeFermee(qint64 IdFilm, bool lue) {
+    ListeOuverte = false;
+    if (FilmPresent && lue) {
+        Appli::Sablier sablier;
+        MetAJourMoniteur(IdFilm);
+        AfficheInfosK7();
+    }
+    BtnNextFilm->setEnabled(true);
+    BtnPreviousFilm->setEnabled(true);
 }
 
 void Moniteur::MenuAjouterFilm_Click() {
@@ -822,114 +847,16 @@ void Moniteur::MenuAPropos_Click() {
     about->ShowModal(this);
 }
 
-namespace {
-const QString VerifierFichier =
-    QStringLiteral("Vérifier l'intégrité du fichier R7Ozire.mdb présent dans le répertoire de l'application");
-}
-
-// The notice of a maintenance command, which has the catalogue closed until the program ends:
-// nothing of the main window may be used meanwhile.
-Fermeture* Moniteur::ouvrirFermeture() {
-    setEnabled(false);
-    auto* fermeture = new Fermeture;
-    fermeture->setWindowModality(Qt::ApplicationModal);
-    fermeture->Show();
-    m_avisMontre.start();
-    return fermeture;
-}
-
-// A command that ends the program with no message would flash its notice too briefly to be read,
-// and the program would seem to crash. The user cannot act meanwhile: the notice is modal.
-void Moniteur::laisserLireAvis() {
-    const qint64 reste = LectureAvis - m_avisMontre.elapsed();
-    if (reste <= 0)
-        return;
-    QEventLoop attente;
-    QTimer::singleShot(int(reste), &attente, &QEventLoop::quit);
-    attente.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
-// Compaction needs the catalogue closed, so the program ends afterwards, whatever happened.
 void Moniteur::MenuCompactDB_Click() {
-    auto* fermeture = ouvrirFermeture();
-    Appli::DoEvents();
-    for (SourceDonnees* s : {&DataFilm, &DataK7, &DataFilmK7})
-        s->CloseDatabase();
-    fermeture->LblFermeture->setText(
-        QStringLiteral("Compactage de la base de donnée et fermeture de l'application"));
-    Appli::DoEvents();
-    const Catalogue::Resultat r = Catalogue::compacter(CheminAppli);
-    if (!r.ok)
-        Messages::MsgBox(QStringLiteral("Erreur survenue lors du compactage de la base de donnée !\n\n") +
-                             VerifierFichier + QStringLiteral("\n\n") + r.message,
-                         Messages::Critique);
-    else
-        laisserLireAvis();
-    fermeture->Unload();
-    Appli::Fin();
+    Entretien::compacter(*this);
 }
 
 void Moniteur::MenuRepairDb_Click() {
-    auto* fermeture = ouvrirFermeture();
-    fermeture->setWindowTitle(QStringLiteral("Restauration de la base de donnée"));
-    Appli::sablier();
-    Appli::DoEvents();
-    for (SourceDonnees* s : {&DataFilm, &DataK7, &DataFilmK7})
-        s->CloseDatabase();
-    fermeture->LblFermeture->setText(QStringLiteral("Restauration de la base de donnée"));
-    Appli::DoEvents();
-    const Catalogue::Reparation reparation = Catalogue::reparer(CheminAppli);
-    if (!reparation.ok) {
-        Appli::defaut();
-        Messages::MsgBox(
-            QStringLiteral("Erreur survenue lors de la restauration de la base de donnée !\n\n") +
-                VerifierFichier + QStringLiteral("\n\n") + reparation.message,
-            Messages::Critique);
-        fermeture->Unload();
-        Appli::Fin();
-        return;
-    }
-    fermeture->LblFermeture->setText(
-        QStringLiteral("Compactage de la base de donnée et fermeture de l'application"));
-    Appli::DoEvents();
-    const Catalogue::Resultat compactage = Catalogue::compacter(CheminAppli);
-    Appli::defaut();
-    if (compactage.ok)
-        Messages::MsgBox(reparation.message +
-                             (reparation.sain ? QStringLiteral(" Il a été compacté.") : QString()),
-                         Messages::Information);
-    else
-        Messages::MsgBox(QStringLiteral("Erreur survenue lors du compactage de la base de donnée !\n\n") +
-                             VerifierFichier + QStringLiteral("\n\n") + compactage.message +
-                             QStringLiteral("\n\n") + reparation.message,
-                         Messages::Critique);
-    fermeture->Unload();
-    Appli::Fin();
+    Entretien::reparer(*this);
 }
 
-// The catalogue is replaced while closed, so the program ends afterwards, as after compaction.
 void Moniteur::MenuRestaurerDb_Click() {
-    const QString copie = ChoixCopie::choisir(this, CheminAppli);
-    if (copie.isEmpty())
-        return;
-    auto* fermeture = ouvrirFermeture();
-    fermeture->setWindowTitle(QStringLiteral("Restauration d'une copie de sauvegarde"));
-    Appli::sablier();
-    Appli::DoEvents();
-    for (SourceDonnees* s : {&DataFilm, &DataK7, &DataFilmK7})
-        s->CloseDatabase();
-    fermeture->LblFermeture->setText(
-        QStringLiteral("Restauration de la copie de sauvegarde et fermeture de l'application"));
-    Appli::DoEvents();
-    const Sauvegarde::Restauration r = Sauvegarde::restaurer(CheminAppli, copie);
-    Appli::defaut();
-    Messages::MsgBox(
-        r.ok ? r.message + QStringLiteral("\n\nCassetron va maintenant se fermer : relancez-le pour "
-                                          "travailler sur le catalogue restauré.")
-             : QStringLiteral("La copie de sauvegarde n'a pas pu être restaurée.\n\n") + r.message,
-        r.ok ? Messages::Information : Messages::Critique);
-    fermeture->Unload();
-    Appli::Fin();
+    Entretien::restaurerCopie(*this);
 }
 
 void Moniteur::MenuAjouterCassette_Click() {

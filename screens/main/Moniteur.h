@@ -4,8 +4,6 @@
 #include "screens/common/Barre.h"
 #include "screens/common/Feuille.h"
 
-#include <QElapsedTimer>
-
 class QAction;
 class QKeyEvent;
 class QLabel;
@@ -15,10 +13,10 @@ class QMenuBar;
 class QPushButton;
 class QTextEdit;
 class QToolButton;
-class Fermeture;
 
 // The main window: one film at a time with its poster, details and cassette, browsing in title
-// order, and every command of the program. It holds the state the other screens share.
+// order, and every command of the program (the upkeep of the catalogue file runs in Entretien).
+// It holds the state the other screens share.
 class Moniteur : public Feuille, public AvecBarre {
     Q_OBJECT
 public:
@@ -152,11 +150,13 @@ protected:
     bool eventFilter(QObject* objet, QEvent* e) override;
 
 private:
-    Fermeture* ouvrirFermeture();
     void construireMenus();
     // True when the key is a browsing key, whether or not browsing is possible now.
     bool parcourir(const QKeyEvent* e);
     void construireBarreOutils();
+    // What the film list tells: the film chosen in it, and its closing.
+    void afficherFilm(qint64 IdFilm);
+    void listeFermee(qint64 IdFilm, bool lue);
     void chargerAffiche(const QString& chemin);
     // The picture a film's poster shows, the placeholder when it cannot be read.
     QPixmap imageAffiche(const QString& chemin) const;
@@ -165,6 +165,4 @@ private:
     QString m_defautConnu;
     void chargerCatalogue();
     void signalerIllisible(const SourceDonnees& source);
-    void laisserLireAvis();
-    QElapsedTimer m_avisMontre;
 };

@@ -1,21 +1,17 @@
 #include "screens/views/ListeFilm.h"
 
-#include "catalogue/Catalogue.h"
 #include "catalogue/Outils.h"
 #include "catalogue/Rangement.h"
 #include "screens/common/Appli.h"
 #include "screens/common/Grille.h"
 #include "screens/common/Messages.h"
 #include "screens/common/Unites.h"
-#include "screens/main/Moniteur.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
 
@@ -59,7 +55,8 @@ constexpr int HauteurBandeau = 30; // pixels above the grid, for the search fiel
 
 } // namespace
 
-ListeFilm::ListeFilm(QWidget* parent) : Feuille(parent) {
+ListeFilm::ListeFilm(const QString& catalogue, std::function<qint64()> filmMontre, QWidget* parent)
+    : Feuille(parent), m_catalogue(catalogue), m_filmMontre(std::move(filmMontre)) {
     setWindowTitle(QStringLiteral(
         "Liste des films - Cliquer sur les rubriques pour classer les films selon votre choix !!"));
     setModal(false);
@@ -91,19 +88,14 @@ ListeFilm::ListeFilm(QWidget* parent) : Feuille(parent) {
 void ListeFilm::Form_Load() {
     SuiviActif = false;
     Appli::Sablier sablier;
-    DataFilm.setDatabaseName(QDir(Moniteur::cheminAppli()).filePath(Catalogue::NomCatalogue));
-    if (Moniteur* m = Moniteur::instance()) {
-        m->BtnNextFilm->setEnabled(false);
-        m->BtnPreviousFilm->setEnabled(false);
-    }
+    DataFilm.setDatabaseName(m_catalogue);
     InitialiseTable();
     SuiviActif = true;
 }
 
 void ListeFilm::InitialiseTable() {
     Grille& g = *TableFilm;
-    const Moniteur* m = Moniteur::instance();
-    const qint64 filmCourant = m ? m->DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong() : 0;
+    const qint64 filmCourant = m_filmMontre ? m_filmMontre() : 0;
     int ligneCourante = 1;
     bool lu = true;
     {
@@ -337,30 +329,11 @@ void ListeFilm::TableFilm_MouseUp() {
 void ListeFilm::TableFilm_SelChange() {
     if (!SuiviActif)
         return;
-    Moniteur* m = Moniteur::instance();
-    if (!m)
-        return;
     const QString id = TableFilm->TextMatrix(TableFilm->Row(), ColonneId);
-    if (id.isEmpty())
-        return;
-    m->DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film WHERE IDFilm = ") +
-                                QString::number(id.toLongLong()));
-    if (!m->DataFilm.Refresh())
-        m->signalerLectureImpossible(m->DataFilm);
-    m->AfficheAffiche();
-    m->AfficheInfosK7();
+    if (!id.isEmpty())
+        emit filmChoisi(id.toLongLong());
 }
 
 void ListeFilm::Form_Unload() {
-    Moniteur* m = Moniteur::instance();
-    if (!m)
-        return;
-    m->ListeOuverte = false;
-    if (m->FilmPresent && !m_illisible) {
-        Appli::Sablier sablier;
-        m->MetAJourMoniteur(TableFilm->TextMatrix(TableFilm->Row(), ColonneId).toLongLong());
-        m->AfficheInfosK7();
-    }
-    m->BtnNextFilm->setEnabled(true);
-    m->BtnPreviousFilm->setEnabled(true);
+    emit fermee(TableFilm->TextMatrix(TableFilm->Row(), ColonneId).toLongLong(), !m_illisible);
 }
