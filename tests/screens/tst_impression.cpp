@@ -24,9 +24,10 @@ using namespace banc;
 
 namespace {
 
-// The document as lines: "C " or "L " for the alignment, then each run of text preceded by its
-// format, {family size flags} with A Arial, T Times New Roman and g bold, i italic, s underlined.
-// TAB shows as "»". An empty line shows the format it takes its height from.
+// The document as lines, a paragraph's lines ended by line separators: "C " or "L " for the
+// alignment, then each run of text preceded by its format, {family size flags} with A Arial, T Times
+// New Roman and g bold, i italic, s underlined. TAB shows as "»". An empty line shows the format it
+// takes its height from: its line separator's, the paragraph's for its last line.
 QString format(const QTextCharFormat& f) {
     const QString famille = f.font().families().value(0);
     const QString court = famille == QLatin1String("Arial")             ? QStringLiteral("A")
@@ -45,19 +46,27 @@ QString format(const QTextCharFormat& f) {
 QStringList decrire(const QTextDocument& doc) {
     QStringList lignes;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        QString ligne =
+        const QString debut =
             b.blockFormat().alignment() & Qt::AlignHCenter ? QStringLiteral("C ") : QStringLiteral("L ");
-        if (b.text().isEmpty())
-            ligne += format(b.charFormat());
-        QString dernier;
+        QString ligne = debut, dernier;
+        auto finir = [&](const QTextCharFormat& f) {
+            QString l = dernier.isEmpty() ? ligne + format(f) : ligne;
+            lignes << l.replace(QLatin1Char('\t'), QStringLiteral("»"));
+            ligne = debut;
+            dernier.clear();
+        };
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QString f = format(it.fragment().charFormat());
-            if (f != dernier)
-                ligne += f;
-            dernier = f;
-            ligne += it.fragment().text();
+            const QStringList morceaux = it.fragment().text().split(QChar::LineSeparator);
+            for (qsizetype i = 0; i < morceaux.size(); ++i) {
+                if (i > 0)
+                    finir(it.fragment().charFormat());
+                if (!morceaux[i].isEmpty())
+                    ligne += (f == dernier ? QString() : f) + morceaux[i];
+                dernier = morceaux[i].isEmpty() ? dernier : f;
+            }
         }
-        lignes << ligne.replace(QLatin1Char('\t'), QStringLiteral("»"));
+        finir(b.charFormat());
     }
     return lignes;
 }
@@ -479,7 +488,7 @@ private slots:
                 while (b.isValid() && !b.text().startsWith(QString(selection).remove(QLatin1Char('+'))))
                     b = b.next();
                 QTextCursor c(b);
-                c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                c.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
                 a->TxtApercu->setTextCursor(c);
             }
             QTest::mouseClick(a->BtnAjouterFilm, Qt::LeftButton);
