@@ -24,10 +24,10 @@ using namespace banc;
 
 namespace {
 
-// The document as lines, a paragraph's lines ended by line separators: "C " or "L " for the
-// alignment, then each run of text preceded by its format, {family size flags} with A Arial, T Times
-// New Roman and g bold, i italic, s underlined. TAB shows as "»". An empty line shows the format it
-// takes its height from: its line separator's, the paragraph's for its last line.
+// The document's lines (a paragraph's end with line separators): "C " or "L " for the alignment,
+// then each run of text preceded by its format, {family size flags} with A Arial, T Times New Roman
+// and g bold, i italic, s underlined. TAB shows as "»". An empty line shows the format it takes its
+// height from: its line separator's, or its paragraph's when last.
 QString format(const QTextCharFormat& f) {
     const QString famille = f.font().families().value(0);
     const QString court = famille == QLatin1String("Arial")             ? QStringLiteral("A")
@@ -50,9 +50,8 @@ QStringList decrire(const QTextDocument& doc) {
             b.blockFormat().alignment() & Qt::AlignHCenter ? QStringLiteral("C ") : QStringLiteral("L ");
         QString ligne = debut, dernier;
         auto finir = [&](const QTextCharFormat& f) {
-            QString l = dernier.isEmpty() ? ligne + format(f) : ligne;
-            lignes << l.replace(QLatin1Char('\t'), QStringLiteral("»"));
-            ligne = debut;
+            lignes << QString(std::exchange(ligne, debut) + (dernier.isEmpty() ? format(f) : QString()))
+                          .replace(QLatin1Char('\t'), QStringLiteral("»"));
             dernier.clear();
         };
         for (auto it = b.begin(); !it.atEnd(); ++it) {
@@ -62,8 +61,7 @@ QStringList decrire(const QTextDocument& doc) {
                 if (i > 0)
                     finir(it.fragment().charFormat());
                 if (!morceaux[i].isEmpty())
-                    ligne += (f == dernier ? QString() : f) + morceaux[i];
-                dernier = morceaux[i].isEmpty() ? dernier : f;
+                    ligne += (f == std::exchange(dernier, f) ? QString() : f) + morceaux[i];
             }
         }
         finir(b.charFormat());
