@@ -24,14 +24,23 @@ using Unites::pixels;
 namespace {
 
 // What prints of the list: without its closing empty lines, which would otherwise run onto a page
-// of their own holding only its number.
+// of their own holding only its number. A paragraph's lines may end with line separators.
 std::unique_ptr<QTextDocument> aImprimer(const QTextDocument& liste) {
     std::unique_ptr<QTextDocument> doc(liste.clone());
     QTextBlock b = doc->lastBlock();
     while (b.isValid() && b.text().trimmed().isEmpty())
         b = b.previous();
+    qsizetype fin = 0;
+    if (b.isValid()) {
+        const QString texte = b.text();
+        fin = texte.size();
+        for (qsizetype i = fin - 1; i >= 0 && texte[i].isSpace(); --i) {
+            if (texte[i] == QChar::LineSeparator)
+                fin = i;
+        }
+    }
     QTextCursor c(doc.get());
-    c.setPosition(b.isValid() ? b.position() + b.length() - 1 : 0);
+    c.setPosition(b.isValid() ? b.position() + fin : 0);
     c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     c.removeSelectedText();
     return doc;

@@ -69,46 +69,59 @@ QString espaces(int n) {
     return QString(n, QLatin1Char(' '));
 }
 
-// What a list says, in the order it is written: a change of format, or text.
+// What a list says, in the order it is written: a change of format, the start of an entry (a
+// film, a header), or text.
 struct Ordre {
-    enum Genre : quint8 { Police, Taille, Gras, Italique, Souligne, Centre, Texte };
+    enum Genre : quint8 { Police, Taille, Gras, Italique, Souligne, Centre, Entree, Texte };
     Genre genre;
     bool oui = false;
     double points = 0;
     QString texte; // the family (Police), the text (Texte)
 };
 
-// Writes at the caret with a format that stays until changed, as a rich-text box is written. Runs
-// in a thread of its own: the document is written while the catalogue is read.
+// Writes with a format that stays until changed, as a rich-text box is written, into a fresh
+// document. Runs in a thread of its own: the document is written while the catalogue is read.
+//
+// Each entry of the list (a film, a header) is one paragraph whose lines end with line
+// separators: the document's trees take one paragraph and a few runs per film rather than a
+// paragraph per line, and a triple click selects the entry. The pages stay the same: an empty
+// line is as high as the format it was ended in, as if it were a paragraph of its own. Ended by a
+// line separator it takes that from the separator; the last line of a paragraph takes it from the
+// paragraph's format, so that the empty lines of one paragraph are all alike (else it is cut). A
+// paragraph is kept until it ends, then written whole with the format its empty lines need.
 class Ecrivain {
 public:
-    explicit Ecrivain(QTextDocument* document) : m_curseur(document) {
-        m_curseur.movePosition(QTextCursor::End);
-        m_bloc = m_curseur.blockFormat();
-        m_ligneVide = m_curseur.block().length() == 1;
-        m_curseur.beginEditBlock();
+    explicit Ecrivain(QTextDocument* document) : m_curseur(document) { m_curseur.beginEditBlock(); }
+    ~Ecrivain() {
+        couper();
+        ecrireParagraphe();
+        m_curseur.endEditBlock();
     }
-    ~Ecrivain() { m_curseur.endEditBlock(); }
     void executer(const Ordre& o) {
         switch (o.genre) {
         case Ordre::Police:
-            m_format.setFontFamilies({o.texte});
+            changer().setFontFamilies({o.texte});
             break;
         case Ordre::Taille:
-            m_format.setFontPointSize(o.points);
+            changer().setFontPointSize(o.points);
             break;
         case Ordre::Gras:
-            m_format.setFontWeight(o.oui ? QFont::Bold : QFont::Normal);
+            changer().setFontWeight(o.oui ? QFont::Bold : QFont::Normal);
             break;
         case Ordre::Italique:
-            m_format.setFontItalic(o.oui);
+            changer().setFontItalic(o.oui);
             break;
         case Ordre::Souligne:
-            m_format.setFontUnderline(o.oui);
+            changer().setFontUnderline(o.oui);
             break;
         case Ordre::Centre:
+            // The line aligned anew opens a paragraph.
+            couper();
             m_bloc.setAlignment(o.oui ? Qt::AlignHCenter : Qt::AlignLeft);
-            m_curseur.setBlockFormat(m_bloc);
+            m_blocParagraphe = m_bloc;
+            break;
+        case Ordre::Entree:
+            couper();
             break;
         case Ordre::Texte:
             ecrire(o.texte);
@@ -117,34 +130,107 @@ public:
     }
 
 private:
-    // A line break ends its line in the format in force, as a paragraph mark does: an empty line
-    // is as high as the format it was ended in (the blank 12 pt line before a cassette header).
+    struct Morceau {
+        QString texte;
+        QTextCharFormat format;
+        int version;
+    };
+
+    QTextCharFormat& changer() {
+        ++m_version;
+        return m_format;
+    }
+    void ajouter(const QString& texte, const QTextCharFormat& format, int version) {
+        if (!m_morceaux.empty() && m_morceaux.back().version == version)
+            m_morceaux.back().texte += texte;
+        else
+            m_morceaux.push_back({texte, format, version});
+    }
+    // The current line is empty and ends in format f: the paragraph's empty lines stay alike.
+    void finirLigneVide(const Morceau& f) {
+        if (m_vides && m_formatVide != f.format) {
+            // The line separator that opened this line becomes a paragraph mark.
+            Morceau& dernier = m_morceaux.back();
+            const QTextCharFormat ouverture = dernier.format;
+            dernier.texte.chop(1);
+            if (dernier.texte.isEmpty())
+                m_morceaux.pop_back();
+            ecrireParagraphe();
+            m_ouverture = ouverture;
+        }
+        if (!m_vides) {
+            m_vides = true;
+            m_formatVide = f.format;
+        }
+    }
+    // The line breaks waiting become line separators: the text goes on after them.
+    void poser() {
+        for (const Morceau& s : m_sauts) {
+            if (m_ligneVide)
+                finirLigneVide(s);
+            ajouter(QString(QChar::LineSeparator), s.format, s.version);
+            m_ligneVide = true;
+        }
+        m_sauts.clear();
+    }
+    // The last line break waiting ends the paragraph, and what follows opens another.
+    void couper() {
+        if (m_sauts.empty())
+            return;
+        const Morceau fin = m_sauts.back();
+        m_sauts.pop_back();
+        poser();
+        if (m_ligneVide)
+            finirLigneVide(fin);
+        ecrireParagraphe();
+        m_ouverture = fin.format;
+    }
+    // The paragraph kept, after a paragraph mark in the format its empty lines need.
+    void ecrireParagraphe() {
+        const QTextCharFormat& format = m_vides ? m_formatVide : m_ouverture;
+        if (m_premier) {
+            m_curseur.setBlockFormat(m_blocParagraphe);
+            if (m_vides)
+                m_curseur.setBlockCharFormat(format);
+            m_premier = false;
+        } else {
+            m_curseur.insertBlock(m_blocParagraphe, format);
+        }
+        for (const Morceau& m : m_morceaux)
+            m_curseur.insertText(m.texte, m.format);
+        m_morceaux.clear();
+        m_blocParagraphe = m_bloc;
+        m_vides = false;
+    }
     void ecrire(const QString& texte) {
         qsizetype debut = 0;
         for (;;) {
             const qsizetype fin = texte.indexOf(QLatin1Char('\n'), debut);
             const qsizetype longueur = (fin < 0 ? texte.size() : fin) - debut;
             if (longueur > 0) {
-                m_curseur.insertText(texte.mid(debut, longueur), m_format);
+                poser();
+                ajouter(texte.mid(debut, longueur), m_format, m_version);
                 m_ligneVide = false;
             }
             if (fin < 0)
                 return;
-            // An empty line opened in another format takes the one in force.
-            if (m_ligneVide && m_formatBloc != m_format)
-                m_curseur.setBlockCharFormat(m_format);
-            m_curseur.insertBlock(m_bloc, m_format);
-            m_formatBloc = m_format;
-            m_ligneVide = true;
+            m_sauts.push_back({{}, m_format, m_version});
             debut = fin + 1;
         }
     }
 
     QTextCursor m_curseur;
-    QTextBlockFormat m_bloc; // the current line's, which a new line takes
+    QTextBlockFormat m_bloc;           // the alignment in force
+    QTextBlockFormat m_blocParagraphe; // the kept paragraph's
     QTextCharFormat m_format;
-    QTextCharFormat m_formatBloc; // the format the current line was opened in
-    bool m_ligneVide = true;      // nothing written yet on the current line
+    int m_version = 0;               // changes with the format: pieces of one version are one run
+    std::vector<Morceau> m_morceaux; // the paragraph kept
+    std::vector<Morceau> m_sauts;    // line breaks not yet placed, with their formats
+    QTextCharFormat m_ouverture;     // the format of the line break that opened the paragraph
+    QTextCharFormat m_formatVide;    // the format of the paragraph's empty lines
+    bool m_vides = false;            // the paragraph has empty lines
+    bool m_ligneVide = true;         // nothing written yet on the current line
+    bool m_premier = true;           // the paragraph kept is the document's first
 };
 
 // Takes what a list says and has it written into a document of its own by another thread, in
@@ -153,11 +239,15 @@ private:
 // preview lays it out once, and nothing in it is shared while it is written.
 class Redaction {
 public:
-    explicit Redaction(const QTextDocument& modele) : m_document(std::make_unique<QTextDocument>()) {
+    // A short list is written as it is read: a thread would cost more than it saves.
+    Redaction(const QTextDocument& modele, int films) : m_document(std::make_unique<QTextDocument>()) {
         m_document->setDefaultFont(modele.defaultFont());
         // Nobody undoes the writing of a list: no undo record for each of its pieces.
         m_document->setUndoRedoEnabled(false);
-        m_fil = std::thread([this] { travailler(); });
+        if (films >= 2000)
+            m_fil = std::thread([this] { travailler(); });
+        else
+            m_ecrivain.emplace(m_document.get());
     }
     // A list given up: the writing stops where it is, and its document goes.
     ~Redaction() {
@@ -180,12 +270,18 @@ public:
     void italique(bool oui) { pousser({Ordre::Italique, oui, 0, {}}); }
     void souligne(bool oui) { pousser({Ordre::Souligne, oui, 0, {}}); }
     void centre(bool oui) { pousser({Ordre::Centre, oui, 0, {}}); }
+    // What follows, from the current line on, is an entry of the list: a film, a header.
+    void entree() { pousser({Ordre::Entree, false, 0, {}}); }
     void ecrire(const QString& texte) { m_attente += texte; }
 
     // Waits for the last line and gives the document away.
     std::unique_ptr<QTextDocument> document() {
         vider();
         envoyer();
+        if (!m_fil.joinable()) {
+            m_ecrivain.reset();
+            return std::move(m_document);
+        }
         {
             std::lock_guard<std::mutex> verrou(m_verrou);
             m_fin = true;
@@ -211,6 +307,12 @@ private:
     void envoyer() {
         if (m_lot.empty())
             return;
+        if (m_ecrivain) {
+            for (const Ordre& o : m_lot)
+                m_ecrivain->executer(o);
+            m_lot.clear();
+            return;
+        }
         {
             // The catalogue is read faster than the document is written: what waits for the
             // writer is kept short, rather than the whole list held twice.
@@ -251,6 +353,7 @@ private:
     bool m_fin = false;
     bool m_arret = false;
     std::thread m_fil;
+    std::optional<Ecrivain> m_ecrivain; // without a thread
 };
 
 // The list written, into the preview, which opens on its title.
@@ -482,6 +585,7 @@ void titre(Redaction& r, int cle) {
 
 // The film line of the cassette lists, in tape order.
 void ligneFilmCassette(Redaction& r, const SourceDonnees& film) {
+    r.entree();
     r.taille(10);
     r.gras(true);
     r.italique(true);
@@ -590,7 +694,7 @@ void Impression::editerFilms(int cle) {
                 cassettes.insert(idFilm.toLongLong(), DataFilmK7.Texte(QStringLiteral("IdK7")));
         }))
         return abandonner(DataFilmK7);
-    Redaction r(*apercu->TxtApercu->document());
+    Redaction r(*apercu->TxtApercu->document(), DataFilm.RecordCount());
     titre(r, cle);
     std::optional<QString> genre; // the genre of the last header, none before the first
     for (int n = 0; cle == Genre ? n < ordre.size() : !DataFilm.Eof(); ++n) {
@@ -603,6 +707,7 @@ void Impression::editerFilms(int cle) {
         if (cle == Genre) {
             const QString g = genreDe();
             if (!genre || francais.compare(g, *genre) != 0) {
+                r.entree();
                 r.gras(true);
                 r.taille(12);
                 r.souligne(true);
@@ -633,6 +738,7 @@ void Impression::editerFilms(int cle) {
             tete = champ("Date") + TAB + champ("Titre") + espaces(5);
             milieu = {champ("Durée") + espaces(2), champ("Genre") + espaces(2), champ("Pays") + espaces(7)};
         }
+        r.entree();
         r.taille(10);
         r.gras(true);
         r.italique(true);
@@ -692,7 +798,7 @@ void Impression::editerCassettes(int cle) {
     // In tape order, a position's films in the table's order, as the index by cassette gives them.
     for (auto& cassette : places)
         std::stable_sort(cassette.begin(), cassette.end(), avant);
-    Redaction r(*apercu->TxtApercu->document());
+    Redaction r(*apercu->TxtApercu->document(), DataFilm.RecordCount());
     titre(r, cle);
     bool dejaUnTemps = false;
     int temps = 0;
@@ -700,6 +806,7 @@ void Impression::editerCassettes(int cle) {
         if (!DataK7.Lisible())
             return abandonner(DataK7);
         const QString idK7 = DataK7.Texte(QStringLiteral("IdK7"));
+        r.entree();
         r.gras(true);
         r.taille(12);
         r.souligne(true);

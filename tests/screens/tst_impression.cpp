@@ -24,9 +24,10 @@ using namespace banc;
 
 namespace {
 
-// The document as lines: "C " or "L " for the alignment, then each run of text preceded by its
-// format, {family size flags} with A Arial, T Times New Roman and g bold, i italic, s underlined.
-// TAB shows as "»". An empty line shows the format it takes its height from.
+// The document's lines (a paragraph's end with line separators): "C " or "L " for the alignment,
+// then each run of text preceded by its format, {family size flags} with A Arial, T Times New Roman
+// and g bold, i italic, s underlined. TAB shows as "»". An empty line shows the format it takes its
+// height from: its line separator's, or its paragraph's when last.
 QString format(const QTextCharFormat& f) {
     const QString famille = f.font().families().value(0);
     const QString court = famille == QLatin1String("Arial")             ? QStringLiteral("A")
@@ -45,19 +46,25 @@ QString format(const QTextCharFormat& f) {
 QStringList decrire(const QTextDocument& doc) {
     QStringList lignes;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        QString ligne =
+        const QString debut =
             b.blockFormat().alignment() & Qt::AlignHCenter ? QStringLiteral("C ") : QStringLiteral("L ");
-        if (b.text().isEmpty())
-            ligne += format(b.charFormat());
-        QString dernier;
+        QString ligne = debut, dernier;
+        auto finir = [&](const QTextCharFormat& f) {
+            lignes << QString(std::exchange(ligne, debut) + (dernier.isEmpty() ? format(f) : QString()))
+                          .replace(QLatin1Char('\t'), QStringLiteral("»"));
+            dernier.clear();
+        };
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QString f = format(it.fragment().charFormat());
-            if (f != dernier)
-                ligne += f;
-            dernier = f;
-            ligne += it.fragment().text();
+            const QStringList morceaux = it.fragment().text().split(QChar::LineSeparator);
+            for (qsizetype i = 0; i < morceaux.size(); ++i) {
+                if (i > 0)
+                    finir(it.fragment().charFormat());
+                if (!morceaux[i].isEmpty())
+                    ligne += (f == std::exchange(dernier, f) ? QString() : f) + morceaux[i];
+            }
         }
-        lignes << ligne.replace(QLatin1Char('\t'), QStringLiteral("»"));
+        finir(b.charFormat());
     }
     return lignes;
 }
@@ -479,7 +486,7 @@ private slots:
                 while (b.isValid() && !b.text().startsWith(QString(selection).remove(QLatin1Char('+'))))
                     b = b.next();
                 QTextCursor c(b);
-                c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                c.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
                 a->TxtApercu->setTextCursor(c);
             }
             QTest::mouseClick(a->BtnAjouterFilm, Qt::LeftButton);
