@@ -99,7 +99,7 @@ private slots:
         table(QStringLiteral(R"(
             cas                 | entree                          | message
             titre vide          | ;;;25:00:00;;;;                 | Un Titre doit obligatoirement être fourni !!
-            titre de blancs     | \s\t \s;;;01:00:00;;;;          | Un Titre doit obligatoirement être fourni !!
+            titre de blancs     | \s\t \s;;;;;;;          | Un Titre doit obligatoirement être fourni !!
             durée vide          | T;;;;;;;                        | La durée du film doit être fournie selon le format HH:MM:SS
             durée 25:00:00      | T;;;25:00:00;;;;                | La durée du film doit être fournie selon le format HH:MM:SS
             durée 12:75:00      | T;;;12:75:00;;;;                | La durée du film doit être fournie selon le format HH:MM:SS
