@@ -1,5 +1,5 @@
 // One program per application folder: a second start while the first runs is refused; a lock
-// left by a killed program does not block the next start.
+// nobody live holds does not block the next start.
 
 #include "screens/common/Instance.h"
 
@@ -11,23 +11,20 @@
 #include <QThread>
 #include <QtTest>
 
-#include <csignal>
 #include <cstdio>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
 
-// This executable, started again, holds the folder's lock until it is killed.
+// This executable, started again, tries the folder's lock, says whether it got it and holds it
+// until it is killed.
 struct Detenteur {
     QProcess p;
     explicit Detenteur(const QString& dossier) {
         p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--tenir"), dossier});
     }
-    QByteArray reponse() {
-        if (!p.waitForReadyRead(10000))
-            return {};
-        return p.readLine().trimmed();
-    }
+    QByteArray reponse() { return p.waitForReadyRead(10000) ? p.readLine().trimmed() : QByteArray(); }
     ~Detenteur() {
         p.kill();
         p.waitForFinished();
@@ -40,63 +37,53 @@ class TestInstance : public QObject {
     Q_OBJECT
 
 private slots:
-    void premierDemarrage() {
-        QTemporaryDir d;
-        const InstanceUnique premiere(d.path());
-        QVERIFY(premiere.acquise());
-        QVERIFY(QFile::exists(d.filePath(InstanceUnique::nomFichier())));
-        const InstanceUnique seconde(d.path());
-        QVERIFY(!seconde.acquise());
-        QCOMPARE(seconde.refus(), InstanceUnique::message());
-        QVERIFY(InstanceUnique::message().startsWith(QStringLiteral("Cassetron est déjà ouvert")));
-    }
-
+    // Held in this program, then by another one, running or killed (SIGKILL: the lock file stays
+    // behind); released at the end, the next start gets the folder.
     void autreProgramme_data() {
-        QTest::addColumn<bool>("tuer");
-        QTest::newRow("le premier tourne") << false;
-        QTest::newRow("le premier a été tué") << true;
+        QTest::addColumn<QString>("premier");
+        QTest::newRow("ce programme") << "ici";
+        QTest::newRow("un autre qui tourne") << "tourne";
+        QTest::newRow("un autre, tué") << "tué";
     }
-
     void autreProgramme() {
-        QFETCH(bool, tuer);
+        QFETCH(QString, premier);
         QTemporaryDir d;
-        Detenteur premier(d.path());
-        QCOMPARE(premier.reponse(), QByteArray("tenu"));
-        if (tuer) {
-            premier.p.kill(); // SIGKILL: the lock file stays behind
-            QVERIFY(premier.p.waitForFinished());
-            QVERIFY(QFile::exists(d.filePath(InstanceUnique::nomFichier())));
+        std::optional<InstanceUnique> ici;
+        std::optional<Detenteur> autre;
+        if (premier == "ici")
+            QVERIFY(ici.emplace(d.path()).acquise() &&
+                    QFile::exists(d.filePath(InstanceUnique::nomFichier())));
+        else
+            QCOMPARE(autre.emplace(d.path()).reponse(), QByteArray("tenu"));
+        if (premier == "tué") {
+            autre->p.kill();
+            QVERIFY(autre->p.waitForFinished() && QFile::exists(d.filePath(InstanceUnique::nomFichier())));
         }
-        const InstanceUnique second(d.path());
-        QCOMPARE(second.acquise(), tuer);
-        // Released at the end: the next start gets the folder.
-        if (tuer) {
-            Detenteur suivant(d.path());
-            QCOMPARE(suivant.reponse(), QByteArray("refuse"));
+        {
+            const InstanceUnique second(d.path());
+            QCOMPARE(second.acquise(), premier == "tué");
+            QCOMPARE(second.refus(), premier == "tué" ? QString() : InstanceUnique::message());
         }
+        ici.reset();
+        Detenteur suivant(d.path());
+        QCOMPARE(suivant.reponse(), QByteArray(premier == "tourne" ? "refuse" : "tenu"));
     }
 
     // A lock nobody live holds never bars the folder: empty, garbage, written on another machine
     // (a catalogue on a USB stick after a crash), naming another program, or not a file at all.
     void verrouOrphelin_data() {
         QTest::addColumn<QString>("cas");
-        QTest::newRow("vide") << "vide";
-        QTest::newRow("illisible") << "illisible";
-        QTest::newRow("autre machine") << "autre machine";
-        QTest::newRow("autre programme vivant") << "autre programme";
-        QTest::newRow("tube nommé") << "tube";
-        QTest::newRow("lien cassé") << "lien";
+        for (const char* cas : {"vide", "illisible", "autre machine", "autre programme", "tube", "lien"})
+            QTest::newRow(cas) << cas;
     }
-
     void verrouOrphelin() {
         QFETCH(QString, cas);
         QTemporaryDir d;
         const QString verrou = d.filePath(InstanceUnique::nomFichier());
         QProcess autre;
         QByteArray contenu;
-        static const char illisible[] = "\xff\xfe garbage\n\0\x01";
         if (cas == "illisible")
-            contenu = QByteArray(illisible, sizeof illisible - 1);
+            contenu = QByteArray("\xff\xfe garbage\n\0\x01", 13);
         else if (cas == "autre machine")
             contenu = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
                       QCoreApplication::applicationName().toUtf8() + "\nune-autre-machine\n";
@@ -113,36 +100,29 @@ private slots:
             QVERIFY(QFile::link(d.filePath(QStringLiteral("absent")), verrou));
         else {
             QFile f(verrou);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(contenu);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size());
         }
         {
             const InstanceUnique instance(d.path());
             QVERIFY(instance.acquise());
-            // Now really held: a second program is refused.
-            Detenteur second(d.path());
+            Detenteur second(d.path()); // now really held: a second program is refused
             QCOMPARE(second.reponse(), QByteArray("refuse"));
         }
         autre.kill();
         autre.waitForFinished();
     }
 
-    // A folder in the lock's place cannot be taken over: the user is told which one it is.
-    void dossierALaPlaceDuVerrou() {
+    // A folder in the lock's place cannot be taken over: the user is told which one it is. Where
+    // no lock can be written, the program still starts (and says elsewhere why nothing can be
+    // saved): a refusal would lock the user out of a catalogue on a read-only medium.
+    void sansVerrou() {
         QTemporaryDir d;
         QVERIFY(QDir(d.path()).mkdir(InstanceUnique::nomFichier()));
         const InstanceUnique instance(d.path());
-        QVERIFY(!instance.acquise());
+        QVERIFY(!instance.acquise() && instance.refus().contains(QStringLiteral("dossier")));
         QVERIFY2(
             instance.refus().contains(QDir::toNativeSeparators(d.filePath(InstanceUnique::nomFichier()))),
             qPrintable(instance.refus()));
-        QVERIFY(instance.refus().contains(QStringLiteral("dossier")));
-    }
-
-    // Where no lock can be written, the program still starts (and says elsewhere why nothing can be
-    // saved): a refusal would lock the user out of a catalogue on a read-only medium.
-    void dossierSansVerrou() {
-        QTemporaryDir d;
         QFile f(d.filePath(QStringLiteral("pas-un-dossier")));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();

@@ -32,6 +32,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <utility>
 
 namespace banc {
 
@@ -284,5 +285,28 @@ struct Banc {
     // The picture the main window shows.
     QImage montree() const { return m->Affiche->pixmap().toImage().convertToFormat(QImage::Format_RGB32); }
 };
+
+// A data table written as text, one row a line: its name, then its fields, separated by "|" and
+// trimmed; the first line names the columns, all of them texts. In a field "\s" is a space, "\t"
+// a tab and "\n" a line break.
+inline void table(const QString& texte) {
+    bool entete = true;
+    for (const QString& ligne : texte.split(QLatin1Char('\n'))) {
+        if (ligne.trimmed().isEmpty())
+            continue;
+        QStringList champs;
+        for (const QString& c : ligne.split(QLatin1Char('|')))
+            champs << c.trimmed().replace("\\s", " ").replace("\\t", "\t").replace("\\n", "\n");
+        if (std::exchange(entete, false)) {
+            static QList<QByteArray> noms; // Qt Test keeps the names' addresses
+            for (const QString& c : champs.mid(1))
+                QTest::addColumn<QString>((noms << c.toUtf8()).constLast().constData());
+            continue;
+        }
+        QTestData& rangee = QTest::newRow(champs[0].toUtf8().constData());
+        for (const QString& c : champs.mid(1))
+            rangee << c;
+    }
+}
 
 } // namespace banc
