@@ -3,14 +3,12 @@
 // quitting; and the search for a cassette with room, with its clock-like entry.
 
 #include "screens/auxiliary/Introduction.h"
-#include "screens/film/AjoutK7.h"
 #include "screens/views/ConsultK7.h"
 #include "screens/views/ListeFilm.h"
 
 #include "tests/support/Banc.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -43,15 +41,10 @@ QString entree(const ConsultK7& c) {
     return c.LblHH->text() + ':' + c.LblMM->text() + ':' + c.LblSS->text();
 }
 
-// Clicks a field of the clock (0 hours, 1 minutes, 2 seconds), then types wherever the focus
-// goes; "^V" pastes what follows.
-void taperDans(const ConsultK7& c, int numero, const QString& touches) {
-    QTest::mouseClick(QList<QLineEdit*>{c.LblHH, c.LblMM, c.LblSS}[numero], Qt::LeftButton);
-    if (touches.startsWith("^V")) {
-        QApplication::clipboard()->setText(touches.mid(2));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-        return;
-    }
+// Clicks the hours of the clock, then types wherever the focus goes: a completed field hands the
+// typing to the next one.
+void taperDans(const ConsultK7& c, const QString& touches) {
+    QTest::mouseClick(c.LblHH, Qt::LeftButton);
     for (const QChar t : touches)
         taper(QApplication::focusWidget(), QString(t));
 }
@@ -237,34 +230,6 @@ private slots:
         QVERIFY(QFileInfo(banc.dossier.fichier("Affiche")).isDir()); // made at start
     }
 
-    // Each film shows its own poster, read at each display; a missing or unreadable one, the
-    // placeholder. The poster folder is made at start when missing, left as it is otherwise.
-    void affiches() {
-        Banc banc;
-        const qint64 k7 = banc.dossier.ajouterCassette("03:00:00");
-        const qint64 avec = banc.dossier.placerFilm(k7, "Avec affiche", "01:00:00");
-        const qint64 sans = banc.dossier.placerFilm(k7, "Sans affiche", "01:00:00");
-        QVERIFY(QDir().mkpath(banc.dossier.fichier("Affiche/ancien")));
-        const QImage rouge =
-            QImage::fromData(image(banc.affiche(avec), Qt::red)).convertToFormat(QImage::Format_RGB32);
-        const QImage placeholder = QImage(banc.placeholder()).convertToFormat(QImage::Format_RGB32);
-        Moniteur& m = banc.demarrer();
-        QCOMPARE(banc.montree(), rouge);
-        m.BtnNextFilm_Click();
-        QCOMPARE(banc.montree(), placeholder);
-        QVERIFY(ecrire(banc.affiche(avec), "pas une image"));
-        m.BtnNextFilm_Click();
-        QCOMPARE(banc.montree(), placeholder);
-        QVERIFY(QFile::rename(banc.affiche(avec), banc.affiche(sans)));
-        m.BtnNextFilm_Click();
-        QCOMPARE(banc.montree(), placeholder);
-        image(banc.affiche(avec), Qt::red);
-        m.BtnNextFilm_Click();
-        QCOMPARE(banc.montree(), rouge);
-        QCOMPARE(QDir(banc.dossier.fichier("Affiche")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 (QStringList{QString::number(avec) + ".jpg", QString::number(sans) + ".jpg", "ancien"}));
-    }
-
     void commandes_data() {
         QTest::addColumn<bool>("plein");
         QTest::addColumn<QString>("nom");
@@ -346,7 +311,7 @@ private slots:
         Moniteur& m = b.demarrer();
         rechercher(m, [&](ConsultK7& c) {
             QCOMPARE(entree(c), QString("00:00:00"));
-            taperDans(c, 0, touches);
+            taperDans(c, touches);
             Grille& g = *c.TableK7Libre;
             QCOMPARE(banc::lignes(g, 4), lignes);
             QCOMPARE(c.FrmInfosK7->isVisible(), lignes.first() != Aucune);
@@ -357,82 +322,6 @@ private slots:
             QCOMPARE(c.lblNumK7->text() + ' ' + barre(c), QString("3 J04:00:00"));
         });
         QCOMPARE(b.repondeur.messages().size(), 0);
-    }
-
-    void saisie_data() {
-        QTest::addColumn<int>("numero"); // the field clicked: hours, minutes, seconds
-        QTest::addColumn<QString>("touches");
-        QTest::addColumn<QString>("texte");
-        QTest::addColumn<int>("focus");
-        QTest::addColumn<bool>("recherche");
-        QTest::newRow("heures 7 puis 5 : 23") << 0 << "75"
-                                              << "23:00:00" << 1 << true;
-        QTest::newRow("heures 0 puis 1") << 0 << "01"
-                                         << "01:00:00" << 1 << true;
-        QTest::newRow("un chiffre attend le second") << 0 << "1"
-                                                     << "1:00:00" << 0 << false;
-        QTest::newRow("lettre") << 0 << "h"
-                                << "00:00:00" << 0 << false;
-        // Digits only: whatever else is typed or pasted is refused, the field keeps its digits.
-        QTest::newRow("chiffre puis lettre") << 1 << "4x"
-                                             << "00:4:00" << 1 << false;
-        QTest::newRow("signe collé") << 0 << "^V-5"
-                                     << "00:00:00" << 0 << false;
-        QTest::newRow("point collé") << 1 << "^V.5"
-                                     << "00:00:00" << 1 << false;
-        QTest::newRow("chiffres collés") << 0 << "^V07"
-                                         << "07:00:00" << 1 << true;
-        QTest::newRow("minutes 7 puis 5 : 59") << 1 << "75"
-                                               << "00:59:00" << 2 << true;
-        QTest::newRow("secondes : retour aux heures") << 2 << "60"
-                                                      << "00:00:59" << 0 << true;
-        QTest::newRow("d'un trait") << 0 << "013000"
-                                    << "01:30:00" << 0 << true;
-    }
-
-    // A completed field searches and hands the typing to the next field, its digits selected.
-    void saisie() {
-        QFETCH(int, numero);
-        QFETCH(QString, touches);
-        QFETCH(QString, texte);
-        QFETCH(int, focus);
-        QFETCH(bool, recherche);
-        Banc b;
-        catalogue(Libres);
-        Moniteur& m = b.demarrer();
-        rechercher(m, [&](ConsultK7& c) {
-            // A cassette added behind the screen's back shows only if a search runs.
-            const QString k7 = QString::number(b.dossier.ajouterCassette("23:59:59"));
-            taperDans(c, numero, touches);
-            QCOMPARE(entree(c), texte);
-            auto* suivant = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-            QCOMPARE(suivant, (QList<QLineEdit*>{c.LblHH, c.LblMM, c.LblSS}[focus]));
-            QVERIFY(suivant->text().size() < 2 || suivant->selectedText() == suivant->text());
-            QCOMPARE(banc::lignes(*c.TableK7Libre, 1).contains(k7), recherche);
-        });
-    }
-
-    // Back from the cassette creation, the search runs again for the duration typed.
-    void ajoutCassette() {
-        Banc b;
-        Moniteur& m = b.demarrer();
-        QStringList vu;
-        rechercher(m, [&](ConsultK7& c) {
-            taperDans(c, 0, "02");
-            QCOMPARE(lignes(*c.TableK7Libre, 4), QStringList{Aucune});
-            puis([&] {
-                AjoutK7* k7 = Feuille::chargee<AjoutK7>();
-                QVERIFY(k7);
-                k7->TxtDuree->setText("03:00:00");
-                b.repondeur.attendre();
-                QTest::mouseClick(k7->BtnAjouterK7, Qt::LeftButton);
-            });
-            QTest::mouseClick(c.BtnAjouterK7, Qt::LeftButton);
-            vu = lignes(*c.TableK7Libre, 4) << barre(c) << entree(c);
-        });
-        QCOMPARE(vu, (QStringList{"1|03:00:00|0|03:00:00", "J03:00:00", "02:00:00"}));
-        QVERIFY(m.K7Presente);
-        QCOMPARE(b.dossier.invariants(), QStringList());
     }
 };
 
