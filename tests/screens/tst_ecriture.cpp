@@ -11,9 +11,7 @@
 #include "tests/support/Banc.h"
 
 #include <QComboBox>
-#include <QListWidget>
 #include <QMap>
-#include <QSignalSpy>
 #include <QToolButton>
 
 using namespace banc;
@@ -458,6 +456,7 @@ private slots:
         b.repondeur.attendre(Messages::Oui);
         QTest::mouseClick(m.BtnEffacerFilm, Qt::LeftButton);
         QCOMPARE(ligneK7(k7), "FILM01:00:00Ancien/02:00:00/FILM00:30:00Dernier|02:00:00|2");
+        QCOMPARE(placements().mid(2), (QStringList{n + ":1:Ancien", n + ":2:Dernier"}));
 
         visualiser(m, [&](VisuK7& v) {
             choisir(v, n);
