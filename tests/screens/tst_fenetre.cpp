@@ -1,6 +1,6 @@
 // The main window as the user meets it: the first start and the delivered catalogue, browsing,
-// posters, every command of its menus and toolbar on an empty and a filled catalogue, the help,
-// quitting; and the search for a cassette with room, with its clock-like entry.
+// a catalogue without films, every command of its menus and toolbar on an empty and a filled
+// catalogue, and the search for a cassette with room.
 
 #include "screens/auxiliary/Introduction.h"
 #include "screens/views/ConsultK7.h"
