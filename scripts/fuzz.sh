@@ -10,7 +10,7 @@ racine=$(cd "$(dirname "$0")/.." && pwd)
 construction="$racine/build-fuzz"
 "$racine/scripts/paquets.sh" fuzz
 
-# -O1 and line tables only: a third less compile time than -O2 -g, and the reports keep their
+# -O1 and line tables only: quicker to compile than -O2 -g, and the reports keep their
 # file and line.
 CC=clang CXX=clang++ CMAKE_GENERATOR="${CMAKE_GENERATOR:-Ninja}" cmake -S "$racine/fuzz" -B "$construction" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
