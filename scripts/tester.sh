@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds Cassetron and runs every test; then builds it again in
 # build-asan/ with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test there too;
-# then runs each fuzz target for 10 seconds. Every build stops on any compiler warning.
+# then runs the fuzz targets side by side for 10 seconds. Every build stops on any compiler warning.
 set -eu
 racine=$(cd "$(dirname "$0")/.." && pwd)
 # Ninja (installed by paquets.sh) for new build folders: it starts a target's files without
