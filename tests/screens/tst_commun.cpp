@@ -135,31 +135,25 @@ QString ordre(const QStringList& lignes) {
 // Film numbers, tape order and the order of the placement rows differ; cassettes 3 and 4 have
 // the same remaining time, and cassette 4 holds nothing.
 void remplirListes() {
-    const char* films[][7] = {
-        {"alien", "Ridley Scott", "Sigourney Weaver", "01:57:00", "1979", "", "Science-fiction"},
-        {"Zorro", "Duccio Tessari", "Alain Delon", "01:30:00", "1975", "Italie", "Aventure"},
-        {"Été", "Jean Becker", "Isabelle Adjani", "01:30:00", "1983", "France", "aventure"},
-        {"Brazil", "Terry Gilliam", "Jonathan Pryce", "00:30:00", "1985", "Royaume-Uni", nullptr}};
-    for (const auto& f : films) {
-        QVariantList v;
-        for (const char* champ : f)
-            v << (champ ? QVariant(QString::fromUtf8(champ)) : QVariant());
-        executer(
-            QStringLiteral("INSERT INTO Film (Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, "
-                           "Description) VALUES (?, ?, ?, ?, ?, ?, ?, '')"),
-            v);
-    }
-    const char* cassettes[][4] = {
-        {"03:00:00", "01:00:00", "2", "FILM00:30:00Brazil/FILM01:30:00Zorro/01:00:00"},
-        {"04:00:00", "02:03:00", "1", "FILM01:57:00alien/02:03:00"},
-        {"03:30:00", "02:00:00", "1", "FILM01:30:00Été/02:00:00"},
-        {"02:00:00", "02:00:00", "0", "02:00:00"}};
-    for (const auto& k : cassettes)
-        executer(
-            QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, ?, ?)"),
-            {k[0], k[1], QString(k[2]).toInt(), QString::fromUtf8(k[3])});
-    for (const auto& p : {QVariantList{2, 1, 2}, {4, 1, 1}, {1, 2, 1}, {3, 3, 1}})
-        executer(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"), p);
+    const auto inserer = [](const char* sql, const QString& rangees) { // "-": NULL
+        for (const QString& r : rangees.split(';')) {
+            QVariantList v;
+            for (const QString& c : r.split('|'))
+                v << (c == "-" ? QVariant() : QVariant(c));
+            executer(QString::fromUtf8(sql), v);
+        }
+    };
+    inserer("INSERT INTO Film (Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, Description) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, '')",
+            "alien|Ridley Scott|Sigourney Weaver|01:57:00|1979||Science-fiction;"
+            "Zorro|Duccio Tessari|Alain Delon|01:30:00|1975|Italie|Aventure;"
+            "Été|Jean Becker|Isabelle Adjani|01:30:00|1983|France|aventure;"
+            "Brazil|Terry Gilliam|Jonathan Pryce|00:30:00|1985|Royaume-Uni|-");
+    inserer("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, ?, ?)",
+            "03:00:00|01:00:00|2|FILM00:30:00Brazil/FILM01:30:00Zorro/01:00:00;"
+            "04:00:00|02:03:00|1|FILM01:57:00alien/02:03:00;03:30:00|02:00:00|1|FILM01:30:00Été/02:00:00;"
+            "02:00:00|02:00:00|0|02:00:00");
+    inserer("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)", "2|1|2;4|1|1;1|2|1;3|3|1");
 }
 
 struct BancImpression : Banc {
@@ -223,11 +217,8 @@ private slots:
         )"));
     }
     void dessineCassette() {
-        QFETCH(QString, status);
-        QFETCH(QString, duree);
-        QFETCH(QString, place);
-        QFETCH(QString, attendu);
-        QFETCH(QString, bulles);
+        auto [status, duree, place, attendu, bulles] =
+            lire({"status", "duree", "place", "attendu", "bulles"});
         QList<int> p;
         for (const QString& n : (place.isEmpty() ? QStringLiteral("3840,6630,3885,540") : place).split(','))
             p << n.toInt();
@@ -307,10 +298,7 @@ private slots:
         )"));
     }
     void changePlage() {
-        QFETCH(QString, marquer);
-        QFETCH(QString, index);
-        QFETCH(QString, dureeFilm);
-        QFETCH(QString, attendu);
+        auto [marquer, index, dureeFilm, attendu] = lire({"marquer", "index", "dureeFilm", "attendu"});
         Hote h;
         const QString status =
             QStringLiteral("FILM01:00:00A/01:30:00/FILM00:30:00/01:00:00/FILM00:30:00B/01:30:00");
@@ -337,8 +325,7 @@ private slots:
         )"));
     }
     void grilleEvenements() {
-        QFETCH(QString, propriete);
-        QFETCH(QString, valeur);
+        auto [propriete, valeur] = lire({"propriete", "valeur"});
         QFETCH(QString, attendu); // Row, Col, RowSel, ColSel, then how many RowColChange and SelChange
         Grille g;
         remplirGrille(g, {"0,0", "0,1", "0,2"},
@@ -407,10 +394,7 @@ private slots:
         )"));
     }
     void trieColonne() {
-        QFETCH(QString, tagAvant);
-        QFETCH(QString, clics);
-        QFETCH(QString, tag);
-        QFETCH(QString, ordre);
+        auto [tagAvant, clics, tag, ordre] = lire({"tagAvant", "clics", "tag", "ordre"});
         Grille g;
         const QStringList films{"K7 10\t10\tDrame", "alien\t2\tWestern", "Été\t100\tComédie",
                                 "K7 9\t9\tAventure"};
@@ -534,11 +518,8 @@ private slots:
         )"));
     }
     void listes() {
-        QFETCH(QString, cle);
-        QFETCH(QString, decroissant);
-        QFETCH(QString, ordre);
-        QFETCH(QString, lignes);
-        QFETCH(QString, premier);
+        auto [cle, decroissant, ordre, lignes, premier] =
+            lire({"cle", "decroissant", "ordre", "lignes", "premier"});
         BancImpression banc;
         if (!cle.startsWith('-'))
             remplirListes();
@@ -575,8 +556,7 @@ private slots:
         )"));
     }
     void fleches() {
-        QFETCH(QString, gestes);
-        QFETCH(QString, sens);
+        auto [gestes, sens] = lire({"gestes", "sens"});
         BancImpression banc;
         Impression& f = banc.ouvrir();
         f.activateWindow();
@@ -638,12 +618,8 @@ private slots:
         )"));
     }
     void impression() {
-        QFETCH(QString, imprimante);
-        QFETCH(QString, copies);
-        QFETCH(QString, sortie);
-        QFETCH(QString, selection);
-        QFETCH(QString, message);
-        QFETCH(QString, imprime);
+        auto [imprimante, copies, sortie, selection, message, imprime] =
+            lire({"imprimante", "copies", "sortie", "selection", "message", "imprime"});
         BancImpression banc;
         remplirListes();
         const QString pdf = banc.dossier.fichier(sortie);
