@@ -337,17 +337,13 @@ private slots:
         QSignalSpy sc(&g, &Grille::SelChange);
         QString vu; // what a handler reads when the event arrives
         connect(&g, &Grille::RowColChange, &g, [&] { vu = g.TextMatrix(g.Row(), g.Col()); });
+        const QMap<QString, void (Grille::*)(int)> regler{
+            {"Row", &Grille::setRow}, {"Col", &Grille::setCol}, {"ColSel", &Grille::setColSel}};
         if (propriete == "clic")
             QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
                               g.visualRect(g.model()->index(valeur.toInt() - 1, 1)).center());
-        else if (propriete == "Row")
-            g.setRow(valeur.toInt());
-        else if (propriete == "Col")
-            g.setCol(valeur.toInt());
-        else if (propriete == "ColSel")
-            g.setColSel(valeur.toInt());
         else
-            g.setRowSel(valeur.toInt());
+            (g.*regler.value(propriete, &Grille::setRowSel))(valeur.toInt());
         QStringList lu;
         for (const qsizetype n : {qsizetype(g.Row()), qsizetype(g.Col()), qsizetype(g.RowSel()),
                                   qsizetype(g.ColSel()), rcc.size(), sc.size()})
