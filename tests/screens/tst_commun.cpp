@@ -39,14 +39,7 @@ struct Hote {
     void dessiner(const QString& status, const QString& duree, QList<int> p = {3840, 6630, 3885, 540}) {
         Fonctions::DessineCassette(status, duree, barre, p[0], p[1], p[2], p[3]);
     }
-    QString couleurs() const {
-        QString c;
-        for (int i = 0; i <= barre.shape.UBound(); ++i)
-            c += barre.shape(i).BackColor() == Unites::Rouge   ? 'R'
-                 : barre.shape(i).BackColor() == Unites::Jaune ? 'J'
-                                                               : 'B';
-        return c;
-    }
+    QString couleurs() const { return banc::barre(barre).remove(QRegularExpression("[^BJR]")); }
 };
 
 class Essai : public Feuille {
@@ -753,10 +746,7 @@ private slots:
                               .arg(k, 2, 10, QLatin1Char('0'))
                               .arg(j, 2, 10, QLatin1Char('0'))
                        << QStringLiteral("00:05:00");
-            executer(QStringLiteral(
-                         "INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, '', ?, ?)"),
-                     {Outils::SecondesEnHeure(3600 + 900 * films[k - 1]), films[k - 1],
-                      (champs << "01:00:00").join('/')});
+            cassette((champs << "01:00:00").join('/'));
         }
         const QString pdf = banc.dossier.fichier(QStringLiteral("etiquettes.pdf"));
         Dialogues::setRepondeurEnregistrement([&](const QString&, const QString&) { return pdf; });
