@@ -655,10 +655,7 @@ private slots:
         });
         // Without a printer the preview stays open on its PDF button.
         QCOMPARE(ouvert, exemplaires == 0 || echec || !imprimantes);
-        QCOMPARE(drapeaux, QList<int>(!imprimantes       ? 0
-                                      : exemplaires == 0 ? 2
-                                                         : 1,
-                                      Dialogues::DrapeauAssembler));
+        QCOMPARE(drapeaux, QList<int>(imprimantes ? 1 + (exemplaires == 0) : 0, Dialogues::DrapeauAssembler));
         QCOMPARE(offerte, !selection.isEmpty());
         QCOMPARE(vus.join(QLatin1Char(10)), QString(message).replace("%1", banc.dossier.chemin()));
         QCOMPARE(QFile::exists(pdf), imprimantes && exemplaires > 0 && !echec);

@@ -477,8 +477,8 @@ private slots:
                 for (const QString& i : clics.split(',', Qt::SkipEmptyParts))
                     QTest::mouseClick(&c->shape(i.toInt()), Qt::LeftButton);
                 QCOMPARE(c->LblDebut->text() + c->PlageChoisie, debut + c->lblDuree(jaune(*c)).Caption());
-                for (int i = 0; i <= c->shape.UBound();
-                     ++i) { // a hand and a hint over each other stretch that fits
+                // A hand and a hint over each other stretch that fits.
+                for (int i = 0; i <= c->shape.UBound(); ++i) {
                     const bool libre =
                         c->shape(i).BackColor() == Unites::Blanc && c->lblDuree(i).Caption() >= duree;
                     QCOMPARE(c->shape(i).cursor().shape() == Qt::PointingHandCursor, libre);
