@@ -45,7 +45,7 @@ struct Hote {
 class Essai : public Feuille {
     Q_OBJECT
 public:
-    int chargements = 0, activations = 0, dechargements = 0;
+    int chargements = 0, dechargements = 0;
     bool refuser = false, fermerAuChargement = false;
 
 protected:
@@ -54,7 +54,6 @@ protected:
         if (fermerAuChargement)
             Unload();
     }
-    void Form_Activate() override { ++activations; }
     bool Form_QueryUnload() override { return !refuser; }
     void Form_Unload() override { ++dechargements; }
 };
