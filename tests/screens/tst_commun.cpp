@@ -229,11 +229,8 @@ private slots:
         for (int i = 0; i <= b.shape.UBound(); ++i) {
             const Etiquette& s = b.shape(i);
             const Etiquette& d = b.lblDuree(i);
-            segments << QStringLiteral("%1/%2/%3/%4")
-                            .arg(h.couleurs()[i])
-                            .arg(s.Caption())
-                            .arg(s.Width())
-                            .arg(d.Caption());
+            segments << QStringList{h.couleurs().at(i), s.Caption(), QString::number(s.Width()), d.Caption()}
+                            .join('/');
             QVERIFY(!s.isHidden() && s.Top() == p[1]);
             if (i > 0)
                 QCOMPARE(s.Left(), b.shape(i - 1).Left() + b.shape(i - 1).Width());
