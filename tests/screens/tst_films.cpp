@@ -237,14 +237,13 @@ private slots:
         m.MenuAjouterCassette->trigger();
         QVERIFY(!Feuille::chargee<AjoutK7>() && m.K7Presente == !acceptee.isEmpty());
         const QStringList k7 = b.dossier.contenu(QStringLiteral("K7"));
-        if (acceptee.isEmpty())
-            QCOMPARE(vu,
-                     QStringList{"La durée de la cassette doit être fournie selon le format HH:MM:SS|48"} +
-                         avant);
-        else
-            QCOMPARE(vu, QStringList{"Une nouvelle cassette à été ajoutée :\n\nSon numéro est le 3|0"} + k7);
+        // Refused, the cassettes stay as they were, as the box saw them.
         QCOMPARE(k7,
                  acceptee.isEmpty() ? avant : avant + QStringList{QStringLiteral("3|%1|%1|0|%1").arg(duree)});
+        QCOMPARE(vu, QStringList{acceptee.isEmpty()
+                                     ? "La durée de la cassette doit être fournie selon le format HH:MM:SS|48"
+                                     : "Une nouvelle cassette à été ajoutée :\n\nSon numéro est le 3|0"} +
+                         k7);
     }
 
     // A title never holds a line break: Enter moves on; pasted, composed or imported breaks
