@@ -554,13 +554,11 @@ private slots:
                 continue;
             }
             QTest::keyClick(QApplication::focusWidget(), QKeySequence(g)[0].key());
+            QWidget* w = QApplication::focusWidget();
             int cle = 0;
-            for (int i = 0; i < 6; ++i)
-                cle =
-                    QApplication::focusWidget() == f.TriAsc[i] || QApplication::focusWidget() == f.TriDesc[i]
-                        ? i
-                        : cle;
-            QCOMPARE(QApplication::focusWidget(), f.croissant(cle) ? f.TriAsc[cle] : f.TriDesc[cle]);
+            while (cle < 5 && w != f.TriAsc[cle] && w != f.TriDesc[cle])
+                ++cle;
+            QCOMPARE(w, f.croissant(cle) ? f.TriAsc[cle] : f.TriDesc[cle]);
         }
         QString obtenu;
         for (int i = 0; i < 6; ++i) {
