@@ -39,20 +39,13 @@ struct Hote {
     void dessiner(const QString& status, const QString& duree, QList<int> p = {3840, 6630, 3885, 540}) {
         Fonctions::DessineCassette(status, duree, barre, p[0], p[1], p[2], p[3]);
     }
-    QString couleurs() const {
-        QString c;
-        for (int i = 0; i <= barre.shape.UBound(); ++i)
-            c += barre.shape(i).BackColor() == Unites::Rouge   ? 'R'
-                 : barre.shape(i).BackColor() == Unites::Jaune ? 'J'
-                                                               : 'B';
-        return c;
-    }
+    QString couleurs() const { return banc::barre(barre).remove(QRegularExpression("[^BJR]")); }
 };
 
 class Essai : public Feuille {
     Q_OBJECT
 public:
-    int chargements = 0, activations = 0, dechargements = 0;
+    int chargements = 0, dechargements = 0;
     bool refuser = false, fermerAuChargement = false;
 
 protected:
@@ -61,7 +54,6 @@ protected:
         if (fermerAuChargement)
             Unload();
     }
-    void Form_Activate() override { ++activations; }
     bool Form_QueryUnload() override { return !refuser; }
     void Form_Unload() override { ++dechargements; }
 };
@@ -135,31 +127,25 @@ QString ordre(const QStringList& lignes) {
 // Film numbers, tape order and the order of the placement rows differ; cassettes 3 and 4 have
 // the same remaining time, and cassette 4 holds nothing.
 void remplirListes() {
-    const char* films[][7] = {
-        {"alien", "Ridley Scott", "Sigourney Weaver", "01:57:00", "1979", "", "Science-fiction"},
-        {"Zorro", "Duccio Tessari", "Alain Delon", "01:30:00", "1975", "Italie", "Aventure"},
-        {"Été", "Jean Becker", "Isabelle Adjani", "01:30:00", "1983", "France", "aventure"},
-        {"Brazil", "Terry Gilliam", "Jonathan Pryce", "00:30:00", "1985", "Royaume-Uni", nullptr}};
-    for (const auto& f : films) {
-        QVariantList v;
-        for (const char* champ : f)
-            v << (champ ? QVariant(QString::fromUtf8(champ)) : QVariant());
-        executer(
-            QStringLiteral("INSERT INTO Film (Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, "
-                           "Description) VALUES (?, ?, ?, ?, ?, ?, ?, '')"),
-            v);
-    }
-    const char* cassettes[][4] = {
-        {"03:00:00", "01:00:00", "2", "FILM00:30:00Brazil/FILM01:30:00Zorro/01:00:00"},
-        {"04:00:00", "02:03:00", "1", "FILM01:57:00alien/02:03:00"},
-        {"03:30:00", "02:00:00", "1", "FILM01:30:00Été/02:00:00"},
-        {"02:00:00", "02:00:00", "0", "02:00:00"}};
-    for (const auto& k : cassettes)
-        executer(
-            QStringLiteral("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, ?, ?)"),
-            {k[0], k[1], QString(k[2]).toInt(), QString::fromUtf8(k[3])});
-    for (const auto& p : {QVariantList{2, 1, 2}, {4, 1, 1}, {1, 2, 1}, {3, 3, 1}})
-        executer(QStringLiteral("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)"), p);
+    const auto inserer = [](const char* sql, const QString& rangees) { // "-": NULL
+        for (const QString& r : rangees.split(';')) {
+            QVariantList v;
+            for (const QString& c : r.split('|'))
+                v << (c == "-" ? QVariant() : QVariant(c));
+            executer(QString::fromUtf8(sql), v);
+        }
+    };
+    inserer("INSERT INTO Film (Titre, \"Réalisateur\", Acteurs, \"Durée\", Date, Pays, Genre, Description) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, '')",
+            "alien|Ridley Scott|Sigourney Weaver|01:57:00|1979||Science-fiction;"
+            "Zorro|Duccio Tessari|Alain Delon|01:30:00|1975|Italie|Aventure;"
+            "Été|Jean Becker|Isabelle Adjani|01:30:00|1983|France|aventure;"
+            "Brazil|Terry Gilliam|Jonathan Pryce|00:30:00|1985|Royaume-Uni|-");
+    inserer("INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, ?, ?, ?)",
+            "03:00:00|01:00:00|2|FILM00:30:00Brazil/FILM01:30:00Zorro/01:00:00;"
+            "04:00:00|02:03:00|1|FILM01:57:00alien/02:03:00;03:30:00|02:00:00|1|FILM01:30:00Été/02:00:00;"
+            "02:00:00|02:00:00|0|02:00:00");
+    inserer("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (?, ?, ?)", "2|1|2;4|1|1;1|2|1;3|3|1");
 }
 
 struct BancImpression : Banc {
@@ -223,11 +209,8 @@ private slots:
         )"));
     }
     void dessineCassette() {
-        QFETCH(QString, status);
-        QFETCH(QString, duree);
-        QFETCH(QString, place);
-        QFETCH(QString, attendu);
-        QFETCH(QString, bulles);
+        auto [status, duree, place, attendu, bulles] =
+            lire({"status", "duree", "place", "attendu", "bulles"});
         QList<int> p;
         for (const QString& n : (place.isEmpty() ? QStringLiteral("3840,6630,3885,540") : place).split(','))
             p << n.toInt();
@@ -246,11 +229,8 @@ private slots:
         for (int i = 0; i <= b.shape.UBound(); ++i) {
             const Etiquette& s = b.shape(i);
             const Etiquette& d = b.lblDuree(i);
-            segments << QStringLiteral("%1/%2/%3/%4")
-                            .arg(h.couleurs()[i])
-                            .arg(s.Caption())
-                            .arg(s.Width())
-                            .arg(d.Caption());
+            segments << QStringList{h.couleurs().at(i), s.Caption(), QString::number(s.Width()), d.Caption()}
+                            .join('/');
             QVERIFY(!s.isHidden() && s.Top() == p[1]);
             if (i > 0)
                 QCOMPARE(s.Left(), b.shape(i - 1).Left() + b.shape(i - 1).Width());
@@ -307,10 +287,7 @@ private slots:
         )"));
     }
     void changePlage() {
-        QFETCH(QString, marquer);
-        QFETCH(QString, index);
-        QFETCH(QString, dureeFilm);
-        QFETCH(QString, attendu);
+        auto [marquer, index, dureeFilm, attendu] = lire({"marquer", "index", "dureeFilm", "attendu"});
         Hote h;
         const QString status =
             QStringLiteral("FILM01:00:00A/01:30:00/FILM00:30:00/01:00:00/FILM00:30:00B/01:30:00");
@@ -337,8 +314,7 @@ private slots:
         )"));
     }
     void grilleEvenements() {
-        QFETCH(QString, propriete);
-        QFETCH(QString, valeur);
+        auto [propriete, valeur] = lire({"propriete", "valeur"});
         QFETCH(QString, attendu); // Row, Col, RowSel, ColSel, then how many RowColChange and SelChange
         Grille g;
         remplirGrille(g, {"0,0", "0,1", "0,2"},
@@ -350,17 +326,13 @@ private slots:
         QSignalSpy sc(&g, &Grille::SelChange);
         QString vu; // what a handler reads when the event arrives
         connect(&g, &Grille::RowColChange, &g, [&] { vu = g.TextMatrix(g.Row(), g.Col()); });
+        const QMap<QString, void (Grille::*)(int)> regler{
+            {"Row", &Grille::setRow}, {"Col", &Grille::setCol}, {"ColSel", &Grille::setColSel}};
         if (propriete == "clic")
             QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
                               g.visualRect(g.model()->index(valeur.toInt() - 1, 1)).center());
-        else if (propriete == "Row")
-            g.setRow(valeur.toInt());
-        else if (propriete == "Col")
-            g.setCol(valeur.toInt());
-        else if (propriete == "ColSel")
-            g.setColSel(valeur.toInt());
         else
-            g.setRowSel(valeur.toInt());
+            (g.*regler.value(propriete, &Grille::setRowSel))(valeur.toInt());
         QStringList lu;
         for (const qsizetype n : {qsizetype(g.Row()), qsizetype(g.Col()), qsizetype(g.RowSel()),
                                   qsizetype(g.ColSel()), rcc.size(), sc.size()})
@@ -407,10 +379,7 @@ private slots:
         )"));
     }
     void trieColonne() {
-        QFETCH(QString, tagAvant);
-        QFETCH(QString, clics);
-        QFETCH(QString, tag);
-        QFETCH(QString, ordre);
+        auto [tagAvant, clics, tag, ordre] = lire({"tagAvant", "clics", "tag", "ordre"});
         Grille g;
         const QStringList films{"K7 10\t10\tDrame", "alien\t2\tWestern", "Été\t100\tComédie",
                                 "K7 9\t9\tAventure"};
@@ -534,11 +503,8 @@ private slots:
         )"));
     }
     void listes() {
-        QFETCH(QString, cle);
-        QFETCH(QString, decroissant);
-        QFETCH(QString, ordre);
-        QFETCH(QString, lignes);
-        QFETCH(QString, premier);
+        auto [cle, decroissant, ordre, lignes, premier] =
+            lire({"cle", "decroissant", "ordre", "lignes", "premier"});
         BancImpression banc;
         if (!cle.startsWith('-'))
             remplirListes();
@@ -575,8 +541,7 @@ private slots:
         )"));
     }
     void fleches() {
-        QFETCH(QString, gestes);
-        QFETCH(QString, sens);
+        auto [gestes, sens] = lire({"gestes", "sens"});
         BancImpression banc;
         Impression& f = banc.ouvrir();
         f.activateWindow();
@@ -589,13 +554,11 @@ private slots:
                 continue;
             }
             QTest::keyClick(QApplication::focusWidget(), QKeySequence(g)[0].key());
+            QWidget* w = QApplication::focusWidget();
             int cle = 0;
-            for (int i = 0; i < 6; ++i)
-                cle =
-                    QApplication::focusWidget() == f.TriAsc[i] || QApplication::focusWidget() == f.TriDesc[i]
-                        ? i
-                        : cle;
-            QCOMPARE(QApplication::focusWidget(), f.croissant(cle) ? f.TriAsc[cle] : f.TriDesc[cle]);
+            while (cle < 5 && w != f.TriAsc[cle] && w != f.TriDesc[cle])
+                ++cle;
+            QCOMPARE(w, f.croissant(cle) ? f.TriAsc[cle] : f.TriDesc[cle]);
         }
         QString obtenu;
         for (int i = 0; i < 6; ++i) {
@@ -638,12 +601,8 @@ private slots:
         )"));
     }
     void impression() {
-        QFETCH(QString, imprimante);
-        QFETCH(QString, copies);
-        QFETCH(QString, sortie);
-        QFETCH(QString, selection);
-        QFETCH(QString, message);
-        QFETCH(QString, imprime);
+        auto [imprimante, copies, sortie, selection, message, imprime] =
+            lire({"imprimante", "copies", "sortie", "selection", "message", "imprime"});
         BancImpression banc;
         remplirListes();
         const QString pdf = banc.dossier.fichier(sortie);
@@ -690,10 +649,7 @@ private slots:
         });
         // Without a printer the preview stays open on its PDF button.
         QCOMPARE(ouvert, exemplaires == 0 || echec || !imprimantes);
-        QCOMPARE(drapeaux, QList<int>(!imprimantes       ? 0
-                                      : exemplaires == 0 ? 2
-                                                         : 1,
-                                      Dialogues::DrapeauAssembler));
+        QCOMPARE(drapeaux, QList<int>(imprimantes ? 1 + (exemplaires == 0) : 0, Dialogues::DrapeauAssembler));
         QCOMPARE(offerte, !selection.isEmpty());
         QCOMPARE(vus.join(QLatin1Char(10)), QString(message).replace("%1", banc.dossier.chemin()));
         QCOMPARE(QFile::exists(pdf), imprimantes && exemplaires > 0 && !echec);
@@ -781,10 +737,7 @@ private slots:
                               .arg(k, 2, 10, QLatin1Char('0'))
                               .arg(j, 2, 10, QLatin1Char('0'))
                        << QStringLiteral("00:05:00");
-            executer(QStringLiteral(
-                         "INSERT INTO K7 (\"Durée\", TempsRestant, NBFilm, Status) VALUES (?, '', ?, ?)"),
-                     {Outils::SecondesEnHeure(3600 + 900 * films[k - 1]), films[k - 1],
-                      (champs << "01:00:00").join('/')});
+            cassette((champs << "01:00:00").join('/'));
         }
         const QString pdf = banc.dossier.fichier(QStringLiteral("etiquettes.pdf"));
         Dialogues::setRepondeurEnregistrement([&](const QString&, const QString&) { return pdf; });

@@ -118,18 +118,12 @@ private slots:
         )"));
     }
     void verifieDonnees() {
-        QFETCH(QString, entree);
-        QFETCH(QString, message);
+        auto [entree, message] = lire({"entree", "message"});
         const QStringList saisie = entree.split(';');
         QStringList sortie = saisie;
-        const QStringList defauts{"",
-                                  "Néant",
-                                  "Néant",
-                                  "",
-                                  QString::number(QDate::currentDate().year()),
-                                  "Indéfini",
-                                  "Indéfini",
-                                  "\tAucun commentaire"};
+        const QStringList defauts = QStringLiteral("|Néant|Néant||%1|Indéfini|Indéfini|\tAucun commentaire")
+                                        .arg(QDate::currentDate().year())
+                                        .split('|');
         for (int i = 0; i < 8 && message.isEmpty(); ++i)
             sortie[i] = sortie[i].isEmpty() ? defauts[i] : sortie[i];
         Banc b;
@@ -175,10 +169,7 @@ private slots:
         )"));
     }
     void duree() {
-        QFETCH(QString, cassette);
-        QFETCH(QString, avant);
-        QFETCH(QString, touches);
-        QFETCH(QString, apres);
+        auto [cassette, avant, touches, apres] = lire({"cassette", "avant", "touches", "apres"});
         Banc b;
         Moniteur& m = b.demarrer();
         auto* k7 = cassette.isEmpty() ? nullptr : new AjoutK7;
@@ -222,8 +213,7 @@ private slots:
         )"));
     }
     void creationK7() {
-        QFETCH(QString, duree);
-        QFETCH(QString, acceptee);
+        auto [duree, acceptee] = lire({"duree", "acceptee"});
         Banc b;
         b.dossier.ajouterCassette(QStringLiteral("04:00:00"));
         b.dossier.ajouterCassette(QStringLiteral("02:00:00"));
@@ -247,14 +237,13 @@ private slots:
         m.MenuAjouterCassette->trigger();
         QVERIFY(!Feuille::chargee<AjoutK7>() && m.K7Presente == !acceptee.isEmpty());
         const QStringList k7 = b.dossier.contenu(QStringLiteral("K7"));
-        if (acceptee.isEmpty())
-            QCOMPARE(vu,
-                     QStringList{"La durée de la cassette doit être fournie selon le format HH:MM:SS|48"} +
-                         avant);
-        else
-            QCOMPARE(vu, QStringList{"Une nouvelle cassette à été ajoutée :\n\nSon numéro est le 3|0"} + k7);
+        // Refused, the cassettes stay as they were, as the box saw them.
         QCOMPARE(k7,
                  acceptee.isEmpty() ? avant : avant + QStringList{QStringLiteral("3|%1|%1|0|%1").arg(duree)});
+        QCOMPARE(vu, QStringList{acceptee.isEmpty()
+                                     ? "La durée de la cassette doit être fournie selon le format HH:MM:SS|48"
+                                     : "Une nouvelle cassette à été ajoutée :\n\nSon numéro est le 3|0"} +
+                         k7);
     }
 
     // A title never holds a line break: Enter moves on; pasted, composed or imported breaks
@@ -269,9 +258,7 @@ private slots:
         )"));
     }
     void titreSurUneLigne() {
-        QFETCH(QString, voie);
-        QFETCH(QString, texte);
-        QFETCH(QString, titre);
+        auto [voie, texte, titre] = lire({"voie", "texte", "titre"});
         texte.replace("\\r", "\r").replace("\\u2028", QChar(0x2028)).replace("\\u2029", QChar(0x2029));
         Banc b;
         AjoutFilm* f = formulaire(b.demarrer(), true);
@@ -312,8 +299,7 @@ private slots:
         )"));
     }
     void modification() {
-        QFETCH(QString, fin);
-        QFETCH(QString, annee);
+        auto [fin, annee] = lire({"fin", "annee"});
         Banc b;
         catalogue(QStringLiteral("FILM01:57:00Alien/FILM02:00:00Brazil/00:03:00"));
         QDir(b.dossier.chemin()).mkpath(QStringLiteral("Affiche"));
@@ -435,13 +421,8 @@ private slots:
         )"));
     }
     void route() {
-        QFETCH(QString, cassettes);
-        QFETCH(QString, titre);
-        QFETCH(QString, duree);
-        QFETCH(QString, ligne);
-        QFETCH(QString, clics);
-        QFETCH(QString, status);
-        QFETCH(QString, placements);
+        auto [cassettes, titre, duree, ligne, clics, status, placements] =
+            lire({"cassettes", "titre", "duree", "ligne", "clics", "status", "placements"});
         const QString place = placements.split(',')
                                   .filter(QRegularExpression(":" + QRegularExpression::escape(titre) + "$"))
                                   .value(0);
@@ -458,14 +439,11 @@ private slots:
         const QString idFilm = QString::number(b.dossier.contenu(QStringLiteral("Film")).size() + 1);
         const QString affiche = b.dossier.fichier(QStringLiteral("affiche de test.jpg"));
         const QByteArray octetsAffiche = image(affiche, Qt::blue);
-        const QStringList saisie{titre,
-                                 "Agnès Varda",
-                                 "Corinne Marchand, Antoine Bourseiller",
-                                 duree,
-                                 "1962",
-                                 "France",
-                                 "Com",
-                                 "Deux heures d'une chanteuse à Paris, « en attendant »."};
+        const QStringList saisie =
+            QStringLiteral("%1|Agnès Varda|Corinne Marchand, Antoine Bourseiller|%2|1962|"
+                           "France|Com|Deux heures d'une chanteuse à Paris, « en attendant ».")
+                .arg(titre, duree)
+                .split('|');
         auto rangeeK7 = [&] {
             return b.dossier.contenu("K7").filter(QRegularExpression("^" + k7 + "\\|")).value(0).split('|');
         };
@@ -498,8 +476,8 @@ private slots:
                 for (const QString& i : clics.split(',', Qt::SkipEmptyParts))
                     QTest::mouseClick(&c->shape(i.toInt()), Qt::LeftButton);
                 QCOMPARE(c->LblDebut->text() + c->PlageChoisie, debut + c->lblDuree(jaune(*c)).Caption());
-                for (int i = 0; i <= c->shape.UBound();
-                     ++i) { // a hand and a hint over each other stretch that fits
+                // A hand and a hint over each other stretch that fits.
+                for (int i = 0; i <= c->shape.UBound(); ++i) {
                     const bool libre =
                         c->shape(i).BackColor() == Unites::Blanc && c->lblDuree(i).Caption() >= duree;
                     QCOMPARE(c->shape(i).cursor().shape() == Qt::PointingHandCursor, libre);
@@ -595,10 +573,7 @@ private slots:
                   .replace(QRegularExpression("(\\d)\\|(?=\\d)"), "\\1¦"));
     }
     void candidats() {
-        QFETCH(QString, cassettes);
-        QFETCH(QString, duree);
-        QFETCH(QString, lignes);
-        QFETCH(QString, visibles);
+        auto [cassettes, duree, lignes, visibles] = lire({"cassettes", "duree", "lignes", "visibles"});
         const bool aucune = lignes.isEmpty();
         const QStringList attendu = aucune ? QStringList{"|Aucune     cassette|de     Disponible|"}
                                            : lignes.replace("¦", "|").split(';');
@@ -650,8 +625,7 @@ private slots:
         )"));
     }
     void ouverture() {
-        QFETCH(QString, nombre);
-        QFETCH(QString, suivants);
+        auto [nombre, suivants] = lire({"nombre", "suivants"});
         Banc b;
         films(b.dossier, nombre.toInt());
         Moniteur& m = b.demarrer();
@@ -704,11 +678,7 @@ private slots:
         )"));
     }
     void entete() {
-        QFETCH(QString, clics);
-        QFETCH(QString, geste);
-        QFETCH(QString, dx);
-        QFETCH(QString, col);
-        QFETCH(QString, ordre);
+        auto [clics, geste, dx, col, ordre] = lire({"clics", "geste", "dx", "col", "ordre"});
         Banc b;
         films(b.dossier, 12);
         Moniteur& m = b.demarrer();
@@ -794,9 +764,7 @@ private slots:
         )"));
     }
     void miseAJour() {
-        QFETCH(QString, titre);
-        QFETCH(QString, motif);
-        QFETCH(QString, tri);
+        auto [titre, motif, tri] = lire({"titre", "motif", "tri"});
         Banc b;
         films(b.dossier, 12);
         Moniteur& m = b.demarrer();
@@ -834,9 +802,7 @@ private slots:
         )"));
     }
     void recherche() {
-        QFETCH(QString, motif);
-        QFETCH(QString, tri);
-        QFETCH(QString, vus);
+        auto [motif, tri, vus] = lire({"motif", "tri", "vus"});
         const QStringList titres = vus.split(',', Qt::SkipEmptyParts);
         Banc b;
         films(b.dossier, 12);
@@ -886,9 +852,7 @@ private slots:
         )"));
     }
     void echap() {
-        QFETCH(QString, commande);
-        QFETCH(QString, classe);
-        QFETCH(QString, frappe);
+        auto [commande, classe, frappe] = lire({"commande", "classe", "frappe"});
         Banc b;
         catalogue(QStringLiteral("FILM01:00:00A/02:00:00"));
         const QStringList avant = tout(b.dossier);
@@ -922,9 +886,7 @@ private slots:
         )"));
     }
     void parcours() {
-        QFETCH(QString, depuis);
-        QFETCH(QString, touches);
-        QFETCH(QString, titres);
+        auto [depuis, touches, titres] = lire({"depuis", "touches", "titres"});
         Banc b;
         catalogue(QStringLiteral("FILM00:30:00Charlie/FILM00:30:00Alpha/FILM00:30:00Bravo/01:00:00"));
         Moniteur& m = b.demarrer();

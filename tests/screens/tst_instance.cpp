@@ -40,10 +40,9 @@ private slots:
     // Held in this program, then by another one, running or killed (SIGKILL: the lock file stays
     // behind); released at the end, the next start gets the folder.
     void autreProgramme_data() {
-        QTest::addColumn<QString>("premier");
-        QTest::newRow("ce programme") << "ici";
-        QTest::newRow("un autre qui tourne") << "tourne";
-        QTest::newRow("un autre, tué") << "tué";
+        QTest::addColumn<QString>("premier"); // this program, another one running, another one killed
+        for (const char* premier : {"ici", "tourne", "tué"})
+            QTest::newRow(premier) << QString::fromUtf8(premier);
     }
     void autreProgramme() {
         QFETCH(QString, premier);
@@ -123,10 +122,8 @@ private slots:
         QVERIFY2(
             instance.refus().contains(QDir::toNativeSeparators(d.filePath(InstanceUnique::nomFichier()))),
             qPrintable(instance.refus()));
-        QFile f(d.filePath(QStringLiteral("pas-un-dossier")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
-        QVERIFY(InstanceUnique(f.fileName()).acquise());
+        const QString fichier = d.filePath(QStringLiteral("pas-un-dossier"));
+        QVERIFY(QFile(fichier).open(QIODevice::WriteOnly) && InstanceUnique(fichier).acquise());
     }
 };
 

@@ -310,3 +310,17 @@ inline void table(const QString& texte) {
 }
 
 } // namespace banc
+
+#include <array>
+
+namespace banc {
+
+// The current data row's texts, read by column name, for a structured binding.
+template <std::size_t N> std::array<QString, N> lire(const char* const (&noms)[N]) {
+    std::array<QString, N> v;
+    for (std::size_t i = 0; i < N; ++i)
+        v[i] = *static_cast<QString*>(QTest::qData(noms[i], qMetaTypeId<QString>()));
+    return v;
+}
+
+} // namespace banc
