@@ -309,4 +309,12 @@ inline void table(const QString& texte) {
     }
 }
 
+// Every file of the poster folder, temporary ones included, with its bytes.
+inline QMap<QString, QByteArray> contenuAffiches(const Banc& b) {
+    QMap<QString, QByteArray> m;
+    for (const QString& f : b.affiches())
+        m.insert(f, octets(b.dossier.fichier(QStringLiteral("Affiche/") + f)));
+    return m;
+}
+
 } // namespace banc

@@ -106,7 +106,7 @@ void DossierTest::remplir() {
                    QString::fromUtf8(f.date));
 }
 
-QStringList DossierTest::contenu(const QString& table) const {
+QStringList DossierTest::contenu(const QString& table) {
     QStringList lignes;
     Sql q = executerSql(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
     while (q.next()) {

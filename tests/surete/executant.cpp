@@ -36,14 +36,8 @@ QString source(const char* couleur) {
 }
 
 QStringList film(const QString& titre, const QString& duree, const QString& resume) {
-    return {titre,
-            QStringLiteral("Jacques Demy"),
-            QStringLiteral("Anouk Aimée; Marc Michel"),
-            duree,
-            QStringLiteral("1961"),
-            QStringLiteral("France"),
-            QStringLiteral("Drame"),
-            resume};
+    return QStringList{titre,   "Jacques Demy", "Anouk Aimée; Marc Michel", duree, "1961", "France",
+                       "Drame", resume};
 }
 
 } // namespace
