@@ -237,23 +237,16 @@ private slots:
         noterEtat(0);
 
         demarrer(true);
-        ajouterCassette(QStringLiteral("03:00:00"));
-        ajouterCassette(QStringLiteral("04:00:00"));
-        placer(
-            film(QStringLiteral("Alphaville"), QStringLiteral("01:00:00"), QStringLiteral("Lemmy Caution.")),
-            "rouge");
-        placer(film(QStringLiteral("Baisers volés"), QStringLiteral("00:45:00"), QStringLiteral("Antoine.")),
-               "verte");
-        placer(film(QStringLiteral("Cléo de 5 à 7"), QStringLiteral("01:30:00"), QStringLiteral("Paris.")),
-               "bleue");
-        placer(
-            film(QStringLiteral("Domicile conjugal"), QStringLiteral("00:30:00"), QStringLiteral("Encore.")),
-            "jaune");
+        ajouterCassette("03:00:00");
+        ajouterCassette("04:00:00");
+        placer(film("Alphaville", "01:00:00", "Lemmy Caution."), "rouge");
+        placer(film("Baisers volés", "00:45:00", "Antoine."), "verte");
+        placer(film("Cléo de 5 à 7", "01:30:00", "Paris."), "bleue");
+        placer(film("Domicile conjugal", "00:30:00", "Encore."), "jaune");
         // A long summary spills over pages of its own, which its deletion frees for compaction.
-        modifier(QStringLiteral("Alphaville"), QStringLiteral("Une étrange aventure. ").repeated(500),
-                 "cyan");
-        effacerFilm(QStringLiteral("Baisers volés"));
-        effacerCassette(QStringLiteral("1")); // Alphaville and Domicile conjugal with it
+        modifier("Alphaville", QString("Une étrange aventure. ").repeated(500), "cyan");
+        effacerFilm("Baisers volés");
+        effacerCassette("1"); // Alphaville and Domicile conjugal with it
         compacter();
 
         // The next start, on the compacted catalogue. The program ended, its event loop with it:
@@ -261,10 +254,9 @@ private slots:
         nouvelleBoucle();
         sauvegarder(); // the catalogue not yet open, as at a real start
         demarrer(false);
-        placer(film(QStringLiteral("Élise"), QStringLiteral("01:00:00"), QStringLiteral("Une lettre.")),
-               "magenta");
-        modifier(QStringLiteral("Élise"), QStringLiteral("Une lettre, enfin."), nullptr);
-        effacerFilm(QStringLiteral("Élise"));
+        placer(film("Élise", "01:00:00", "Une lettre."), "magenta");
+        modifier("Élise", "Une lettre, enfin.", nullptr);
+        effacerFilm("Élise");
         sauvegarder(); // on the open catalogue
         // The current catalogue is the newest copy already: only the rows change.
         restaurer();

@@ -98,11 +98,10 @@ class TestSurete : public QObject {
     pid_t lancer(const QString& dossier, const QString& reference, const QString& temps, qint64* depart) {
         copier(m_modele, dossier);
         QList<QByteArray> env;
-        for (char** e = environ; *e; ++e) {
+        for (char** e = environ; *e; ++e)
             if (!QByteArray(*e).startsWith("CASSETRON_SURETE_") &&
                 !QByteArray(*e).startsWith("QT_QPA_PLATFORM="))
                 env << QByteArray(*e);
-        }
         env << "QT_QPA_PLATFORM=offscreen"
             << "CASSETRON_SURETE_DOSSIER=" + QFile::encodeName(dossier)
             << "CASSETRON_SURETE_JOURNAL=" + QFile::encodeName(dossier + QStringLiteral("/journal"));
@@ -359,14 +358,14 @@ private slots:
             ++faits;
 
             const Avancement a = avancement(dossier + QStringLiteral("/journal"));
-            const QString cas = QStringLiteral("tir %1 à %2 µs%3, commande %4 %5")
-                                    .arg(i)
-                                    .arg(delai)
-                                    .arg(cible ? QStringLiteral(" du début de %1").arg(cible) : QString())
-                                    .arg(a.k)
-                                    .arg(a.enCours ? QStringLiteral("en cours") : QStringLiteral("finie"));
-            ++parCommande[a.enCours ? QStringLiteral("%1 en cours").arg(a.k, 2)
-                                    : QStringLiteral("%1 finie").arg(a.k, 2)];
+            const QString commande =
+                QStringLiteral("%1 %2").arg(a.k, 2).arg(a.enCours ? "en cours" : "finie");
+            ++parCommande[commande];
+            const QString cas =
+                QStringLiteral("tir %1 à %2 µs%3, commande %4")
+                    .arg(i)
+                    .arg(delai)
+                    .arg(cible ? QStringLiteral(" du début de %1").arg(cible) : QString(), commande);
             const surete::Constat c = surete::constater(dossier);
             Catalogue::fermer();
             QList<int> admis{a.k};
