@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QToolButton>
 
 #include <sys/stat.h>
@@ -29,12 +30,8 @@ namespace {
 
 // What the engine or the system says in English, which must not reach the user as the reason.
 bool anglais(const QString& texte) {
-    for (const char* mot : {"database", "malformed", "file is", "ermission", "denied", "irectory", "No such",
-                            "unable", "readonly", "not a ", "Cannot"}) {
-        if (texte.contains(QLatin1String(mot)))
-            return true;
-    }
-    return false;
+    return texte.contains(QRegularExpression(
+        "database|malformed|file is|ermission|denied|irectory|No such|unable|readonly|not a |Cannot"));
 }
 
 quint32 crc32(const QByteArray& octets) {
@@ -57,10 +54,8 @@ void ecrireGrand(QByteArray& b, int position, quint32 valeur, int taille) {
 void poster(const QString& cas, const QString& chemin) {
     QImage i(200, 300, QImage::Format_RGB32);
     QRandomGenerator alea(7);
-    for (int y = 0; y < i.height(); ++y) {
-        for (int x = 0; x < i.width(); ++x)
-            i.setPixel(x, y, alea.generate());
-    }
+    for (int p = 0; p < 200 * 300; ++p)
+        i.setPixel(p % 200, p / 200, alea.generate());
     QByteArray b;
     QBuffer tampon(&b);
     tampon.open(QIODevice::WriteOnly);

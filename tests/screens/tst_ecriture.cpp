@@ -57,12 +57,6 @@ QString ligneK7(qint64 id) {
         .value(0);
 }
 
-void montrer(Moniteur& m, const QString& titre) {
-    for (int i = 0; i < 20 && m.LblTitre->text() != titre; ++i)
-        QTest::mouseClick(m.BtnNextFilm, Qt::LeftButton);
-    QCOMPARE(m.LblTitre->text(), titre);
-}
-
 QStringList entrees(const QComboBox& c) {
     QStringList l;
     for (int i = 0; i < c.count(); ++i)

@@ -317,4 +317,11 @@ inline QMap<QString, QByteArray> contenuAffiches(const Banc& b) {
     return m;
 }
 
+// Browses forward to the film with this title.
+inline void montrer(Moniteur& m, const QString& titre) {
+    for (int i = 0; i < 20 && m.LblTitre->text() != titre; ++i)
+        QTest::mouseClick(m.BtnNextFilm, Qt::LeftButton);
+    QCOMPARE(m.LblTitre->text(), titre);
+}
+
 } // namespace banc

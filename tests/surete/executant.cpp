@@ -93,12 +93,6 @@ class Executant : public QObject {
         m_moniteur->show();
     }
 
-    void montrer(const QString& titre) {
-        for (int i = 0; i < 10 && m_moniteur->LblTitre->text() != titre; ++i)
-            QTest::mouseClick(m_moniteur->BtnNextFilm, Qt::LeftButton);
-        QCOMPARE(m_moniteur->LblTitre->text(), titre);
-    }
-
     void ajouterCassette(const QString& duree) {
         commande([&] {
             puis([&] {
@@ -143,7 +137,7 @@ class Executant : public QObject {
     }
 
     void modifier(const QString& titre, const QString& resume, const char* affiche) {
-        montrer(titre);
+        banc::montrer(*m_moniteur, titre);
         commande([&] {
             puis([&] {
                 AjoutFilm* f = AjoutFilm::instance();
@@ -161,7 +155,7 @@ class Executant : public QObject {
     }
 
     void effacerFilm(const QString& titre) {
-        montrer(titre);
+        banc::montrer(*m_moniteur, titre);
         commande([&] {
             m_repondeur.attendre(Messages::Oui);
             QTest::mouseClick(m_moniteur->BtnEffacerFilm, Qt::LeftButton);
