@@ -37,10 +37,6 @@ QStringList ouvertes(const QWidget* sauf) {
     return l;
 }
 
-QString entree(const ConsultK7& c) {
-    return c.LblHH->text() + ':' + c.LblMM->text() + ':' + c.LblSS->text();
-}
-
 // Clicks the hours of the clock, then types wherever the focus goes: a completed field hands the
 // typing to the next one.
 void taperDans(const ConsultK7& c, const QString& touches) {
@@ -67,33 +63,25 @@ void rechercher(Moniteur& m, std::function<void(ConsultK7&)> geste) {
 const char* const Libres = "FILM01:00:00A/00:30:00/FILM01:00:00B/01:30:00\nFILM03:00:00Plein\n04:00:00\n"
                            "FILM02:00:00C/00:45:00\n00:20:00/FILM01:00:00D/00:20:00";
 
-// What a command does on an empty and on a filled catalogue: the form it opens, "!" and the
-// information it gives, or "?" and the question it asks (answered No).
+// What a command (from the menu, then the toolbar) does on an empty and on a filled catalogue: the
+// form it opens, "!" and the information it gives, or "?" and the question it asks (answered No).
 struct Commande {
-    const char *nom, *vide, *plein;
+    const char *noms, *vide, *plein;
 };
 const Commande Commandes[] = {
-    {"MenuListeFilm", "!Il n'y a pas de film à visualiser, la base est vide", "ListeFilm"},
+    {"MenuListeFilm BtnListeFilm", "!Il n'y a pas de film à visualiser, la base est vide", "ListeFilm"},
     {"MenuImprime", "Impression", "Impression"},
-    {"MenuAjouterFilm", "AjoutFilm", "AjoutFilm"},
-    {"MenuModifFilm", "!Il n'y a aucun film à modifier !", "AjoutFilm modif"},
-    {"MenuEffacerFilm", "!Il n'y a aucun film à effacer dans la base !!",
+    {"MenuAjouterFilm BntAjouterFilm", "AjoutFilm", "AjoutFilm"},
+    {"MenuModifFilm BtnModifFilm", "!Il n'y a aucun film à modifier !", "AjoutFilm modif"},
+    {"MenuEffacerFilm BtnEffacerFilm", "!Il n'y a aucun film à effacer dans la base !!",
      "?Etes-vous sûr de vouloir effacer le film :\n\nalien"},
-    {"MenuRechercheK7", "ConsultK7", "ConsultK7"},
-    {"MenuAjouterCassette", "AjoutK7", "AjoutK7"},
-    {"MenuEffacerCassette", "!Il n'y a pas de Cassette à Visualiser et/ou Effacer, la base est vide !",
-     "VisuK7"},
+    {"MenuRechercheK7 BtnRechercheK7", "ConsultK7", "ConsultK7"},
+    {"MenuAjouterCassette BtnAjoutK7", "AjoutK7", "AjoutK7"},
+    {"MenuEffacerCassette BtnVisuK7",
+     "!Il n'y a pas de Cassette à Visualiser et/ou Effacer, la base est vide !", "VisuK7"},
     {"MenuEtiquettes", "!Il n'y a pas de cassette à étiqueter, la base est vide !", "ImpressionEtiquettes"},
     {"MenuAideEnLigne", "Aide", "Aide"},
     {"MenuAPropos", "About", "About"},
-    {"BtnListeFilm", "!Il n'y a pas de film à visualiser, la base est vide", "ListeFilm"},
-    {"BntAjouterFilm", "AjoutFilm", "AjoutFilm"},
-    {"BtnModifFilm", "!Il n'y a aucun film à modifier !", "AjoutFilm modif"},
-    {"BtnEffacerFilm", "!Il n'y a aucun film à effacer dans la base !!",
-     "?Etes-vous sûr de vouloir effacer le film :\n\nalien"},
-    {"BtnRechercheK7", "ConsultK7", "ConsultK7"},
-    {"BtnAjoutK7", "AjoutK7", "AjoutK7"},
-    {"BtnVisuK7", "!Il n'y a pas de Cassette à Visualiser et/ou Effacer, la base est vide !", "VisuK7"},
 };
 
 } // namespace
@@ -235,9 +223,11 @@ private slots:
         QTest::addColumn<QString>("nom");
         QTest::addColumn<QString>("attendu");
         for (bool plein : {false, true}) {
-            for (const Commande& c : Commandes)
-                QTest::addRow("%s %s", plein ? "plein" : "vide", c.nom)
-                    << plein << c.nom << (plein ? c.plein : c.vide);
+            for (const Commande& c : Commandes) {
+                for (const QString& nom : QString(c.noms).split(' '))
+                    QTest::addRow("%s %s", plein ? "plein" : "vide", qPrintable(nom))
+                        << plein << nom << QString(plein ? c.plein : c.vide);
+            }
         }
     }
 
@@ -310,7 +300,7 @@ private slots:
         catalogue(Libres);
         Moniteur& m = b.demarrer();
         rechercher(m, [&](ConsultK7& c) {
-            QCOMPARE(entree(c), QString("00:00:00"));
+            QCOMPARE(c.LblHH->text() + c.LblMM->text() + c.LblSS->text(), QString("000000"));
             taperDans(c, touches);
             Grille& g = *c.TableK7Libre;
             QCOMPARE(banc::lignes(g, 4), lignes);

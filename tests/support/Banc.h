@@ -309,6 +309,21 @@ inline void table(const QString& texte) {
     }
 }
 
+// Every file of the poster folder, temporary ones included, with its bytes.
+inline QMap<QString, QByteArray> contenuAffiches(const Banc& b) {
+    QMap<QString, QByteArray> m;
+    for (const QString& f : b.affiches())
+        m.insert(f, octets(b.dossier.fichier(QStringLiteral("Affiche/") + f)));
+    return m;
+}
+
+// Browses forward to the film with this title.
+inline void montrer(Moniteur& m, const QString& titre) {
+    for (int i = 0; i < 20 && m.LblTitre->text() != titre; ++i)
+        QTest::mouseClick(m.BtnNextFilm, Qt::LeftButton);
+    QCOMPARE(m.LblTitre->text(), titre);
+}
+
 } // namespace banc
 
 #include <array>

@@ -85,28 +85,16 @@ void DossierTest::remplir() {
     for (int i = 1; i <= 5; ++i)
         k[i] = ajouterCassette(QStringLiteral("0%1:00:00").arg(i == 2 || i == 5 ? 3 : 4));
     // Ties on genre, duration and year, so that the second sort key shows.
-    const struct {
-        qint64 k7;
-        const char* titre;
-        const char* duree;
-        const char* genre;
-        const char* date;
-    } films[] = {
-        {k[1], "Zorro", "01:30:00", "Aventure", "1975"},
-        {k[1], "alien", "01:57:00", "Science-fiction", "1979"},
-        {k[2], "Été", "01:15:00", "Drame", "1983"},
-        {k[3], "K7 10", "00:20:00", "Documentaire", "2001"},
-        {k[3], "K7 9", "00:25:00", "Documentaire", "2000"},
-        {k[3], "L'été meurtrier", "02:10:00", "Drame", "1983"},
-        {k[3], "Brazil", "00:50:00", "Science-fiction", "1985"},
-        {k[5], "Amélie", "01:15:00", "Comédie", "2001"},
-    };
-    for (const auto& f : films)
-        placerFilm(f.k7, QString::fromUtf8(f.titre), QString::fromUtf8(f.duree), QString::fromUtf8(f.genre),
-                   QString::fromUtf8(f.date));
+    for (const char* film : {"1|Zorro|01:30:00|Aventure|1975", "1|alien|01:57:00|Science-fiction|1979",
+                             "2|Été|01:15:00|Drame|1983", "3|K7 10|00:20:00|Documentaire|2001",
+                             "3|K7 9|00:25:00|Documentaire|2000", "3|L'été meurtrier|02:10:00|Drame|1983",
+                             "3|Brazil|00:50:00|Science-fiction|1985", "5|Amélie|01:15:00|Comédie|2001"}) {
+        const QStringList f = QString::fromUtf8(film).split(QLatin1Char('|'));
+        placerFilm(k[f[0].toInt()], f[1], f[2], f[3], f[4]);
+    }
 }
 
-QStringList DossierTest::contenu(const QString& table) const {
+QStringList DossierTest::contenu(const QString& table) {
     QStringList lignes;
     Sql q = executerSql(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
     while (q.next()) {

@@ -28,7 +28,7 @@ public:
     // (titles, genres, years and durations are in DossierTest.cpp).
     void remplir();
     // The rows of a table in rowid order, one text per row: a dump to compare before and after.
-    QStringList contenu(const QString& table) const;
+    static QStringList contenu(const QString& table);
     QStringList invariants() const;
     // A file's bytes (none when it cannot be read); a file written whole, or false.
     static QByteArray octets(const QString& chemin);

@@ -9,11 +9,13 @@
 #include "catalogue/Sauvegarde.h"
 #include "catalogue/Sqlite.h"
 #include "screens/common/Dialogues.h"
+#include "tests/support/DossierTest.h"
 #include "tests/support/Sql.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <time.h>
@@ -75,16 +77,8 @@ inline Constat constater(const QString& dossier) {
         if (q.next())
             c.etat << QStringLiteral("pages:%1 libres:%2").arg(q.value(0).toInt()).arg(q.value(1).toInt());
     }
-    for (const char* table : {"Film", "K7", "FilmK7", "sqlite_sequence"}) {
-        Sql q;
-        q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table)));
-        while (q.next()) {
-            QStringList champs;
-            for (int i = 0; i < q.columnCount(); ++i)
-                champs << q.value(i).toString();
-            c.etat << QLatin1String(table) + QLatin1Char(':') + champs.join(QLatin1Char('|'));
-        }
-    }
+    for (const QString table : {"Film", "K7", "FilmK7", "sqlite_sequence"})
+        c.etat << DossierTest::contenu(table).replaceInStrings(QRegularExpression("^"), table + ':');
     const QDir d(dossier);
     // The engine's rollback journal may stay behind, cold (without its magic number), when a
     // transaction stopped before it touched the catalogue; the next commit removes it. A hot one

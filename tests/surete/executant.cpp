@@ -36,14 +36,8 @@ QString source(const char* couleur) {
 }
 
 QStringList film(const QString& titre, const QString& duree, const QString& resume) {
-    return {titre,
-            QStringLiteral("Jacques Demy"),
-            QStringLiteral("Anouk Aimée; Marc Michel"),
-            duree,
-            QStringLiteral("1961"),
-            QStringLiteral("France"),
-            QStringLiteral("Drame"),
-            resume};
+    return QStringList{titre,   "Jacques Demy", "Anouk Aimée; Marc Michel", duree, "1961", "France",
+                       "Drame", resume};
 }
 
 } // namespace
@@ -99,12 +93,6 @@ class Executant : public QObject {
         m_moniteur->show();
     }
 
-    void montrer(const QString& titre) {
-        for (int i = 0; i < 10 && m_moniteur->LblTitre->text() != titre; ++i)
-            QTest::mouseClick(m_moniteur->BtnNextFilm, Qt::LeftButton);
-        QCOMPARE(m_moniteur->LblTitre->text(), titre);
-    }
-
     void ajouterCassette(const QString& duree) {
         commande([&] {
             puis([&] {
@@ -149,7 +137,7 @@ class Executant : public QObject {
     }
 
     void modifier(const QString& titre, const QString& resume, const char* affiche) {
-        montrer(titre);
+        banc::montrer(*m_moniteur, titre);
         commande([&] {
             puis([&] {
                 AjoutFilm* f = AjoutFilm::instance();
@@ -167,7 +155,7 @@ class Executant : public QObject {
     }
 
     void effacerFilm(const QString& titre) {
-        montrer(titre);
+        banc::montrer(*m_moniteur, titre);
         commande([&] {
             m_repondeur.attendre(Messages::Oui);
             QTest::mouseClick(m_moniteur->BtnEffacerFilm, Qt::LeftButton);
@@ -243,23 +231,16 @@ private slots:
         noterEtat(0);
 
         demarrer(true);
-        ajouterCassette(QStringLiteral("03:00:00"));
-        ajouterCassette(QStringLiteral("04:00:00"));
-        placer(
-            film(QStringLiteral("Alphaville"), QStringLiteral("01:00:00"), QStringLiteral("Lemmy Caution.")),
-            "rouge");
-        placer(film(QStringLiteral("Baisers volés"), QStringLiteral("00:45:00"), QStringLiteral("Antoine.")),
-               "verte");
-        placer(film(QStringLiteral("Cléo de 5 à 7"), QStringLiteral("01:30:00"), QStringLiteral("Paris.")),
-               "bleue");
-        placer(
-            film(QStringLiteral("Domicile conjugal"), QStringLiteral("00:30:00"), QStringLiteral("Encore.")),
-            "jaune");
+        ajouterCassette("03:00:00");
+        ajouterCassette("04:00:00");
+        placer(film("Alphaville", "01:00:00", "Lemmy Caution."), "rouge");
+        placer(film("Baisers volés", "00:45:00", "Antoine."), "verte");
+        placer(film("Cléo de 5 à 7", "01:30:00", "Paris."), "bleue");
+        placer(film("Domicile conjugal", "00:30:00", "Encore."), "jaune");
         // A long summary spills over pages of its own, which its deletion frees for compaction.
-        modifier(QStringLiteral("Alphaville"), QStringLiteral("Une étrange aventure. ").repeated(500),
-                 "cyan");
-        effacerFilm(QStringLiteral("Baisers volés"));
-        effacerCassette(QStringLiteral("1")); // Alphaville and Domicile conjugal with it
+        modifier("Alphaville", QString("Une étrange aventure. ").repeated(500), "cyan");
+        effacerFilm("Baisers volés");
+        effacerCassette("1"); // Alphaville and Domicile conjugal with it
         compacter();
 
         // The next start, on the compacted catalogue. The program ended, its event loop with it:
@@ -267,10 +248,9 @@ private slots:
         nouvelleBoucle();
         sauvegarder(); // the catalogue not yet open, as at a real start
         demarrer(false);
-        placer(film(QStringLiteral("Élise"), QStringLiteral("01:00:00"), QStringLiteral("Une lettre.")),
-               "magenta");
-        modifier(QStringLiteral("Élise"), QStringLiteral("Une lettre, enfin."), nullptr);
-        effacerFilm(QStringLiteral("Élise"));
+        placer(film("Élise", "01:00:00", "Une lettre."), "magenta");
+        modifier("Élise", "Une lettre, enfin.", nullptr);
+        effacerFilm("Élise");
         sauvegarder(); // on the open catalogue
         // The current catalogue is the newest copy already: only the rows change.
         restaurer();

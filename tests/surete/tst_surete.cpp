@@ -83,13 +83,6 @@ qint32 marqueActuelle() {
     return m;
 }
 
-QMap<QString, QByteArray> contenuAffiches(const Banc& b) {
-    QMap<QString, QByteArray> m;
-    for (const QString& f : b.affiches())
-        m.insert(f, octets(b.dossier.fichier(QStringLiteral("Affiche/") + f)));
-    return m;
-}
-
 } // namespace
 
 class TestSurete : public QObject {
@@ -105,11 +98,10 @@ class TestSurete : public QObject {
     pid_t lancer(const QString& dossier, const QString& reference, const QString& temps, qint64* depart) {
         copier(m_modele, dossier);
         QList<QByteArray> env;
-        for (char** e = environ; *e; ++e) {
+        for (char** e = environ; *e; ++e)
             if (!QByteArray(*e).startsWith("CASSETRON_SURETE_") &&
                 !QByteArray(*e).startsWith("QT_QPA_PLATFORM="))
                 env << QByteArray(*e);
-        }
         env << "QT_QPA_PLATFORM=offscreen"
             << "CASSETRON_SURETE_DOSSIER=" + QFile::encodeName(dossier)
             << "CASSETRON_SURETE_JOURNAL=" + QFile::encodeName(dossier + QStringLiteral("/journal"));
@@ -247,17 +239,21 @@ private slots:
         }
         const QDir d(b.dossier.fichier(QStringLiteral("Affiche")));
         QVERIFY(d.mkpath(QStringLiteral(".")));
-        for (const QString& f : avant) {
-            const QString nom = f.section(QLatin1Char('='), 0, 0);
-            const QString texte = f.section(QLatin1Char('='), 1);
-            // Posters are told apart by colour, the other files by their text.
-            if (texte == QLatin1String("rouge") || texte == QLatin1String("bleue"))
-                image(d.filePath(nom), texte == QLatin1String("rouge") ? Qt::red : Qt::blue);
-            else
-                QVERIFY(ecrire(d.filePath(nom), texte.toUtf8()));
-        }
-        const QByteArray bleue = octets(d.filePath(QStringLiteral(".nouvelle-Ab3xYz.jpg")));
-        const QByteArray rougeOctets = octets(d.filePath(QStringLiteral("1.jpg")));
+        // Posters are told apart by colour, the other files by their text.
+        const QMap<QString, QByteArray> couleurs{{"rouge", image(d.filePath("r"), Qt::red)},
+                                                 {"bleue", image(d.filePath("b"), Qt::blue)}};
+        const auto fichiers = [&](const QStringList& l) {
+            QMap<QString, QByteArray> m;
+            for (const QString& f : l) {
+                const QString texte = f.section(QLatin1Char('='), 1);
+                m.insert(f.section(QLatin1Char('='), 0, 0), couleurs.value(texte, texte.toUtf8()));
+            }
+            return m;
+        };
+        const QMap<QString, QByteArray> aPoser = fichiers(avant);
+        for (auto f = aPoser.cbegin(); f != aPoser.cend(); ++f)
+            QVERIFY(ecrire(d.filePath(f.key()), f.value()));
+        QVERIFY(QFile::remove(d.filePath("r")) && QFile::remove(d.filePath("b")));
         if (!journal.isEmpty())
             QVERIFY(ecrire(d.filePath(QStringLiteral(".journal-affiches")),
                            QStringLiteral("Cassetron affiches 1\nmarque %1\n%2fin\n")
@@ -275,14 +271,7 @@ private slots:
 
         for (const QString& c : copies)
             QVERIFY2(!QFile::exists(b.dossier.fichier(c)), qPrintable(c));
-        QMap<QString, QByteArray> attendu;
-        for (const QString& f : apres) {
-            const QString nom = f.section(QLatin1Char('='), 0, 0);
-            const QString texte = f.section(QLatin1Char('='), 1);
-            attendu.insert(nom, texte == QLatin1String("bleue")   ? bleue
-                                : texte == QLatin1String("rouge") ? rougeOctets
-                                                                  : texte.toUtf8());
-        }
+        const QMap<QString, QByteArray> attendu = fichiers(apres);
         QCOMPARE(contenuAffiches(b), attendu);
         const QImage montree = attendu.contains(QStringLiteral("1.jpg"))
                                    ? QImage(d.filePath(QStringLiteral("1.jpg")))
@@ -295,10 +284,9 @@ private slots:
     // engine keeps a commit through a crash: a rollback journal, synced at each commit.
     void marque() {
         DossierTest d;
-        Sql reglages = executer(QStringLiteral("SELECT * FROM pragma_journal_mode, pragma_synchronous"));
-        QVERIFY(reglages.next());
-        QCOMPARE(reglages.value(0).toString(), QStringLiteral("delete"));
-        QCOMPARE(reglages.value(1).toInt(), 2); // FULL
+        Sql reglages = executer(QStringLiteral("SELECT journal_mode || synchronous FROM pragma_journal_mode, "
+                                               "pragma_synchronous"));
+        QVERIFY(reglages.next() && reglages.value(0).toString() == QLatin1String("delete2")); // 2: FULL
         reglages.finish();
         const qint32 depart = marqueActuelle();
         qint32 m = 0;
@@ -325,12 +313,8 @@ private slots:
     // journal shows it started, so that the short commands and the late ones get their share too
     // however fast this run goes.
     void tuer() {
-        const int tueurs = qEnvironmentVariableIsSet("CASSETRON_TUEURS")
-                               ? qEnvironmentVariableIntValue("CASSETRON_TUEURS")
-                               : 30;
-        const quint64 graine = qEnvironmentVariableIsSet("CASSETRON_GRAINE")
-                                   ? qEnvironmentVariable("CASSETRON_GRAINE").toULongLong()
-                                   : 20240611;
+        const int tueurs = qEnvironmentVariable("CASSETRON_TUEURS", "30").toInt();
+        const quint64 graine = qEnvironmentVariable("CASSETRON_GRAINE", "20240611").toULongLong();
         std::mt19937_64 hasard(graine);
         QMap<QString, int> parCommande;
         QStringList echecs;
@@ -374,14 +358,14 @@ private slots:
             ++faits;
 
             const Avancement a = avancement(dossier + QStringLiteral("/journal"));
-            const QString cas = QStringLiteral("tir %1 à %2 µs%3, commande %4 %5")
-                                    .arg(i)
-                                    .arg(delai)
-                                    .arg(cible ? QStringLiteral(" du début de %1").arg(cible) : QString())
-                                    .arg(a.k)
-                                    .arg(a.enCours ? QStringLiteral("en cours") : QStringLiteral("finie"));
-            ++parCommande[a.enCours ? QStringLiteral("%1 en cours").arg(a.k, 2)
-                                    : QStringLiteral("%1 finie").arg(a.k, 2)];
+            const QString commande =
+                QStringLiteral("%1 %2").arg(a.k, 2).arg(a.enCours ? "en cours" : "finie");
+            ++parCommande[commande];
+            const QString cas =
+                QStringLiteral("tir %1 à %2 µs%3, commande %4")
+                    .arg(i)
+                    .arg(delai)
+                    .arg(cible ? QStringLiteral(" du début de %1").arg(cible) : QString(), commande);
             const surete::Constat c = surete::constater(dossier);
             Catalogue::fermer();
             QList<int> admis{a.k};
