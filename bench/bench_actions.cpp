@@ -63,16 +63,6 @@ QString g_derniere;                 // the action the run ends after, if any
 bool g_listesSeules = false;        // only the printed lists
 QTemporaryDir* g_dossier = nullptr; // the run's catalogue, removed by that early end too
 
-double mediane(QVector<double> v) {
-    std::sort(v.begin(), v.end());
-    if (v.isEmpty())
-        return 0;
-    const qsizetype m = v.size() / 2;
-    // Of an even count, the mean of the middle two: the upper one alone made a median of two
-    // runs their maximum.
-    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
-}
-
 // For the long actions, about half as many runs, always an odd number of them.
 int moitie(int n) {
     return qMax(1, n / 2) | 1;

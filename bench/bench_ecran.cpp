@@ -74,14 +74,6 @@ qint64 maintenant() {
     return horloge.nsecsElapsed();
 }
 
-double mediane(QVector<double> v) {
-    std::sort(v.begin(), v.end());
-    if (v.isEmpty())
-        return 0;
-    const qsizetype m = v.size() / 2;
-    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
-}
-
 // Processor time of every thread of the process, in ns: finer than /proc/PID/stat's ticks.
 qint64 tempsProcesseur(qint64 pid) {
     char dossier[64];
