@@ -669,6 +669,58 @@ bool SourceDonnees::Textes(const QStringList& champs,
     return autreLue || passe(poignee(), milieu + 1, fin, &m_erreur);
 }
 
+bool SourceDonnees::TextesCourants(const QStringList& champs, QStringList& textes) const {
+    textes.clear();
+    if (m_table.isEmpty() || m_mode != AucuneEdition || !courantValide() ||
+        !m_lignes[m_courant].valeurs.isEmpty()) {
+        if (!Lisible())
+            return false;
+        for (const QString& champ : champs)
+            textes << Texte(champ);
+        return true;
+    }
+    if (m_champsCourants != champs || m_tableCourante != m_table || m_courantsSur != m_colonnesSur) {
+        QStringList lus{QStringLiteral("rowid")};
+        m_colonnesCourantes.clear();
+        for (const QString& champ : champs) {
+            const int c = colonne(champ);
+            if (c < 0 || (!m_cle.isEmpty() && m_colonnes[c].compare(m_cle, Qt::CaseInsensitive) == 0)) {
+                m_colonnesCourantes << (c < 0 ? -1 : 0);
+            } else {
+                m_colonnesCourantes << int(lus.size());
+                lus << guillemets(m_colonnes[c]);
+            }
+        }
+        m_sqlCourant =
+            QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(lus.join(QLatin1Char(',')), m_table);
+        m_champsCourants = champs;
+        m_tableCourante = m_table;
+        m_courantsSur = m_colonnesSur;
+    }
+    Requete q(poignee(), m_sqlCourant, Cache::Oui);
+    const qint64 rowid = m_lignes[m_courant].rowid;
+    q.lier(1, rowid);
+    const int rc = q.pas();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        m_erreur = QStringLiteral("La lecture du catalogue a échoué : ") + q.erreur();
+        return false;
+    }
+    for (const int c : std::as_const(m_colonnesCourantes)) {
+        if (c < 0 || rc != SQLITE_ROW) {
+            textes << QString();
+        } else if (c == 0) {
+            textes << QString::number(rowid);
+        } else if (q.type(c) == SQLITE_TEXT) {
+            int longueur = 0;
+            const char* octets = q.utf8(c, &longueur);
+            textes << QString::fromUtf8(octets, longueur);
+        } else {
+            textes << q.valeur(c).toString();
+        }
+    }
+    return true;
+}
+
 const QVector<QVariant>* SourceDonnees::valeursAffichees() const {
     if (m_mode != AucuneEdition)
         return &m_tampon;

@@ -61,6 +61,12 @@ public:
     // the reason in Erreur(), when a row cannot be read.
     bool Textes(const QStringList& champs, const std::function<void(int rang, QStringList& textes)>& recevoir,
                 bool deuxFils = false) const;
+    // The texts of the named fields of the current record (as Texte gives them), into `textes`:
+    // read alone, by one seek, when the row was not read yet, and not kept. A walk that needs a
+    // few fields of each row once (a printed list) then starts at its first row, rather than
+    // after a pass over the table, and reads no other field. Empty texts when there is no current
+    // record or its row is gone; false, with the reason in Erreur(), when it cannot be read.
+    bool TextesCourants(const QStringList& champs, QStringList& textes) const;
     // False when the fields of the current record cannot be read (a damaged page): they are then
     // empty, not data, and Erreur() says why. True when there is no current record.
     bool Lisible() const;
@@ -155,5 +161,12 @@ private:
     Signet m_dernierModifie = 0;
     mutable QString m_erreur;
     mutable QString m_erreurLecture; // why the rows marked unreadable could not be read
+    // What TextesCourants reads: the fields last asked for, in which table and generation of its
+    // columns, and per field its column in the statement (0 the key, -1 none).
+    mutable QStringList m_champsCourants;
+    mutable QString m_tableCourante;
+    mutable quint64 m_courantsSur = 0;
+    mutable QVector<int> m_colonnesCourantes;
+    mutable QString m_sqlCourant;
     QVector<Liaison> m_liaisons;
 };

@@ -20,6 +20,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QVarLengthArray>
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
@@ -70,9 +71,9 @@ QString espaces(int n) {
 }
 
 // What a list says, in the order it is written: a change of format, the start of an entry (a
-// film, a header), or text.
+// film, a header), text on one line, or a line break.
 struct Ordre {
-    enum Genre : quint8 { Police, Taille, Gras, Italique, Souligne, Centre, Entree, Texte };
+    enum Genre : quint8 { Police, Taille, Gras, Italique, Souligne, Centre, Entree, Texte, Saut };
     Genre genre;
     bool oui = false;
     double points = 0;
@@ -124,7 +125,12 @@ public:
             couper();
             break;
         case Ordre::Texte:
-            ecrire(o.texte);
+            poser();
+            ajouter(o.texte, m_format, m_version);
+            m_ligneVide = false;
+            break;
+        case Ordre::Saut:
+            m_sauts.push_back({{}, m_format, m_version});
             break;
         }
     }
@@ -202,23 +208,6 @@ private:
         m_blocParagraphe = m_bloc;
         m_vides = false;
     }
-    void ecrire(const QString& texte) {
-        qsizetype debut = 0;
-        for (;;) {
-            const qsizetype fin = texte.indexOf(QLatin1Char('\n'), debut);
-            const qsizetype longueur = (fin < 0 ? texte.size() : fin) - debut;
-            if (longueur > 0) {
-                poser();
-                ajouter(texte.mid(debut, longueur), m_format, m_version);
-                m_ligneVide = false;
-            }
-            if (fin < 0)
-                return;
-            m_sauts.push_back({{}, m_format, m_version});
-            debut = fin + 1;
-        }
-    }
-
     QTextCursor m_curseur;
     QTextBlockFormat m_bloc;           // the alignment in force
     QTextBlockFormat m_blocParagraphe; // the kept paragraph's
@@ -272,7 +261,19 @@ public:
     void centre(bool oui) { pousser({Ordre::Centre, oui, 0, {}}); }
     // What follows, from the current line on, is an entry of the list: a film, a header.
     void entree() { pousser({Ordre::Entree, false, 0, {}}); }
-    void ecrire(const QString& texte) { m_attente += texte; }
+    // The line breaks are found here rather than by the writer, which has the larger share.
+    void ecrire(QStringView texte) {
+        for (;;) {
+            const qsizetype fin = texte.indexOf(QLatin1Char('\n'));
+            if (fin < 0) {
+                m_attente += texte;
+                return;
+            }
+            m_attente += texte.left(fin);
+            pousser({Ordre::Saut, false, 0, {}});
+            texte = texte.mid(fin + 1);
+        }
+    }
 
     // Waits for the last line and gives the document away.
     std::unique_ptr<QTextDocument> document() {
@@ -583,22 +584,43 @@ void titre(Redaction& r, int cle) {
     r.police(QStringLiteral("Arial"));
 }
 
-// The film line of the cassette lists, in tape order.
-void ligneFilmCassette(Redaction& r, const SourceDonnees& film) {
+const QString& espacesDe(int n) {
+    static const QString Espaces[8] = {espaces(0), espaces(1), espaces(2), espaces(3),
+                                       espaces(4), espaces(5), espaces(6), espaces(7)};
+    return Espaces[n];
+}
+
+// The second line of a film's entry, and the empty lines after it.
+void realisation(Redaction& r, const QString& realisateur, const QString& acteurs) {
+    r.ecrire(u"\n\tde ");
+    r.ecrire(realisateur);
+    r.ecrire(espacesDe(1));
+    r.ecrire(u"avec ");
+    r.ecrire(acteurs);
+    r.ecrire(u"\t\n\n\n");
+}
+
+// What the film line of the cassette lists shows, in the order it reads them.
+const QStringList ChampsFilmCassette = {QStringLiteral("Titre"),       QStringLiteral("Durée"),
+                                        QStringLiteral("Genre"),       QStringLiteral("Pays"),
+                                        QStringLiteral("Réalisateur"), QStringLiteral("Acteurs")};
+
+// The film line of the cassette lists, in tape order, from the fields above.
+void ligneFilmCassette(Redaction& r, const QStringList& f) {
     r.entree();
     r.taille(10);
     r.gras(true);
     r.italique(true);
-    r.ecrire(TAB + film.Texte(QStringLiteral("Titre")) + espaces(5));
+    r.ecrire(TAB);
+    r.ecrire(f[0]);
+    r.ecrire(espacesDe(5));
     r.gras(false);
     r.italique(false);
-    r.ecrire(film.Texte(QStringLiteral("Durée")) + espaces(2));
-    r.ecrire(film.Texte(QStringLiteral("Genre")) + espaces(2));
-    r.ecrire(film.Texte(QStringLiteral("Pays")) + espaces(7));
-    r.ecrire(RC);
-    r.ecrire(TAB + QStringLiteral("de ") + film.Texte(QStringLiteral("Réalisateur")) + espaces(1));
-    r.ecrire(QStringLiteral("avec ") + film.Texte(QStringLiteral("Acteurs")) + TAB);
-    r.ecrire(RC + RC + RC);
+    for (int i = 1; i <= 3; ++i) {
+        r.ecrire(f[i]);
+        r.ecrire(espacesDe(i < 3 ? 2 : 7));
+    }
+    realisation(r, f[4], f[5]);
 }
 
 // A film on a cassette, at its position on the tape.
@@ -649,63 +671,92 @@ void Impression::editerFilms(int cle) {
     DataFilm.setRecordSource(QString::fromUtf8(croissant(cle) ? Tris[cle].croissant : Tris[cle].decroissant));
     if (!DataFilm.Refresh())
         return abandonner(DataFilm);
-    // One reading of the catalogue for the whole list, rather than one per query of each film.
-    Catalogue::Transaction lecture;
     // The sort keeps "Comédie" and "comédie" apart, one after the other: the reader sees one genre,
     // so the list by genre takes them as one, with its titles in order across both spellings.
     QCollator francais(QLocale(QLocale::French, QLocale::France));
     francais.setCaseSensitivity(Qt::CaseInsensitive);
     francais.setNumericMode(true);
-    auto genreDe = [&] { return DataFilm.Texte(QStringLiteral("Genre")).trimmed(); };
     QVector<SourceDonnees::Signet> ordre;
     if (cle == Genre) {
-        // Sort keys made once per film: a large catalogue is not compared text by text.
+        // Sort keys made once per film: a large catalogue is not compared text by text. Its
+        // genres and titles are read in one pass over the table, two halves at once when large.
+        struct Lu {
+            SourceDonnees::Signet signet = 0;
+            QString genre, titre;
+        };
+        std::vector<Lu> lus(DataFilm.RecordCount());
+        if (!DataFilm.Textes(
+                {QStringLiteral("IdFilm"), QStringLiteral("Genre"), QStringLiteral("Titre")},
+                [&](int rang, QStringList& t) {
+                    lus[rang] = {t[0].toLongLong(), t[1].trimmed(), t[2]};
+                },
+                true))
+            return abandonner(DataFilm);
         struct Ligne {
             SourceDonnees::Signet signet;
             QCollatorSortKey genre;
             QCollatorSortKey titre;
         };
         std::vector<Ligne> lignes;
+        lignes.reserve(lus.size());
         QHash<QString, QCollatorSortKey> genres; // a few genres for many films
-        for (; !DataFilm.Eof(); DataFilm.MoveNext()) {
-            if (!DataFilm.Lisible())
-                return abandonner(DataFilm);
-            const QString g = genreDe();
-            auto connu = genres.constFind(g);
+        for (const Lu& l : lus) {
+            auto connu = genres.constFind(l.genre);
             if (connu == genres.cend())
-                connu = genres.insert(g, francais.sortKey(g));
-            lignes.push_back(
-                {DataFilm.Bookmark(), *connu, francais.sortKey(DataFilm.Texte(QStringLiteral("Titre")))});
+                connu = genres.insert(l.genre, francais.sortKey(l.genre));
+            lignes.push_back({l.signet, *connu, francais.sortKey(l.titre)});
         }
         const bool monte = croissant(cle);
         std::stable_sort(lignes.begin(), lignes.end(), [&](const Ligne& a, const Ligne& b) {
             const int g = a.genre.compare(b.genre);
             return g != 0 ? (monte ? g < 0 : g > 0) : a.titre.compare(b.titre) < 0;
         });
+        ordre.reserve(qsizetype(lignes.size()));
         for (const Ligne& l : std::as_const(lignes))
             ordre.append(l.signet);
     }
     // Each film's cassette from one reading of the placements, rather than one query per film: its
     // first placement, as a query by film gives it (the rows of one film in the table's order).
-    QHash<qint64, QString> cassettes;
-    if (!parcourirPlacements([&] {
-            const QVariant idFilm = DataFilmK7.Fields(QStringLiteral("IdFilm"));
-            if (!idFilm.isNull() && !cassettes.contains(idFilm.toLongLong()))
-                cassettes.insert(idFilm.toLongLong(), DataFilmK7.Texte(QStringLiteral("IdK7")));
-        }))
+    DataFilmK7.setRecordSource(QStringLiteral("SELECT * FROM FilmK7"));
+    if (!DataFilmK7.Refresh())
         return abandonner(DataFilmK7);
+    std::vector<std::pair<QString, QString>> placements(DataFilmK7.RecordCount());
+    if (!DataFilmK7.Textes(
+            {QStringLiteral("IdFilm"), QStringLiteral("IdK7")},
+            [&](int rang, QStringList& t) {
+                placements[rang] = {std::move(t[0]), std::move(t[1])};
+            },
+            true))
+        return abandonner(DataFilmK7);
+    QHash<qint64, QString> cassettes;
+    cassettes.reserve(qsizetype(placements.size()));
+    for (auto& [film, k7] : placements) {
+        const qint64 id = film.toLongLong();
+        if (!film.isEmpty() && !cassettes.contains(id))
+            cassettes.insert(id, std::move(k7));
+    }
+    placements = {};
+    // One reading of the catalogue for the whole list, rather than one per film.
+    Catalogue::Transaction lecture;
+    // Each film's fields are read as the list comes to it, while the document is written: the
+    // writing starts with the first film rather than after a pass over the whole table.
+    enum { IdFilm, Titre_, Duree_, Genre_, Pays, Date_, Realisateur, Acteurs };
+    const QStringList champs = {QStringLiteral("IdFilm"),      QStringLiteral("Titre"),
+                                QStringLiteral("Durée"),       QStringLiteral("Genre"),
+                                QStringLiteral("Pays"),        QStringLiteral("Date"),
+                                QStringLiteral("Réalisateur"), QStringLiteral("Acteurs")};
+    QStringList f;
     Redaction r(*apercu->TxtApercu->document(), DataFilm.RecordCount());
     titre(r, cle);
     std::optional<QString> genre; // the genre of the last header, none before the first
     for (int n = 0; cle == Genre ? n < ordre.size() : !DataFilm.Eof(); ++n) {
         if (cle == Genre && !DataFilm.setBookmark(ordre[n]))
             return abandonner(DataFilm);
-        if (!DataFilm.Lisible())
+        if (!DataFilm.TextesCourants(champs, f))
             return abandonner(DataFilm);
-        auto champ = [&](const char* nom) { return DataFilm.Texte(QString::fromUtf8(nom)); };
         // Films without a genre have a header of their own, rather than passing for the previous one.
         if (cle == Genre) {
-            const QString g = genreDe();
+            const QString g = f[Genre_].trimmed();
             if (!genre || francais.compare(g, *genre) != 0) {
                 r.entree();
                 r.gras(true);
@@ -718,46 +769,39 @@ void Impression::editerFilms(int cle) {
                 genre = g;
             }
         }
-        QString tete;
-        QStringList milieu;
-        switch (cle) {
-        case Titre:
-            tete = champ("Titre") + espaces(5);
-            milieu = {champ("Durée") + espaces(2), champ("Genre") + espaces(2), champ("Pays") + espaces(2),
-                      champ("Date") + espaces(7)};
-            break;
-        case Genre:
-            tete = TAB + champ("Titre") + espaces(5);
-            milieu = {champ("Durée") + espaces(2), champ("Pays") + espaces(2), champ("Date") + espaces(7)};
-            break;
-        case Duree:
-            tete = champ("Durée") + TAB + champ("Titre") + espaces(5);
-            milieu = {champ("Genre") + espaces(2), champ("Pays") + espaces(2), champ("Date") + espaces(7)};
-            break;
-        default:
-            tete = champ("Date") + TAB + champ("Titre") + espaces(5);
-            milieu = {champ("Durée") + espaces(2), champ("Genre") + espaces(2), champ("Pays") + espaces(7)};
+        // The key first, then the title, then the other fields; the key's own field is not repeated.
+        const int avantTitre = cle == Duree ? Duree_ : cle == Date ? Date_ : -1;
+        QVarLengthArray<int, 4> milieu;
+        for (const int champ : {Duree_, Genre_, Pays, Date_}) {
+            if (champ != avantTitre && !(cle == Genre && champ == Genre_))
+                milieu.append(champ);
         }
         r.entree();
         r.taille(10);
         r.gras(true);
         r.italique(true);
-        r.ecrire(tete);
+        if (avantTitre >= 0) {
+            r.ecrire(f[avantTitre]);
+            r.ecrire(TAB);
+        } else if (cle == Genre) {
+            r.ecrire(TAB);
+        }
+        r.ecrire(f[Titre_]);
+        r.ecrire(espacesDe(5));
         r.gras(false);
         r.italique(false);
-        for (const QString& m : std::as_const(milieu))
-            r.ecrire(m);
+        for (qsizetype i = 0; i < milieu.size(); ++i) {
+            r.ecrire(f[milieu[i]]);
+            r.ecrire(espacesDe(i + 1 < milieu.size() ? 2 : 7));
+        }
         r.taille(8);
         r.gras(true);
         r.souligne(true);
-        r.ecrire(QStringLiteral("K7 N°") +
-                 cassettes.value(DataFilm.Fields(QStringLiteral("IdFilm")).toLongLong()));
+        r.ecrire(u"K7 N°");
+        r.ecrire(cassettes.value(f[IdFilm].toLongLong()));
         r.gras(false);
         r.souligne(false);
-        r.ecrire(RC);
-        r.ecrire(TAB + QStringLiteral("de ") + champ("Réalisateur") + espaces(1));
-        r.ecrire(QStringLiteral("avec ") + champ("Acteurs") + TAB);
-        r.ecrire(RC + RC + RC);
+        realisation(r, f[Realisateur], f[Acteurs]);
         if (cle != Genre)
             DataFilm.MoveNext();
     }
@@ -798,6 +842,7 @@ void Impression::editerCassettes(int cle) {
     // In tape order, a position's films in the table's order, as the index by cassette gives them.
     for (auto& cassette : places)
         std::stable_sort(cassette.begin(), cassette.end(), avant);
+    QStringList textes;
     Redaction r(*apercu->TxtApercu->document(), DataFilm.RecordCount());
     titre(r, cle);
     bool dejaUnTemps = false;
@@ -833,9 +878,9 @@ void Impression::editerCassettes(int cle) {
             // A placement whose film is gone (a damaged catalogue) has nothing to show.
             if (!DataFilm.setBookmark(p.film))
                 continue;
-            if (!DataFilm.Lisible())
+            if (!DataFilm.TextesCourants(ChampsFilmCassette, textes))
                 return abandonner(DataFilm);
-            ligneFilmCassette(r, DataFilm);
+            ligneFilmCassette(r, textes);
         }
     }
     std::unique_ptr<QTextDocument> document = r.document();
