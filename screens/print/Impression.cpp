@@ -673,22 +673,31 @@ void Impression::editerFilms(int cle) {
         return abandonner(DataFilm);
     // The sort keeps "Comédie" and "comédie" apart, one after the other: the reader sees one genre,
     // so the list by genre takes them as one, with its titles in order across both spellings.
-    QCollator francais(QLocale(QLocale::French, QLocale::France));
-    francais.setCaseSensitivity(Qt::CaseInsensitive);
-    francais.setNumericMode(true);
+    const auto collateur = [] {
+        QCollator c(QLocale(QLocale::French, QLocale::France));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        c.setNumericMode(true);
+        return c;
+    };
+    QCollator francais = collateur();
     QVector<SourceDonnees::Signet> ordre;
     if (cle == Genre) {
         // Sort keys made once per film: a large catalogue is not compared text by text. Its
-        // genres and titles are read in one pass over the table, two halves at once when large.
+        // genres and titles are read in one pass over the table, two halves at once when large,
+        // each thread making the title keys of its half with a collator of its own.
+        QCollator autreFil = collateur();
+        const std::thread::id principal = std::this_thread::get_id();
         struct Lu {
             SourceDonnees::Signet signet = 0;
-            QString genre, titre;
+            QString genre;
+            std::optional<QCollatorSortKey> titre;
         };
         std::vector<Lu> lus(DataFilm.RecordCount());
         if (!DataFilm.Textes(
                 {QStringLiteral("IdFilm"), QStringLiteral("Genre"), QStringLiteral("Titre")},
                 [&](int rang, QStringList& t) {
-                    lus[rang] = {t[0].toLongLong(), t[1].trimmed(), t[2]};
+                    const QCollator& c = std::this_thread::get_id() == principal ? francais : autreFil;
+                    lus[rang] = {t[0].toLongLong(), t[1].trimmed(), c.sortKey(t[2])};
                 },
                 true))
             return abandonner(DataFilm);
@@ -700,11 +709,11 @@ void Impression::editerFilms(int cle) {
         std::vector<Ligne> lignes;
         lignes.reserve(lus.size());
         QHash<QString, QCollatorSortKey> genres; // a few genres for many films
-        for (const Lu& l : lus) {
+        for (Lu& l : lus) {
             auto connu = genres.constFind(l.genre);
             if (connu == genres.cend())
                 connu = genres.insert(l.genre, francais.sortKey(l.genre));
-            lignes.push_back({l.signet, *connu, francais.sortKey(l.titre)});
+            lignes.push_back({l.signet, *connu, std::move(*l.titre)});
         }
         const bool monte = croissant(cle);
         std::stable_sort(lignes.begin(), lignes.end(), [&](const Ligne& a, const Ligne& b) {
