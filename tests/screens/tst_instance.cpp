@@ -56,16 +56,6 @@ private slots:
         const QString verrou = d.filePath(InstanceUnique::nomFichier());
         std::optional<InstanceUnique> ici;
         std::optional<Detenteur> autre;
-        QByteArray contenu; // empty unless said otherwise
-        if (cas == "illisible")
-            contenu = QByteArray("\xff\xfe garbage\n\0\x01", 13);
-        else if (cas.startsWith(
-                     QStringLiteral("autre"))) { // live: the program that started this one, or this one
-            const qint64 pid = cas == "autre programme" ? ::getppid() : QCoreApplication::applicationPid();
-            const QString machine =
-                cas == "autre machine" ? "une-autre-machine" : QSysInfo::machineHostName();
-            contenu = QStringLiteral("%1\n%2\n%3\n").arg(pid).arg(qAppName(), machine).toUtf8();
-        }
         if (cas == "ici")
             QVERIFY(ici.emplace(d.path()).acquise() && QFile::exists(verrou));
         else if (cas == "tourne" || cas == "tué")
@@ -76,7 +66,15 @@ private slots:
             QVERIFY(QFile::link(d.filePath(QStringLiteral("absent")), verrou));
         else if (cas == "dossier")
             QVERIFY(QDir(d.path()).mkdir(InstanceUnique::nomFichier()));
-        else {
+        else { // "autre …": a live process, the one that started this test, or this one
+            const qint64 pid = cas == "autre programme" ? ::getppid() : QCoreApplication::applicationPid();
+            const QString machine =
+                cas == "autre machine" ? "une-autre-machine" : QSysInfo::machineHostName();
+            const QByteArray contenu =
+                cas == "vide" ? QByteArray()
+                : cas == "illisible"
+                    ? QByteArray("\xff\xfe garbage\n\0\x01", 13)
+                    : QStringLiteral("%1\n%2\n%3\n").arg(pid).arg(qAppName(), machine).toUtf8();
             QFile f(verrou);
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size());
         }
