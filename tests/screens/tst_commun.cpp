@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTextBlock>
 #include <qpa/qwindowsysteminterface.h>
 
 using namespace banc;
@@ -162,7 +161,6 @@ private slots:
         h.dessiner(status, duree, p); // a redraw destroys the previous drawing's extra elements
         const AvecBarre& b = h.barre;
         QCOMPARE(h.panneau.findChildren<Etiquette*>().size(), 2 * (b.shape.UBound() + 1));
-        QCOMPARE(b.lblDuree.UBound(), b.shape.UBound());
         QVERIFY(qAbs(b.shape(0).Left() - p[0]) <= Unites::TwipsParPixel / 2);
         QStringList segments;
         QList<QRect> etiquettes;
