@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -56,6 +55,9 @@ private slots:
         const QString verrou = d.filePath(InstanceUnique::nomFichier());
         std::optional<InstanceUnique> ici;
         std::optional<Detenteur> autre;
+        QProcess vivant; // a live program other than this one
+        vivant.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(vivant.waitForStarted());
         if (cas == "ici")
             QVERIFY(ici.emplace(d.path()).acquise() && QFile::exists(verrou));
         else if (cas == "tourne" || cas == "tué")
@@ -66,8 +68,9 @@ private slots:
             QVERIFY(QFile::link(d.filePath(QStringLiteral("absent")), verrou));
         else if (cas == "dossier")
             QVERIFY(QDir(d.path()).mkdir(InstanceUnique::nomFichier()));
-        else { // "autre …": a live process, the one that started this test, or this one
-            const qint64 pid = cas == "autre programme" ? ::getppid() : QCoreApplication::applicationPid();
+        else { // "autre …": naming a live process, another program or this one
+            const qint64 pid =
+                cas == "autre programme" ? vivant.processId() : QCoreApplication::applicationPid();
             const QString machine =
                 cas == "autre machine" ? "une-autre-machine" : QSysInfo::machineHostName();
             const QByteArray contenu =
