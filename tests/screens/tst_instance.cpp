@@ -37,91 +37,74 @@ class TestInstance : public QObject {
     Q_OBJECT
 
 private slots:
-    // Held in this program, then by another one, running or killed (SIGKILL: the lock file stays
-    // behind); released at the end, the next start gets the folder.
-    void autreProgramme_data() {
-        QTest::addColumn<QString>("premier"); // this program, another one running, another one killed
-        for (const char* premier : {"ici", "tourne", "tué"})
-            QTest::newRow(premier) << QString::fromUtf8(premier);
-    }
-    void autreProgramme() {
-        QFETCH(QString, premier);
-        QTemporaryDir d;
-        std::optional<InstanceUnique> ici;
-        std::optional<Detenteur> autre;
-        if (premier == "ici")
-            QVERIFY(ici.emplace(d.path()).acquise() &&
-                    QFile::exists(d.filePath(InstanceUnique::nomFichier())));
-        else
-            QCOMPARE(autre.emplace(d.path()).reponse(), QByteArray("tenu"));
-        if (premier == "tué") {
-            autre->p.kill();
-            QVERIFY(autre->p.waitForFinished() && QFile::exists(d.filePath(InstanceUnique::nomFichier())));
-        }
-        {
-            const InstanceUnique second(d.path());
-            QCOMPARE(second.acquise(), premier == "tué");
-            QCOMPARE(second.refus(), premier == "tué" ? QString() : InstanceUnique::message());
-        }
-        ici.reset();
-        Detenteur suivant(d.path());
-        QCOMPARE(suivant.reponse(), QByteArray(premier == "tourne" ? "refuse" : "tenu"));
-    }
-
-    // A lock nobody live holds never bars the folder: empty, garbage, written on another machine
-    // (a catalogue on a USB stick after a crash), naming another program, or not a file at all.
-    void verrouOrphelin_data() {
+    // What is in the lock's place at a start: the lock of this program, of another one running or
+    // killed (SIGKILL: the lock file stays behind), a lock nobody live holds (empty, garbage,
+    // written on another machine -- a catalogue on a USB stick after a crash --, naming another
+    // program, not a file at all) or a folder. Only a live holder or a folder, which cannot be
+    // taken over, bars the start; the lock taken bars a second program; released, the next start
+    // gets the folder.
+    void verrou_data() {
         QTest::addColumn<QString>("cas");
-        for (const char* cas : {"vide", "illisible", "autre machine", "autre programme", "tube", "lien"})
-            QTest::newRow(cas) << cas;
+        for (const char* cas : {"ici", "tourne", "tué", "vide", "illisible", "autre machine",
+                                "autre programme", "tube", "lien", "dossier"})
+            QTest::newRow(cas) << QString::fromUtf8(cas);
     }
-    void verrouOrphelin() {
+    void verrou() {
         QFETCH(QString, cas);
         QTemporaryDir d;
         const QString verrou = d.filePath(InstanceUnique::nomFichier());
-        QProcess autre;
-        QByteArray contenu;
-        if (cas == "illisible")
-            contenu = QByteArray("\xff\xfe garbage\n\0\x01", 13);
-        else if (cas == "autre machine")
-            contenu = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
-                      QCoreApplication::applicationName().toUtf8() + "\nune-autre-machine\n";
-        else if (cas == "autre programme") {
-            autre.start(QStringLiteral("sleep"), {QStringLiteral("60")});
-            QVERIFY(autre.waitForStarted());
-            contenu = QByteArray::number(autre.processId()) + '\n' +
-                      QCoreApplication::applicationName().toUtf8() + '\n' +
-                      QSysInfo::machineHostName().toUtf8() + '\n';
-        }
-        if (cas == "tube")
+        std::optional<InstanceUnique> ici;
+        std::optional<Detenteur> autre;
+        QProcess vivant; // a live program other than this one
+        vivant.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(vivant.waitForStarted());
+        if (cas == "ici")
+            QVERIFY(ici.emplace(d.path()).acquise() && QFile::exists(verrou));
+        else if (cas == "tourne" || cas == "tué")
+            QCOMPARE(autre.emplace(d.path()).reponse(), QByteArray("tenu"));
+        else if (cas == "tube")
             QCOMPARE(::mkfifo(QFile::encodeName(verrou).constData(), 0644), 0);
         else if (cas == "lien")
             QVERIFY(QFile::link(d.filePath(QStringLiteral("absent")), verrou));
-        else {
+        else if (cas == "dossier")
+            QVERIFY(QDir(d.path()).mkdir(InstanceUnique::nomFichier()));
+        else { // "autre …": naming a live process, another program or this one
+            const qint64 pid =
+                cas == "autre programme" ? vivant.processId() : QCoreApplication::applicationPid();
+            const QString machine =
+                cas == "autre machine" ? "une-autre-machine" : QSysInfo::machineHostName();
+            const QByteArray contenu =
+                cas == "vide" ? QByteArray()
+                : cas == "illisible"
+                    ? QByteArray("\xff\xfe garbage\n\0\x01", 13)
+                    : QStringLiteral("%1\n%2\n%3\n").arg(pid).arg(qAppName(), machine).toUtf8();
             QFile f(verrou);
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size());
         }
-        {
-            const InstanceUnique instance(d.path());
-            QVERIFY(instance.acquise());
-            Detenteur second(d.path()); // now really held: a second program is refused
-            QCOMPARE(second.reponse(), QByteArray("refuse"));
+        if (cas == "tué") {
+            autre->p.kill();
+            QVERIFY(autre->p.waitForFinished() && QFile::exists(verrou));
         }
-        autre.kill();
-        autre.waitForFinished();
+        const bool libre = cas != "ici" && cas != "tourne" && cas != "dossier";
+        {
+            const InstanceUnique second(d.path());
+            QCOMPARE(second.acquise(), libre);
+            if (libre)
+                QCOMPARE(Detenteur(d.path()).reponse(), QByteArray("refuse"));
+            else if (cas != "dossier")
+                QCOMPARE(second.refus(), InstanceUnique::message());
+            else // the user is told which folder it is
+                QVERIFY2(second.refus().contains(QDir::toNativeSeparators(verrou)),
+                         qPrintable(second.refus()));
+        }
+        ici.reset();
+        QCOMPARE(Detenteur(d.path()).reponse(), QByteArray(libre || cas == "ici" ? "tenu" : "refuse"));
     }
 
-    // A folder in the lock's place cannot be taken over: the user is told which one it is. Where
-    // no lock can be written, the program still starts (and says elsewhere why nothing can be
+    // Where no lock can be written, the program still starts (and says elsewhere why nothing can be
     // saved): a refusal would lock the user out of a catalogue on a read-only medium.
     void sansVerrou() {
         QTemporaryDir d;
-        QVERIFY(QDir(d.path()).mkdir(InstanceUnique::nomFichier()));
-        const InstanceUnique instance(d.path());
-        QVERIFY(!instance.acquise() && instance.refus().contains(QStringLiteral("dossier")));
-        QVERIFY2(
-            instance.refus().contains(QDir::toNativeSeparators(d.filePath(InstanceUnique::nomFichier()))),
-            qPrintable(instance.refus()));
         const QString fichier = d.filePath(QStringLiteral("pas-un-dossier"));
         QVERIFY(QFile(fichier).open(QIODevice::WriteOnly) && InstanceUnique(fichier).acquise());
     }
