@@ -41,9 +41,10 @@ inline const QStringList& fichiersDuBanc() {
 }
 
 // The leftovers of a cut maintenance removed, the catalogue opened as the program opens it, the posters put
-// right as the main window does before it shows one, then the checks and the state: the rows of the three
-// tables and of the key counters in rowid order, the file's pages, the files of the folder, each poster with
-// a hash of its bytes.
+// right as the main window does before it shows one, then the checks (the engine's integrity check and the
+// catalogue's rules, on the catalogue and on each copy) and the state: the file's pages, the rows of the
+// three tables in rowid order and the key counters, the files of the folder, each poster with a hash of its
+// bytes.
 inline Constat constater(const QString& dossier) {
     Constat c;
     Catalogue::oublierCopiesInterrompues(dossier);
