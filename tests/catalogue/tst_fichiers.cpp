@@ -22,29 +22,10 @@
 
 namespace {
 
-// What the engine or the system says in English, which must not reach the user.
-bool anglais(const QString& texte) {
-    return texte.contains(QRegularExpression("database|disk|error|cannot|commit|transaction|Unknown|No space|"
-                                             "denied|such|large"));
-}
-
 int mode(const QString& chemin) {
     struct stat etat {};
     ::stat(QFile::encodeName(chemin).constData(), &etat);
     return int(etat.st_mode & 07777);
-}
-
-QStringList noms(const QString& dossier) {
-    return QDir(dossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-// Every row of the catalogue, the key sequence included, sorted.
-QStringList lignes(const DossierTest& d) {
-    QStringList r;
-    for (const QString& table : QStringList{"Film", "K7", "FilmK7", "sqlite_sequence"})
-        r << d.contenu(table);
-    r.sort();
-    return r;
 }
 
 // A crash in the middle of a write: a child process adds many rows, so that the engine writes pages into the
@@ -157,7 +138,7 @@ private slots:
         QCOMPARE(r.faite, apres.contains("*"));
         QCOMPARE(r.erreur.isEmpty(), r.faite);
         apres.replaceInStrings("*", QFileInfo(r.fichier).fileName()).sort(Qt::CaseInsensitive);
-        QCOMPARE(noms(dossier.path()), apres);
+        QCOMPARE(DossierTest::noms(dossier.path()), apres);
         QCOMPARE(d.contenu(QStringLiteral("K7")), cassettes);
     }
 
@@ -262,7 +243,7 @@ private slots:
                 executerSql(QStringLiteral("UPDATE K7 SET TempsRestant = '00:34:00' WHERE IdK7 = 1"));
             QVERIFY(t.valider());
         }
-        QStringList avant = lignes(d);
+        QStringList avant = DossierTest::tout();
         Catalogue::fermer();
         QVERIFY(lien || DossierTest::ecrire(d.fichier(Catalogue::NomCompact), "copie interrompue"));
         QTemporaryDir ailleurs;
@@ -278,20 +259,20 @@ private slots:
                         : Catalogue::compacter(d.chemin());
         }
         QCOMPARE(r.ok, !plein);
-        QVERIFY2(!plein || (r.message.contains(QStringLiteral("plein")) && !anglais(r.message)),
+        QVERIFY2(!plein || (r.message.contains(QStringLiteral("plein")) && !DossierTest::anglais(r.message)),
                  qPrintable(r.message));
         QCOMPARE(QFileInfo(d.catalogue()).isSymLink(), lien);
         QCOMPARE(mode(cible), droits);
-        QCOMPARE(noms(ailleurs.path()).size(), lien ? 1 : 0);
+        QCOMPARE(DossierTest::noms(ailleurs.path()).size(), lien ? 1 : 0);
         if (plein) {
             QCOMPARE(DossierTest::octets(cible), octets);
             return;
         }
-        QVERIFY2(reparer || noms(d.chemin()) == QStringList{Catalogue::NomCatalogue},
-                 qPrintable(noms(d.chemin()).join(' ')));
+        QVERIFY2(reparer || DossierTest::noms(d.chemin()) == QStringList{Catalogue::NomCatalogue},
+                 qPrintable(DossierTest::noms(d.chemin()).join(' ')));
         QCOMPARE(Catalogue::verifierIntegrite(cible), QStringList());
         QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
-        QCOMPARE(lignes(d), avant.replaceInStrings("|00:34:00|", "|00:33:00|"));
+        QCOMPARE(DossierTest::tout(), avant.replaceInStrings("|00:34:00|", "|00:33:00|"));
     }
 
     // A poster is an ordinary file of the folder (0666 less the umask), and a disk that fills up during its
@@ -314,9 +295,9 @@ private slots:
             ok = copie.preparer(source, d.filePath(QStringLiteral("Affiche")), &erreur);
         }
         QCOMPARE(ok, !plein);
-        QVERIFY2(!plein || (erreur.contains(QStringLiteral("plein")) && !anglais(erreur)),
+        QVERIFY2(!plein || (erreur.contains(QStringLiteral("plein")) && !DossierTest::anglais(erreur)),
                  qPrintable(erreur));
-        QVERIFY(!plein || noms(d.filePath(QStringLiteral("Affiche"))).isEmpty());
+        QVERIFY(!plein || DossierTest::noms(d.filePath(QStringLiteral("Affiche"))).isEmpty());
         const mode_t masque = ::umask(0);
         ::umask(masque);
         QVERIFY(plein || (mode(copie.provisoire()) == int(0666 & ~masque) &&
@@ -376,7 +357,7 @@ private slots:
             DisquePlein disque(plein ? 100 : RLIM_INFINITY);
             r = Catalogue::Export::exporter(sortie.path());
         }
-        QVERIFY(!r.ok && !anglais(r.message));
+        QVERIFY(!r.ok && !DossierTest::anglais(r.message));
         QVERIFY2(r.message.contains(plein ? "plein" : "c'est un dossier"), qPrintable(r.message));
         QCOMPARE(DossierTest::octets(films) == "ancien", plein);
         QCOMPARE(QDir(sortie.path()).entryList(QDir::Files | QDir::Hidden),

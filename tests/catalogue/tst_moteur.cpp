@@ -41,30 +41,11 @@ QStringList lire(const DossierTest& d, const QString& sql, const QString& champs
     return rafraichir(s, d.catalogue(), sql) ? lignes(s, champs) : QStringList{s.Erreur()};
 }
 
-// What the engine or the system says in English, which must not reach the user.
-bool anglais(const QString& texte) {
-    return texte.contains(
-        QRegularExpression("database|malformed|disk|error|readonly|cannot|commit|transaction|"
-                           "Unknown|No space|denied|such"));
-}
-
 // Replaces bytes [debut, fin) with garbage that is the same on every run.
 void abimerOctets(QByteArray& octets, qsizetype debut, qsizetype fin) {
     QRandomGenerator alea(1984);
     for (qsizetype i = debut; i < fin && i < octets.size(); ++i)
         octets[i] = char(alea.bounded(256));
-}
-
-// Every row of the catalogue, the key sequence included: a whole picture to compare.
-QStringList tout(const DossierTest& d) {
-    QStringList r;
-    for (const QString& table : QStringList{"Film", "K7", "FilmK7", "sqlite_sequence"})
-        r << d.contenu(table).replaceInStrings(QRegularExpression("^"), table + ':');
-    return r;
-}
-
-QStringList fichiers(const DossierTest& d) {
-    return QDir(d.chemin()).entryList(QDir::Files | QDir::Hidden);
 }
 
 // Repairs the folder's catalogue: it must succeed, keep every rule and every film it held.
@@ -109,7 +90,8 @@ void endommager(const DossierTest& d, const QString& degat) {
 // Plays steps separated by "; " on a record set: moves "<<" ">>" "<" ">", "@key" and "@" (to the row last
 // written), "r" Refresh, "+" AddNew, "e" Edit, "u" Update, "x" Delete, "c" CancelUpdate, "R" ReprendreAjout,
 // "Champ:=valeur" setField, "sql:statement" straight to the engine; checks "Champ=text", "#=count", "eof",
-// "bof", "sql:query==first field read". A "!" first expects the opposite. Returns the first step that failed.
+// "bof", "sql:query==first field read", "Champ,Champ==rows" (fields joined by ",", rows by ";", every one). A
+// "!" first expects the opposite. Returns the first step that failed.
 QString jouer(SourceDonnees& s, const QString& script) {
     const QHash<QString, std::function<bool()>> actions{
         {"<<", [&] { return s.MoveFirst(), true; }},
@@ -137,6 +119,8 @@ QString jouer(SourceDonnees& s, const QString& script) {
             : p.startsWith('@') ? s.setBookmark(p.mid(1).toLongLong())
             : p.startsWith("sql:")
                 ? q.exec(sql[0]) && (sql.size() < 2 || (q.next() && q.value(0).toString() == sql[1]))
+            : p.contains("==") ? lignes(s, p.section("==", 0, 0)).join(';') == p.section("==", 1) &&
+                                     s.RecordCount() == p.count(';') + 1
             : p.mid(egal - 1, 2) == ":=" ? s.setField(p.left(egal - 1), p.mid(egal + 1))
             : p.startsWith("#=")         ? s.RecordCount() == p.mid(2).toInt()
                                          : s.Texte(p.left(egal)) == p.mid(egal + 1);
@@ -199,40 +183,6 @@ private slots:
         parametres.clear();
         QCOMPARE(Catalogue::traduireSql(sql, &parametres), attendu);
         QCOMPARE(parametres, valeurs);
-    }
-
-    // Texts the screens issue, on the small catalogue; rows separated by ";", fields by ",".
-    void requetes_data() {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("champs");
-        QTest::addColumn<QString>("attendu");
-        auto ligne = [](const char* sql, const char* champs, const char* attendu) {
-            QTest::newRow(sql) << QString::fromUtf8(sql) << champs << QString::fromUtf8(attendu);
-        };
-        ligne("SELECT * FROM K7", "IdK7,NBFilm,TempsRestant",
-              "1,2,00:33:00;2,1,01:45:00;3,4,00:15:00;4,0,04:00:00;5,1,01:45:00");
-        ligne("SELECT * FROM Film ORDER BY Titre", "Titre",
-              "alien;Amélie;Brazil;Été;K7 9;K7 10;L'été meurtrier;Zorro");
-        ligne("SELECT * FROM Film ORDER BY DURÉE DESC, titre ASC", "Titre",
-              "L'été meurtrier;alien;Zorro;Amélie;Été;Brazil;K7 9;K7 10");
-        ligne("SELECT * FROM K7 ORDER BY tempsRestant ASC, IDK7 DESC", "IdK7", "3;1;5;2;4");
-        ligne("SELECT IdK7 FROM K7 ORDER BY 1 DESC", "IdK7", "5;4;3;2;1");
-        ligne("Select * FROM FILMK7 WHERE IDK7=3AND Position>2", "IdFilm,IdK7,Position", "6,3,3;7,3,4");
-        ligne("SELECT * from K7 WHERE TempsRestant >= #1:45:1# ORDER BY TempsRestant", "IdK7", "4");
-        ligne("select * from Film where IdFilm =3", "Titre,Durée", "Été,01:15:00");
-        // Quoted text is the user's: its doubled quote must reach the engine as it is.
-        ligne("SELECT * FROM Film WHERE Titre = 'L''été meurtrier'", "IdFilm", "6");
-    }
-    void requetes() {
-        QFETCH(QString, sql);
-        QFETCH(QString, champs);
-        QFETCH(QString, attendu);
-        DossierTest d;
-        d.remplir();
-        SourceDonnees s;
-        QVERIFY2(rafraichir(s, d.catalogue(), sql), qPrintable(s.Erreur()));
-        QCOMPARE(s.RecordCount(), attendu.count(';') + 1);
-        QCOMPARE(lignes(s, champs), attendu.split(';'));
     }
 
     // Steps on a record set that first read every film; `apres`: the titles the walk then reads, fresh or
@@ -305,6 +255,21 @@ private slots:
             "r; +; DURÉE:=1:5:3; u; @; Durée=01:05:03; sql:SELECT \"Durée\" FROM Film WHERE IdFilm = "
             "9==01:05:03",
             "-");
+        // Texts the screens issue, on the small catalogue.
+        const auto requete = [&cas](const char* sql, const char* rangees) {
+            cas(sql, sql, qPrintable(QStringLiteral("r; ") + QString::fromUtf8(rangees)), "-");
+        };
+        requete("SELECT * FROM K7",
+                "IdK7,NBFilm,TempsRestant==1,2,00:33:00;2,1,01:45:00;3,4,00:15:00;4,0,04:00:00;5,1,01:45:00");
+        requete("SELECT * FROM Film ORDER BY DURÉE DESC, titre ASC",
+                "Titre==L'été meurtrier;alien;Zorro;Amélie;Été;Brazil;K7 9;K7 10");
+        requete("SELECT * FROM K7 ORDER BY tempsRestant ASC, IDK7 DESC", "IdK7==3;1;5;2;4");
+        requete("SELECT IdK7 FROM K7 ORDER BY 1 DESC", "IdK7==5;4;3;2;1");
+        requete("Select * FROM FILMK7 WHERE IDK7=3AND Position>2", "IdFilm,IdK7,Position==6,3,3;7,3,4");
+        requete("SELECT * from K7 WHERE TempsRestant >= #1:45:1# ORDER BY TempsRestant", "IdK7==4");
+        requete("select * from Film where IdFilm =3", "Titre,Durée==Été,01:15:00");
+        // Quoted text is the user's: its doubled quote must reach the engine as it is.
+        requete("SELECT * FROM Film WHERE Titre = 'L''été meurtrier'", "IdFilm==6");
         cas("heure bordée de blancs", "SELECT * FROM K7",
             "r; >; e; tempsRestant:= 3:0:0 ; u; sql:SELECT TempsRestant FROM K7 WHERE IdK7 = 2==03:00:00",
             "-");
@@ -438,11 +403,11 @@ private slots:
         QVERIFY2(s.Erreur().contains(o.message), qPrintable(s.Erreur()));
         Catalogue::fermer();
         // A file with no schema to read cannot be repaired: the repair says so and changes nothing.
-        const QStringList dossier = fichiers(d);
+        const QStringList dossier = DossierTest::noms(d.chemin());
         if (QStringList{"absent", "texte", "vide", "entête"}.contains(degat)) {
             const Catalogue::Reparation r = Catalogue::reparer(d.chemin());
             QVERIFY(!r.ok && !r.message.isEmpty());
-            QCOMPARE(fichiers(d), dossier);
+            QCOMPARE(DossierTest::noms(d.chemin()), dossier);
         }
         // Opening never creates, completes or rewrites the file.
         QCOMPARE(QFileInfo::exists(f), existe);
@@ -469,7 +434,7 @@ private slots:
         if (interieure < 0)
             executerSql("CREATE TEMP TRIGGER disque_plein BEFORE UPDATE ON K7 BEGIN SELECT RAISE(ABORT, "
                         "'disque plein'); END");
-        const QStringList avant = tout(d);
+        const QStringList avant = DossierTest::tout();
         auto ajouter = [&d](const QString& titre) {
             SourceDonnees s;
             return rafraichir(s, d.catalogue(), "select * from Film") && s.AddNew() &&
@@ -491,7 +456,7 @@ private slots:
                     QVERIFY(interieur.valider());
             }
             QVERIFY(ajouter("Playtime"));
-            QVERIFY(tout(d) != avant);
+            QVERIFY(DossierTest::tout() != avant);
             if (exterieure)
                 QVERIFY(exterieur.valider());
         }
@@ -500,7 +465,7 @@ private slots:
         QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
         QCOMPARE(lire(d, "SELECT * FROM Film", "Titre"), attendu);
         if (!exterieure)
-            QCOMPARE(tout(d), avant);
+            QCOMPARE(DossierTest::tout(), avant);
     }
 
     // A page in the middle of the films, overwritten with garbage: the rows it held are lost with their
@@ -547,7 +512,7 @@ private slots:
         const Catalogue::Reparation r = Catalogue::reparer(d.chemin());
         QVERIFY2(r.ok && r.zonesIllisibles >= 1, qPrintable(r.message));
         QCOMPARE(DossierTest::octets(r.copieEndommagee), octets);
-        QCOMPARE(fichiers(d), QStringList({"R7Ozire.endommage.mdb", "R7Ozire.mdb"}));
+        QCOMPARE(DossierTest::noms(d.chemin()), QStringList({"R7Ozire.endommage.mdb", "R7Ozire.mdb"}));
         QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
         QStringList films;
         for (Sql q = executerSql("SELECT IdFilm || '|' || Titre FROM Film"); q.next();)
@@ -623,7 +588,7 @@ private slots:
                                      "INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (8, 4, 1)");
         if (t.ok())
             erreur = !q.executer() ? q.erreur() : !t.valider() ? t.erreur() : QString();
-        QVERIFY2(erreur.contains(attendu) && !anglais(erreur), qPrintable(erreur));
+        QVERIFY2(erreur.contains(attendu) && !DossierTest::anglais(erreur), qPrintable(erreur));
     }
 
     // Whatever random damage left in the rows and the tapes' records, the repair gives back a catalogue that

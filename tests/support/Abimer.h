@@ -22,11 +22,6 @@ inline QString valeurLongue(QChar motif = QLatin1Char('#')) {
 }
 
 namespace detail {
-inline int taillePage(const QByteArray& b) {
-    const int t = (quint8(b[16]) << 8) | quint8(b[17]);
-    return t == 1 ? 65536 : t;
-}
-
 // dommage(bytes, page size) damages the file's bytes and tells how many pages it damaged.
 inline bool reecrire(const QString& fichier, const std::function<int(QByteArray&, int)>& dommage) {
     Catalogue::fermer();
@@ -34,7 +29,8 @@ inline bool reecrire(const QString& fichier, const std::function<int(QByteArray&
     if (!f.open(QIODevice::ReadWrite))
         return false;
     QByteArray b = f.readAll();
-    if (b.size() < 100 || dommage(b, taillePage(b)) == 0)
+    const int taille = b.size() < 100 ? 0 : (quint8(b[16]) << 8) | quint8(b[17]); // 1 stands for 65536
+    if (taille == 0 || dommage(b, taille == 1 ? 65536 : taille) == 0)
         return false;
     if (!f.seek(0) || f.write(b) != b.size())
         return false;

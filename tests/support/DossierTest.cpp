@@ -8,17 +8,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
-DossierTest::DossierTest(bool ouvrir) {
+DossierTest::DossierTest() {
     QString erreur;
     if (!Catalogue::creerCatalogueVide(catalogue(), &erreur))
         qFatal("catalogue de test: %s", qPrintable(erreur));
-    if (ouvrir) {
-        const Catalogue::Ouverture o = Catalogue::ouvrir(catalogue());
-        if (!o.ok())
-            qFatal("catalogue de test: %s", qPrintable(o.message));
-    }
+    const Catalogue::Ouverture o = Catalogue::ouvrir(catalogue());
+    if (!o.ok())
+        qFatal("catalogue de test: %s", qPrintable(o.message));
 }
 
 DossierTest::~DossierTest() {
@@ -94,9 +93,13 @@ void DossierTest::remplir() {
     }
 }
 
-QStringList DossierTest::contenu(const QString& table) {
+QStringList DossierTest::contenu(const QString& table, sqlite3* db) {
     QStringList lignes;
-    Sql q = executerSql(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+    Sql q(db ? db : Catalogue::base());
+    // The key counters' rows are told by name: a rebuilt file may list them in another order.
+    if (!q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                    .arg(table, table == "sqlite_sequence" ? "name" : "rowid")))
+        qFatal("%s: %s", qPrintable(table), qPrintable(q.lastError()));
     while (q.next()) {
         QStringList champs;
         for (int i = 0; i < q.columnCount(); ++i)
@@ -108,4 +111,20 @@ QStringList DossierTest::contenu(const QString& table) {
 
 QStringList DossierTest::invariants() const {
     return Catalogue::verifierInvariants(Catalogue::base());
+}
+
+QStringList DossierTest::tout(sqlite3* db) {
+    QStringList lignes;
+    for (const QString table : {"Film", "K7", "FilmK7", "sqlite_sequence"})
+        lignes << contenu(table, db).replaceInStrings(QRegularExpression("^"), table + ':');
+    return lignes;
+}
+
+QStringList DossierTest::noms(const QString& dossier) {
+    return QDir(dossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+bool DossierTest::anglais(const QString& texte) {
+    return texte.contains(QRegularExpression("database|malformed|disk|error|readonly|cannot|commit|"
+                                             "transaction|Unknown|No space|denied|such|large"));
 }

@@ -4,11 +4,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+struct sqlite3;
+
 // A temporary application folder holding a fresh, empty catalogue, open on the shared
 // connection; closed and removed with the object.
 class DossierTest {
 public:
-    explicit DossierTest(bool ouvrir = true);
+    DossierTest();
     ~DossierTest();
 
     QString chemin() const { return m_dossier.path(); }
@@ -27,9 +29,16 @@ public:
     //   K7 5: Amélie
     // (titles, genres, years and durations are in DossierTest.cpp).
     void remplir();
-    // The rows of a table in rowid order, one text per row: a dump to compare before and after.
-    static QStringList contenu(const QString& table);
+    // The rows of a table in rowid order (the key counters' by name), one text per row: a dump to compare
+    // before and after; on the shared connection unless told.
+    static QStringList contenu(const QString& table, sqlite3* db = nullptr);
+    // Every row of the catalogue, the key sequence included, each behind its table's name.
+    static QStringList tout(sqlite3* db = nullptr);
     QStringList invariants() const;
+    // Every name in a folder, hidden ones included.
+    static QStringList noms(const QString& dossier);
+    // What the engine or the system says in English, which must not reach the user.
+    static bool anglais(const QString& texte);
     // A file's bytes (none when it cannot be read); a file written whole, or false.
     static QByteArray octets(const QString& chemin);
     static bool ecrire(const QString& chemin, const QByteArray& octets);

@@ -52,11 +52,10 @@ QVariant Sql::value(int i) const {
 
 Sql executerSql(const QString& sql, const QVariantList& valeurs) {
     Sql q;
-    if (!q.prepare(sql))
-        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError()));
+    const bool prepare = q.prepare(sql);
     for (const QVariant& v : valeurs)
         q.addBindValue(v);
-    if (!q.exec())
+    if (!prepare || !q.exec())
         qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError()));
     return q;
 }

@@ -5,7 +5,6 @@
 
 #include "catalogue/Affiches.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/Invariants.h"
 #include "catalogue/Sauvegarde.h"
 #include "catalogue/Sqlite.h"
 #include "screens/common/Dialogues.h"
@@ -15,7 +14,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <time.h>
@@ -43,9 +41,10 @@ inline const QStringList& fichiersDuBanc() {
 }
 
 // The leftovers of a cut maintenance removed, the catalogue opened as the program opens it, the posters put
-// right as the main window does before it shows one, then the checks and the state: the rows of the three
-// tables and of the key counters in rowid order, the file's pages, the files of the folder, each poster with
-// a hash of its bytes.
+// right as the main window does before it shows one, then the checks (the engine's integrity check and the
+// catalogue's rules, on the catalogue and on each copy) and the state: the file's pages, the rows of the
+// three tables in rowid order and the key counters, the files of the folder, each poster with a hash of its
+// bytes.
 inline Constat constater(const QString& dossier) {
     Constat c;
     Catalogue::oublierCopiesInterrompues(dossier);
@@ -58,27 +57,13 @@ inline Constat constater(const QString& dossier) {
     c.reprise = Catalogue::Affiches::reprendre(dossier);
     if (!c.reprise.erreur.isEmpty())
         c.problemes << QStringLiteral("reprise : ") + c.reprise.erreur;
-    {
-        Sql q;
-        if (!q.exec(QStringLiteral("PRAGMA integrity_check")))
-            c.problemes << QStringLiteral("integrity_check impossible");
-        while (q.next()) {
-            if (q.value(0).toString() != QLatin1String("ok"))
-                c.problemes << QStringLiteral("integrity_check : ") + q.value(0).toString();
-        }
-    }
-    for (const QString& p : Catalogue::verifierInvariants(Catalogue::base()))
-        c.problemes << QStringLiteral("invariant : ") + p;
+    c.problemes << Catalogue::verifierIntegrite(QDir(dossier).filePath(Catalogue::NomCatalogue));
     // The file's pages too: compaction changes no row, only them.
-    {
-        Sql q;
-        q.exec(QStringLiteral(
-            "SELECT page_count, freelist_count FROM pragma_page_count, pragma_freelist_count"));
-        if (q.next())
-            c.etat << QStringLiteral("pages:%1 libres:%2").arg(q.value(0).toInt()).arg(q.value(1).toInt());
-    }
-    for (const QString table : {"Film", "K7", "FilmK7", "sqlite_sequence"})
-        c.etat << DossierTest::contenu(table).replaceInStrings(QRegularExpression("^"), table + ':');
+    c.etat << executerSql(QStringLiteral("SELECT 'pages:' || page_count || ' libres:' || freelist_count FROM "
+                                         "pragma_page_count, pragma_freelist_count"))
+                  .value(0)
+                  .toString()
+           << DossierTest::tout();
     const QDir d(dossier);
     // The engine's rollback journal may stay behind, cold (without its magic number), when a
     // transaction stopped before it touched the catalogue; the next commit removes it. A hot one
@@ -106,29 +91,15 @@ inline Constat constater(const QString& dossier) {
             c.etat << QStringLiteral("sauvegardes:") + nom;
             continue;
         }
+        const QStringList probleme = Catalogue::verifierIntegrite(sauvegardes.filePath(nom));
+        if (!probleme.isEmpty()) {
+            c.problemes << QStringLiteral("copie %1 : %2").arg(nom, probleme.join(QLatin1String("; ")));
+            continue;
+        }
         Catalogue::Sqlite::Connexion copie(sauvegardes.filePath(nom), SQLITE_OPEN_READONLY);
-        QCryptographicHash lignes(QCryptographicHash::Sha1);
-        QString probleme;
-        {
-            Catalogue::Sqlite::Requete v(copie.db(), QStringLiteral("PRAGMA quick_check"));
-            if (v.pas() != SQLITE_ROW || v.texte(0) != QLatin1String("ok"))
-                probleme = v.erreur().isEmpty() ? v.texte(0) : v.erreur();
-        }
-        for (const char* table : {"Film", "K7", "FilmK7", "sqlite_sequence"}) {
-            Catalogue::Sqlite::Requete q(
-                copie.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table)));
-            int rc;
-            while ((rc = q.pas()) == SQLITE_ROW) {
-                for (int i = 0; i < q.colonnes(); ++i)
-                    lignes.addData(q.texte(i).toUtf8() + '|');
-                lignes.addData("\n");
-            }
-            if (rc != SQLITE_DONE)
-                probleme = q.erreur();
-        }
-        if (!probleme.isEmpty())
-            c.problemes << QStringLiteral("copie %1 : %2").arg(nom, probleme);
-        copies << QStringLiteral("copie:") + QString::fromLatin1(lignes.result().toHex());
+        const QByteArray lignes = DossierTest::tout(copie.db()).join(QLatin1Char('\n')).toUtf8();
+        copies << QStringLiteral("copie:") +
+                      QString::fromLatin1(QCryptographicHash::hash(lignes, QCryptographicHash::Sha1).toHex());
     }
     copies.sort();
     copies.removeDuplicates();

@@ -6,8 +6,9 @@
 //
 // CASSETRON_SURETE_DOSSIER     the application folder (catalogue, placeholder, sources/*.jpg)
 // CASSETRON_SURETE_JOURNAL     the journal file
-// CASSETRON_SURETE_REFERENCE   optional: folder receiving etat-<k>.txt
-// CASSETRON_SURETE_TEMPS       optional: file receiving "k start end" per command (monotonic µs)
+// CASSETRON_SURETE_REFERENCE   optional (may be empty): folder receiving etat-<k>.txt
+// CASSETRON_SURETE_TEMPS       optional (may be empty): file receiving "k start end" per command (monotonic
+// µs)
 
 #include "screens/film/AjoutK7.h"
 #include "screens/film/ChoixK7.h"
@@ -27,20 +28,6 @@
 
 using namespace banc;
 using surete::maintenant;
-
-namespace {
-
-QString source(const char* couleur) {
-    return QDir(qEnvironmentVariable("CASSETRON_SURETE_DOSSIER"))
-        .filePath(QStringLiteral("sources/%1.jpg").arg(QLatin1String(couleur)));
-}
-
-QStringList film(const QString& titre, const QString& duree, const QString& resume) {
-    return QStringList{titre,   "Jacques Demy", "Anouk Aimée; Marc Michel", duree, "1961", "France",
-                       "Drame", resume};
-}
-
-} // namespace
 
 class Executant : public QObject {
     Q_OBJECT
@@ -82,139 +69,98 @@ class Executant : public QObject {
         noterEtat(m_k);
     }
 
-    // The main window, as at the program's start: an empty catalogue says so.
-    void demarrer(bool vide) {
-        delete m_moniteur;
-        Catalogue::fermer();
-        if (vide)
-            m_repondeur.attendre();
-        m_moniteur = new Moniteur;
-        m_moniteur->Show();
-        m_moniteur->show();
+    // The poster chosen in the film form, when there is one: a picture of this colour.
+    void choisirAffiche(AjoutFilm* f, const QString& couleur) {
+        if (couleur.isEmpty())
+            return;
+        m_repondeur.attendreFichier(QDir(m_dossier).filePath(QStringLiteral("sources/%1.jpg").arg(couleur)));
+        QTest::mouseClick(f->OuvrirAffiche, Qt::LeftButton);
     }
 
-    void ajouterCassette(const QString& duree) {
+    // A command as the user gives it: its verb, then its fields (the film's, the poster's colour).
+    void jouer(const QString& verbe, const QStringList& a) {
+        if (verbe == "modifier" || verbe == "effacer")
+            banc::montrer(*m_moniteur, a[0]);
         commande([&] {
-            puis([&] {
-                auto* k = Feuille::chargee<AjoutK7>();
-                QVERIFY(k);
-                k->TxtDuree->setText(duree);
-                m_repondeur.attendre(); // its number
-                QTest::mouseClick(k->BtnAjouterK7, Qt::LeftButton);
-            });
-            m_moniteur->MenuAjouterCassette->trigger();
-        });
-    }
-
-    // The film form, its poster, the first cassette offered, the summary.
-    void placer(const QStringList& champs, const char* affiche) {
-        commande([&] {
-            bool place = false;
-            puis([&] {
-                AjoutFilm* f = AjoutFilm::instance();
-                QVERIFY(f);
-                remplir(*f, champs);
-                if (affiche) {
-                    m_repondeur.attendreFichier(source(affiche));
-                    QTest::mouseClick(f->OuvrirAffiche, Qt::LeftButton);
-                }
+            if (verbe == "cassette") {
                 puis([&] {
-                    ChoixK7* c = ChoixK7::instance();
-                    QVERIFY(c && c->BtnValiderK7->isEnabled());
-                    puis([&] {
-                        auto* infos = Feuille::chargee<InfosK7>();
-                        QVERIFY(infos);
-                        place = true;
-                        QTest::mouseClick(infos->BtnValiderK7, Qt::LeftButton);
-                    });
-                    QTest::mouseClick(c->BtnValiderK7, Qt::LeftButton);
+                    auto* k = Feuille::chargee<AjoutK7>();
+                    QVERIFY(k);
+                    k->TxtDuree->setText(a[0]);
+                    m_repondeur.attendre(); // its number
+                    QTest::mouseClick(k->BtnAjouterK7, Qt::LeftButton);
                 });
-                QTest::mouseClick(f->BtnAjouterFilm, Qt::LeftButton);
-            });
-            m_moniteur->MenuAjouterFilm->trigger();
-            QVERIFY(place);
-        });
-    }
-
-    void modifier(const QString& titre, const QString& resume, const char* affiche) {
-        banc::montrer(*m_moniteur, titre);
-        commande([&] {
-            puis([&] {
-                AjoutFilm* f = AjoutFilm::instance();
-                QVERIFY(f);
-                f->TxtDescription->setPlainText(resume);
-                if (affiche) {
-                    m_repondeur.attendreFichier(source(affiche));
-                    QTest::mouseClick(f->OuvrirAffiche, Qt::LeftButton);
-                }
-                m_repondeur.attendre(); // modified
-                QTest::mouseClick(f->BtnAjouterFilm, Qt::LeftButton);
-            });
-            m_moniteur->MenuModifFilm->trigger();
-        });
-    }
-
-    void effacerFilm(const QString& titre) {
-        banc::montrer(*m_moniteur, titre);
-        commande([&] {
-            m_repondeur.attendre(Messages::Oui);
-            QTest::mouseClick(m_moniteur->BtnEffacerFilm, Qt::LeftButton);
-        });
-    }
-
-    void effacerCassette(const QString& numero) {
-        commande([&] {
-            puis([&] {
-                QPointer<VisuK7> v = Feuille::chargee<VisuK7>();
-                QVERIFY(v);
-                v->ComboK7->setCurrentIndex(v->ComboK7->findText(numero));
-                QTRY_COMPARE(v->lblNumK7->text(), numero);
+                m_moniteur->MenuAjouterCassette->trigger();
+            } else if (verbe == "placer") { // the first cassette offered, the summary
+                bool place = false;
+                puis([&] {
+                    AjoutFilm* f = AjoutFilm::instance();
+                    QVERIFY(f);
+                    remplir(*f, {a[0], "Jacques Demy", "Anouk Aimée; Marc Michel", a[1], "1961", "France",
+                                 "Drame", a[2]});
+                    choisirAffiche(f, a[3]);
+                    puis([&] {
+                        ChoixK7* c = ChoixK7::instance();
+                        QVERIFY(c && c->BtnValiderK7->isEnabled());
+                        puis([&] {
+                            auto* infos = Feuille::chargee<InfosK7>();
+                            QVERIFY(infos);
+                            place = true;
+                            QTest::mouseClick(infos->BtnValiderK7, Qt::LeftButton);
+                        });
+                        QTest::mouseClick(c->BtnValiderK7, Qt::LeftButton);
+                    });
+                    QTest::mouseClick(f->BtnAjouterFilm, Qt::LeftButton);
+                });
+                m_moniteur->MenuAjouterFilm->trigger();
+                QVERIFY(place);
+            } else if (verbe == "modifier") {
+                puis([&] {
+                    AjoutFilm* f = AjoutFilm::instance();
+                    QVERIFY(f);
+                    f->TxtDescription->setPlainText(a[1]);
+                    choisirAffiche(f, a[2]);
+                    m_repondeur.attendre(); // modified
+                    QTest::mouseClick(f->BtnAjouterFilm, Qt::LeftButton);
+                });
+                m_moniteur->MenuModifFilm->trigger();
+            } else if (verbe == "effacer") {
                 m_repondeur.attendre(Messages::Oui);
-                QTest::mouseClick(v->BtnEffacerK7, Qt::LeftButton);
-                if (v)
-                    QTest::mouseClick(v->BtnValiderK7, Qt::LeftButton);
-            });
-            m_moniteur->MenuEffacerCassette->trigger();
+                QTest::mouseClick(m_moniteur->BtnEffacerFilm, Qt::LeftButton);
+            } else if (verbe == "effacerK7") {
+                puis([&] {
+                    QPointer<VisuK7> v = Feuille::chargee<VisuK7>();
+                    QVERIFY(v);
+                    v->ComboK7->setCurrentIndex(v->ComboK7->findText(a[0]));
+                    QTRY_COMPARE(v->lblNumK7->text(), a[0]);
+                    m_repondeur.attendre(Messages::Oui);
+                    QTest::mouseClick(v->BtnEffacerK7, Qt::LeftButton);
+                    if (v)
+                        QTest::mouseClick(v->BtnValiderK7, Qt::LeftButton);
+                });
+                m_moniteur->MenuEffacerCassette->trigger();
+            } else if (verbe == "compacter") { // the catalogue closed, compacted, the program ends
+                m_moniteur->MenuCompactDB->trigger();
+                QVERIFY(Appli::finDemandee());
+            } else if (verbe == "sauvegarder") { // as each start does: a copy when the catalogue changed
+                const Sauvegarde::Resultat r = Sauvegarde::sauvegarder(m_dossier);
+                QVERIFY2(r.faite, qPrintable(r.erreur));
+            } else if (verbe == "restaurer") { // the oldest copy put back; the program ends
+                puis([&] {
+                    ChoixCopie* c = ChoixCopie::instance();
+                    QVERIFY(c);
+                    c->ListeCopies->setCurrentItem(
+                        c->ListeCopies->topLevelItem(c->ListeCopies->topLevelItemCount() - 1));
+                    m_repondeur.attendre(Messages::Oui);
+                    m_repondeur.attendre(); // restored
+                    QTest::mouseClick(c->BtnRestaurer, Qt::LeftButton);
+                });
+                m_moniteur->MenuRestaurerDb->trigger();
+                QVERIFY(Appli::finDemandee());
+            } else {
+                QFAIL(qPrintable(verbe));
+            }
         });
-    }
-
-    // As the maintenance menu does: the catalogue closed, compacted, the program ends.
-    void compacter() {
-        commande([&] {
-            m_moniteur->MenuCompactDB->trigger();
-            QVERIFY(Appli::finDemandee());
-        });
-    }
-
-    // As each start does before the main window opens: a copy when the catalogue changed.
-    void sauvegarder() {
-        commande([&] {
-            const Sauvegarde::Resultat r = Sauvegarde::sauvegarder(m_dossier);
-            QVERIFY2(r.faite, qPrintable(r.erreur));
-        });
-    }
-
-    // The oldest copy put back from the maintenance menu; the program ends.
-    void restaurer() {
-        commande([&] {
-            puis([&] {
-                ChoixCopie* c = ChoixCopie::instance();
-                QVERIFY(c);
-                c->ListeCopies->setCurrentItem(
-                    c->ListeCopies->topLevelItem(c->ListeCopies->topLevelItemCount() - 1));
-                m_repondeur.attendre(Messages::Oui);
-                m_repondeur.attendre(); // restored
-                QTest::mouseClick(c->BtnRestaurer, Qt::LeftButton);
-            });
-            m_moniteur->MenuRestaurerDb->trigger();
-            QVERIFY(Appli::finDemandee());
-        });
-    }
-
-    // The program ended, its event loop with it: a fresh one lets the forms wait for the user again.
-    static void nouvelleBoucle() {
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
     }
 
 private slots:
@@ -230,32 +176,38 @@ private slots:
         Moniteur::LectureAvis = 0;
         noterEtat(0);
 
-        demarrer(true);
-        ajouterCassette("03:00:00");
-        ajouterCassette("04:00:00");
-        placer(film("Alphaville", "01:00:00", "Lemmy Caution."), "rouge");
-        placer(film("Baisers volés", "00:45:00", "Antoine."), "verte");
-        placer(film("Cléo de 5 à 7", "01:30:00", "Paris."), "bleue");
-        placer(film("Domicile conjugal", "00:30:00", "Encore."), "jaune");
-        // A long summary spills over pages of its own, which its deletion frees for compaction.
-        modifier("Alphaville", QString("Une étrange aventure. ").repeated(500), "cyan");
-        effacerFilm("Baisers volés");
-        effacerCassette("1"); // Alphaville and Domicile conjugal with it
-        compacter();
+        // A command a line, its fields separated by "|"; a long summary spills over pages of its own, which
+        // its deletion frees for compaction. After the compaction, the next start: the catalogue copied
+        // before it is open, as at a real start; later, copied on the open catalogue, then the oldest copy
+        // put back (the current catalogue is the newest copy already: only the rows change).
+        for (const QString& ligne : QStringList{
+                 "demarrer vide", "cassette 03:00:00", "cassette 04:00:00",
+                 "placer Alphaville|01:00:00|Lemmy Caution.|rouge",
+                 "placer Baisers volés|00:45:00|Antoine.|verte", "placer Cléo de 5 à 7|01:30:00|Paris.|bleue",
+                 "placer Domicile conjugal|00:30:00|Encore.|jaune",
+                 "modifier Alphaville|" + QString("Une étrange aventure. ").repeated(500) + "|cyan",
+                 "effacer Baisers volés", "effacerK7 1", // Alphaville and Domicile conjugal with it
+                 "compacter", "nouvelle boucle", "sauvegarder", "demarrer",
+                 "placer Élise|01:00:00|Une lettre.|magenta", "modifier Élise|Une lettre, enfin.|",
+                 "effacer Élise", "sauvegarder", "restaurer"}) {
+            const QString verbe = ligne.section(' ', 0, 0);
+            if (verbe == "nouvelle") { // the program ended, its event loop with it: a fresh one for the forms
+                QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+                QCoreApplication::exec();
+            } else if (verbe == "demarrer") { // the main window, as at the program's start
+                delete m_moniteur;
+                Catalogue::fermer();
+                if (ligne.endsWith("vide")) // an empty catalogue says so
+                    m_repondeur.attendre();
+                m_moniteur = new Moniteur;
+                m_moniteur->Show();
+                m_moniteur->show();
+            } else {
+                jouer(verbe, ligne.section(' ', 1).split('|'));
+            }
+        }
 
-        // The next start, on the compacted catalogue. The program ended, its event loop with it:
-        // a fresh one lets the forms wait for the user again.
-        nouvelleBoucle();
-        sauvegarder(); // the catalogue not yet open, as at a real start
-        demarrer(false);
-        placer(film("Élise", "01:00:00", "Une lettre."), "magenta");
-        modifier("Élise", "Une lettre, enfin.", nullptr);
-        effacerFilm("Élise");
-        sauvegarder(); // on the open catalogue
-        // The current catalogue is the newest copy already: only the rows change.
-        restaurer();
-
-        if (qEnvironmentVariableIsSet("CASSETRON_SURETE_TEMPS"))
+        if (!qEnvironmentVariable("CASSETRON_SURETE_TEMPS").isEmpty())
             QVERIFY(banc::ecrire(qEnvironmentVariable("CASSETRON_SURETE_TEMPS"),
                                  m_temps.join(QLatin1Char('\n')).toUtf8()));
         delete m_moniteur;

@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QMap>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -34,47 +35,22 @@ void attendreJusqua(qint64 micro) {
     }
 }
 
-void copier(const QString& source, const QString& cible) {
-    QDir().mkpath(cible);
-    const QDir s(source);
-    for (const QFileInfo& f : s.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        const QString dest = QDir(cible).filePath(f.fileName());
-        if (f.isDir())
-            copier(f.filePath(), dest);
-        else
-            QFile::copy(f.filePath(), dest);
-    }
-}
-
 QStringList lire(const QString& chemin) {
     return QString::fromUtf8(octets(chemin)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-// The script's last journal line: the command in flight ("debut k") or the last one done ("fin k").
-struct Avancement {
-    int k = 0;
-    bool enCours = false;
-};
-
-Avancement avancement(const QString& journal) {
-    Avancement a;
-    const QStringList lignes = lire(journal);
-    if (!lignes.isEmpty()) {
-        a.enCours = lignes.last().startsWith(QLatin1String("debut "));
-        a.k = lignes.last().section(QLatin1Char(' '), 1).toInt();
-    }
-    return a;
+// The script's last journal line: "debut k" while command k runs, "fin k" once it is done.
+QString derniere(const QString& journal) {
+    return lire(journal).join(QLatin1Char('\n')).section(QLatin1Char('\n'), -1);
 }
 
 // The first line where two states part, for the report.
 QString ecart(const QStringList& obtenu, const QStringList& attendu) {
-    for (int i = 0; i < qMax(obtenu.size(), attendu.size()); ++i) {
-        const QString a = obtenu.value(i, QStringLiteral("(rien)"));
-        const QString b = attendu.value(i, QStringLiteral("(rien)"));
-        if (a != b)
-            return QStringLiteral("« %1 » au lieu de « %2 »").arg(a, b);
-    }
-    return {};
+    int i = 0;
+    while (i < obtenu.size() && i < attendu.size() && obtenu[i] == attendu[i])
+        ++i;
+    return QStringLiteral("« %1 » au lieu de « %2 »")
+        .arg(obtenu.value(i, QStringLiteral("(rien)")), attendu.value(i, QStringLiteral("(rien)")));
 }
 
 qint32 marqueActuelle() {
@@ -96,7 +72,7 @@ class TestSurete : public QObject {
 
     // Starts the script on a copy of the model; gives its process and when it started.
     pid_t lancer(const QString& dossier, const QString& reference, const QString& temps, qint64* depart) {
-        copier(m_modele, dossier);
+        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), m_modele, dossier});
         QList<QByteArray> env;
         for (char** e = environ; *e; ++e)
             if (!QByteArray(*e).startsWith("CASSETRON_SURETE_") &&
@@ -104,18 +80,15 @@ class TestSurete : public QObject {
                 env << QByteArray(*e);
         env << "QT_QPA_PLATFORM=offscreen"
             << "CASSETRON_SURETE_DOSSIER=" + QFile::encodeName(dossier)
-            << "CASSETRON_SURETE_JOURNAL=" + QFile::encodeName(dossier + QStringLiteral("/journal"));
-        if (!reference.isEmpty())
-            env << "CASSETRON_SURETE_REFERENCE=" + QFile::encodeName(reference);
-        if (!temps.isEmpty())
-            env << "CASSETRON_SURETE_TEMPS=" + QFile::encodeName(temps);
+            << "CASSETRON_SURETE_JOURNAL=" + QFile::encodeName(dossier + QStringLiteral("/journal"))
+            << "CASSETRON_SURETE_REFERENCE=" + QFile::encodeName(reference)
+            << "CASSETRON_SURETE_TEMPS=" + QFile::encodeName(temps);
         QList<char*> envp;
         for (QByteArray& e : env)
             envp << e.data();
         envp << nullptr;
-        QByteArray programme(CASSETRON_EXECUTANT);
-        QByteArray silence("-silent");
-        char* argv[] = {programme.data(), silence.data(), nullptr};
+        char programme[] = CASSETRON_EXECUTANT, silence[] = "-silent";
+        char* argv[] = {programme, silence, nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         const QByteArray sortie = QFile::encodeName(dossier + QStringLiteral("/sortie"));
@@ -123,7 +96,7 @@ class TestSurete : public QObject {
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
         pid_t pid = 0;
         *depart = maintenant();
-        const int rc = posix_spawn(&pid, programme.constData(), &actions, nullptr, argv, envp.data());
+        const int rc = posix_spawn(&pid, programme, &actions, nullptr, argv, envp.data());
         posix_spawn_file_actions_destroy(&actions);
         return rc == 0 ? pid : -1;
     }
@@ -180,7 +153,8 @@ private slots:
             QCOMPARE(t[0].toInt(), m_fenetres.size() + 1);
             m_fenetres.append({t[1].toLongLong() - depart, t[2].toLongLong() - depart});
         }
-        QCOMPARE(avancement(dossier + QStringLiteral("/journal")).k, int(m_fenetres.size()));
+        QCOMPARE(derniere(dossier + QStringLiteral("/journal")),
+                 QStringLiteral("fin %1").arg(m_fenetres.size()));
         for (int k = 0; k <= m_fenetres.size(); ++k)
             m_etats << lire(reference + QStringLiteral("/etat-%1.txt").arg(k));
         // Every command changed something: a kill at any one of them has two states to tell apart.
@@ -198,31 +172,30 @@ private slots:
         QTest::addColumn<QString>("journal");
         QTest::addColumn<QStringList>("avant"); // files of Affiche/, "name=content"
         QTest::addColumn<QStringList>("apres");
-        const QString rouge = QStringLiteral("1.jpg=rouge");
-        const QString copie = QStringLiteral(".nouvelle-Ab3xYz.jpg=bleue");
-        const QString installer = QStringLiteral("installer .nouvelle-Ab3xYz.jpg 1.jpg\n");
-        const QStringList autres = {"7.jpg=sans film", "notes.txt=à moi", ".nouvelle-photo.jpg=à moi aussi"};
-        QTest::newRow("placement validé")
-            << true << installer << QStringList{copie} << QStringList{"1.jpg=bleue"};
-        QTest::newRow("placement non validé") << false << installer << QStringList{copie} << QStringList{};
-        QTest::newRow("affiche remplacée, validé")
-            << true << installer << QStringList{rouge, copie} << QStringList{"1.jpg=bleue"};
-        QTest::newRow("affiche remplacée, non validé")
-            << false << installer << QStringList{rouge, copie} << QStringList{rouge};
-        QTest::newRow("remplacement déjà fait")
-            << true << installer << QStringList{rouge} << QStringList{rouge};
-        QTest::newRow("effacement validé") << true << QStringLiteral("supprimer 7.jpg\n")
-                                           << QStringList{rouge, "7.jpg=x"} << QStringList{rouge};
-        QTest::newRow("effacement non validé")
-            << false << QStringLiteral("supprimer 7.jpg\n") << QStringList{rouge, "7.jpg=x"}
-            << QStringList{rouge, "7.jpg=x"};
-        QTest::newRow("copies sans journal, fichiers de l'utilisateur")
-            << true << QString()
-            << QStringList{rouge, copie, ".nouvelle-0a1B2c.jpg=?", ".journal-affiches.provisoire=?"} + autres
-            << QStringList{rouge} + autres;
-        // Not written by the program: nothing it names is acted upon.
-        QTest::newRow("journal étranger") << true << QStringLiteral("supprimer notes.txt\n")
-                                          << QStringList{rouge} + autres << QStringList{rouge} + autres;
+        // Its name, validated or not, the journal's line, the files before, after; $c is a copy the program
+        // made, $R the poster of film 1, $U the user's own files.
+        for (const char* cas :
+             {"placement validé|1|installer $c 1.jpg|$c=bleue|1.jpg=bleue",
+              "placement non validé|0|installer $c 1.jpg|$c=bleue|",
+              "affiche remplacée, validé|1|installer $c 1.jpg|$R,$c=bleue|1.jpg=bleue",
+              "affiche remplacée, non validé|0|installer $c 1.jpg|$R,$c=bleue|$R",
+              "remplacement déjà fait|1|installer $c 1.jpg|$R|$R",
+              "effacement validé|1|supprimer 7.jpg|$R,7.jpg=x|$R",
+              "effacement non validé|0|supprimer 7.jpg|$R,7.jpg=x|$R,7.jpg=x",
+              "copies sans journal, fichiers de l'utilisateur|1||$R,$c=bleue,.nouvelle-0a1B2c.jpg=?,"
+              ".journal-affiches.provisoire=?,$U|$R,$U",
+              // Not written by the program: nothing it names is acted upon.
+              "journal étranger|1|supprimer notes.txt|$R,$U|$R,$U"}) {
+            const QStringList c =
+                QString::fromUtf8(cas)
+                    .replace("$c", ".nouvelle-Ab3xYz.jpg")
+                    .replace("$R", "1.jpg=rouge")
+                    .replace("$U", "7.jpg=sans film,notes.txt=à moi,.nouvelle-photo.jpg=à moi aussi")
+                    .split('|');
+            QTest::newRow(qPrintable(c[0]))
+                << (c[1] == "1") << (c[2].isEmpty() ? c[2] : c[2] + '\n')
+                << c[3].split(',', Qt::SkipEmptyParts) << c[4].split(',', Qt::SkipEmptyParts);
+        }
     }
 
     void reprise() {
@@ -357,9 +330,10 @@ private slots:
             }
             ++faits;
 
-            const Avancement a = avancement(dossier + QStringLiteral("/journal"));
-            const QString commande =
-                QStringLiteral("%1 %2").arg(a.k, 2).arg(a.enCours ? "en cours" : "finie");
+            const QString etape = derniere(dossier + QStringLiteral("/journal"));
+            const int k = etape.section(QLatin1Char(' '), 1).toInt();
+            const bool enCours = etape.startsWith(QLatin1String("debut "));
+            const QString commande = QStringLiteral("%1 %2").arg(k, 2).arg(enCours ? "en cours" : "finie");
             ++parCommande[commande];
             const QString cas =
                 QStringLiteral("tir %1 à %2 µs%3, commande %4")
@@ -368,15 +342,15 @@ private slots:
                     .arg(cible ? QStringLiteral(" du début de %1").arg(cible) : QString(), commande);
             const surete::Constat c = surete::constater(dossier);
             Catalogue::fermer();
-            QList<int> admis{a.k};
-            if (a.enCours)
-                admis.prepend(a.k - 1);
+            QList<int> admis{k};
+            if (enCours)
+                admis.prepend(k - 1);
             QString raison = c.problemes.join(QLatin1String("; "));
             if (raison.isEmpty() &&
                 !(c.etat == m_etats.value(admis.first()) || c.etat == m_etats.value(admis.last()))) {
                 QStringList ecarts;
-                for (int k : admis)
-                    ecarts << QStringLiteral("état %1 : %2").arg(k).arg(ecart(c.etat, m_etats.value(k)));
+                for (int e : admis)
+                    ecarts << QStringLiteral("état %1 : %2").arg(e).arg(ecart(c.etat, m_etats.value(e)));
                 raison = ecarts.join(QLatin1String(", "));
             }
             if (raison.isEmpty())
