@@ -34,9 +34,9 @@ bool anglais(const QString& texte) {
         "database|malformed|file is|ermission|denied|irectory|No such|unable|readonly|not a |Cannot"));
 }
 
-// The kinds of poster files, put at chemin. The pictures have detail, so that half of the file
-// is half a picture.
-void poster(const QString& cas, const QString& chemin) {
+// A file of this kind at chemin: a poster with detail, so that half of the file is half a
+// picture, whole or damaged; a film file, readable or not; a folder, a pipe.
+void fichier(const QString& cas, const QString& chemin) {
     QImage i(200, 300, QImage::Format_RGB32);
     QRandomGenerator alea(7);
     for (int p = 0; p < 200 * 300; ++p)
@@ -45,16 +45,30 @@ void poster(const QString& cas, const QString& chemin) {
     QBuffer tampon(&b);
     tampon.open(QIODevice::WriteOnly);
     i.save(&tampon, "JPG");
-    if (cas == "jpeg géant") {
+    if (cas == "jpeg géant")
         b.replace(b.indexOf("\xff\xc0") + 5, 4, "\x9c\x40\x9c\x40"); // 40000 high, 40000 wide
-    } else if (cas == "jpeg tronqué") {
+    else if (cas == "jpeg tronqué")
         b.truncate(b.size() / 2);
-    } else if (cas == "pas une image") {
+    else if (cas == "pas une image")
         b = "Ceci n'est pas une affiche.\n";
-    } else if (cas == "vide") {
+    else if (cas == "vide")
         b.clear();
-    }
-    QVERIFY(cas == "dossier" ? QDir().mkpath(chemin) : ecrire(chemin, b));
+    else if (cas == "film" || cas == "illisible")
+        b = "brazil\nterry gilliam\n1985\n";
+    else if (cas == "octet nul")
+        b = QByteArray("TITRE\nREAL\n1985\n").insert(13, '\0');
+    else if (cas == "50 Mo")
+        b = "TITRE\n";
+    if (cas == "dossier")
+        QVERIFY(QDir().mkpath(chemin));
+    else if (cas == "tube")
+        QCOMPARE(::mkfifo(QFile::encodeName(chemin).constData(), 0644), 0);
+    else
+        QVERIFY(ecrire(chemin, b));
+    if (cas == "50 Mo")
+        QVERIFY(QFile::resize(chemin, 50 << 20));
+    if (cas == "illisible")
+        QVERIFY(QFile::setPermissions(chemin, {}));
 }
 
 // The main window, started as the program starts it: the start-up screen closes, the backup
@@ -153,101 +167,72 @@ private slots:
         QCOMPARE(QFile::exists(fichier), cas != "absent");
     }
 
-    // A poster that cannot be shown: the placeholder in the main window, refused with a French
-    // message when chosen or imported in the film form. The case is the row's name.
-    void affiches_data() {
-        QTest::addColumn<QString>("raison"); // empty: the file is taken as a picture
-        QTest::newRow("jpeg géant") << QString("40000 × 40000");
-        QTest::newRow("pas une image") << QString("ce n'est pas une image");
-        QTest::newRow("vide") << QString("le fichier est vide");
-        QTest::newRow("dossier") << QString("ne peut pas être lue");
+    // A file the film form cannot take, as a poster (shown in the main window, chosen, met beside
+    // an imported film file) or as a film file: refused with a French message that says why; the
+    // main window shows the placeholder, and nothing of the file reaches the form.
+    void fichiers_data() {
+        table(QStringLiteral(R"(
+            cas                   | raison
+            affiche jpeg géant    | 40000 × 40000
+            affiche pas une image | ce n'est pas une image
+            affiche vide          | le fichier est vide
+            affiche dossier       | ne peut pas être lue
+            film 50 Mo            | bien trop grand
+            film octet nul        | ce n'est pas un fichier texte
+            film dossier          | ce n'est pas un fichier
+            film tube             | ce n'est pas un fichier
+            film illisible        | ne peut pas être ouvert en lecture
+        )"));
         // What a truncated JPEG still holds shows, grey below: a picture all the same.
-        QTest::newRow("jpeg tronqué") << QString();
+        QTest::newRow("affiche jpeg tronqué") << QString();
     }
 
-    void affiches() {
-        const QString cas = QTest::currentDataTag();
+    void fichiers() {
+        const QString tag = QTest::currentDataTag(), cas = tag.section(' ', 1);
+        const bool affiche = tag.startsWith("affiche");
         QFETCH(QString, raison);
         Banc banc;
         const qint64 id =
             banc.dossier.placerFilm(banc.dossier.ajouterCassette("03:00:00"), "Alien", "01:57:00");
         QVERIFY(QDir(banc.dossier.chemin()).mkdir("Affiche"));
-        poster(cas, banc.affiche(id));
+        const QString sorte = affiche ? cas : "";
+        fichier(sorte, banc.affiche(id));
+        const QString choisie = banc.dossier.fichier("Choisie.jpg"),
+                      film = banc.dossier.fichier("Brazil.film");
+        fichier(sorte, choisie);
+        fichier(sorte, banc.dossier.fichier("Brazil.jpg"));
+        fichier(affiche ? "film" : cas, film);
+        if (cas == "illisible" && ::access(QFile::encodeName(film).constData(), R_OK) == 0)
+            QSKIP("Ce compte lit un fichier sans droit de lecture (root) : rien à vérifier.");
         Moniteur& m = banc.demarrer();
         QCOMPARE(banc.montree() == QImage(banc.placeholder()).convertToFormat(QImage::Format_RGB32),
-                 !raison.isEmpty());
+                 affiche && !raison.isEmpty());
 
-        // Chosen in the form, then beside an imported film file.
-        m.ModeAjout = true;
-        auto* f = new AjoutFilm;
-        f->Show();
-        const QString choisie = banc.dossier.fichier("Choisie.jpg");
-        poster(cas, choisie);
-        banc.repondeur.attendreFichier(choisie);
-        const QString fichierFilm = banc.dossier.fichier("Brazil.film");
-        QVERIFY(ecrire(fichierFilm, "brazil\nterry gilliam\n1985\n"));
-        poster(cas, banc.dossier.fichier("Brazil.jpg"));
-        banc.repondeur.attendreFichier(fichierFilm);
-        for (int i = 0; i < (raison.isEmpty() ? 0 : 2); ++i) // the poster chosen, the poster beside
-            banc.repondeur.attendre();
-        QTest::mouseClick(f->OuvrirAffiche, Qt::LeftButton);
-        QCOMPARE(f->AfficheModifiee, raison.isEmpty());
-        QCOMPARE(f->Affiche->pixmap().isNull(), !raison.isEmpty());
-        f->AfficheModifiee = false;
-        QTest::mouseClick(f->ImporterFilm, Qt::LeftButton);
-        QCOMPARE(f->TxtTitre->toPlainText(), QString("BRAZIL"));
-        QCOMPARE(f->AfficheModifiee, raison.isEmpty());
-        if (raison.isEmpty()) // the answerer fails on any box
-            return;
-        const QString lue = "ne peut pas être lue;" + raison;
-        verifierTextes(
-            banc,
-            {QDir::toNativeSeparators(choisie) + " " + lue, "Le film est importé sans son affiche;" + lue},
-            Messages::Exclamation);
-    }
-
-    // Nothing of a refused film file reaches the form. The case is the row's name.
-    void fichiersFilm_data() {
-        QTest::addColumn<QString>("raison");
-        QTest::newRow("50 Mo") << QString("bien trop grand");
-        QTest::newRow("octet nul") << QString("ce n'est pas un fichier texte");
-        QTest::newRow("dossier") << QString("ce n'est pas un fichier");
-        QTest::newRow("tube") << QString("ce n'est pas un fichier"); // would be read forever
-        QTest::newRow("illisible") << QString("ne peut pas être ouvert en lecture");
-    }
-
-    void fichiersFilm() {
-        const QString cas = QTest::currentDataTag();
-        QFETCH(QString, raison);
-        Banc banc;
-        Moniteur& m = banc.demarrer();
-        const QString chemin = banc.dossier.fichier("Hostile.film");
-        if (cas == "50 Mo") {
-            QFile f(chemin);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("TITRE\n") == 6 && f.resize(50 << 20));
-        } else if (cas == "octet nul") {
-            QVERIFY(ecrire(chemin, QByteArray("TITRE\nREAL\n1985\n").insert(13, '\0')));
-        } else if (cas == "dossier") {
-            QVERIFY(QDir().mkpath(chemin));
-        } else if (cas == "tube") {
-            QCOMPARE(::mkfifo(QFile::encodeName(chemin).constData(), 0644), 0);
-        } else {
-            QVERIFY(ecrire(chemin, "titre\nréal\n") && QFile::setPermissions(chemin, {}));
-            if (::access(QFile::encodeName(chemin).constData(), R_OK) == 0)
-                QSKIP("Ce compte lit un fichier sans droit de lecture (root) : rien à vérifier.");
-        }
-        image(banc.dossier.fichier("Hostile.jpg"), Qt::yellow);
         m.ModeAjout = true;
         auto* f = new AjoutFilm;
         f->Show();
         const QStringList avant{"AVANT", "Réal", "Acteurs", "02:00:00", "1990", "Pays", "Genre", "Résumé"};
         remplir(*f, avant);
-        banc.repondeur.attendreFichier(chemin);
-        banc.repondeur.attendre();
+        banc.repondeur.attendreFichier(choisie);
+        banc.repondeur.attendreFichier(film);
+        for (int i = 0; i < (raison.isEmpty() ? 0 : affiche ? 2 : 1); ++i)
+            banc.repondeur.attendre();
+        QTest::mouseClick(f->OuvrirAffiche, Qt::LeftButton);
+        QCOMPARE(f->AfficheModifiee, !affiche || raison.isEmpty());
+        QCOMPARE(f->Affiche->pixmap().isNull(), affiche && !raison.isEmpty());
+        f->AfficheModifiee = false;
         QTest::mouseClick(f->ImporterFilm, Qt::LeftButton);
-        verifierTextes(banc, {QDir::toNativeSeparators(chemin) + ';' + raison}, Messages::Exclamation);
-        QCOMPARE(champs(*f), avant);
-        QVERIFY(!f->AfficheModifiee);
+        QCOMPARE(f->AfficheModifiee, raison.isEmpty());
+        QCOMPARE(f->TxtTitre->toPlainText(), QString(affiche ? "BRAZIL" : "AVANT"));
+        if (!affiche)
+            QCOMPARE(champs(*f), avant);
+        const QString lue = "ne peut pas être lue;" + raison;
+        verifierTextes(banc,
+                       raison.isEmpty() ? QStringList()
+                       : affiche        ? QStringList{QDir::toNativeSeparators(choisie) + " " + lue,
+                                               "Le film est importé sans son affiche;" + lue}
+                                        : QStringList{QDir::toNativeSeparators(film) + ';' + raison},
+                       Messages::Exclamation);
     }
 
     // Writes refused by the application folder or the catalogue, or a file named like the poster
