@@ -312,7 +312,7 @@ private slots:
             vues << entrees(*v.ComboK7) << v.lblNumK7->text();
         });
         QVERIFY(b.repondeur.textes().value(1).contains("la cassette N°" + k7 + " "));
-        QCOMPARE(b.repondeur.restantes(), 0); // the empty catalogue said
+        QCOMPARE(b.repondeur.restantes(), 0); // every box expected shown, the empty catalogue's too
         QCOMPARE(vues, QStringList{"inchangé"} + QStringList(c.liste, "en attente") + restantes +
                            QStringList{restantes.value(0, "0")});
         QCOMPARE(b.dossier.contenu("K7"), autres);
