@@ -701,28 +701,39 @@ void Impression::editerFilms(int cle) {
                 },
                 true))
             return abandonner(DataFilm);
-        struct Ligne {
-            SourceDonnees::Signet signet;
-            QCollatorSortKey genre;
-            QCollatorSortKey titre;
-        };
-        std::vector<Ligne> lignes;
-        lignes.reserve(lus.size());
-        QHash<QString, QCollatorSortKey> genres; // a few genres for many films
-        for (Lu& l : lus) {
-            auto connu = genres.constFind(l.genre);
-            if (connu == genres.cend())
-                connu = genres.insert(l.genre, francais.sortKey(l.genre));
-            lignes.push_back({l.signet, *connu, std::move(*l.titre)});
+        // The genres, a few for many films, in order; those the reader takes as one (letter case)
+        // make one group.
+        QHash<QString, int> groupeDe;
+        for (const Lu& l : lus)
+            groupeDe.insert(l.genre, 0);
+        std::vector<std::pair<QCollatorSortKey, QString>> genres;
+        for (auto it = groupeDe.cbegin(); it != groupeDe.cend(); ++it)
+            genres.emplace_back(francais.sortKey(it.key()), it.key());
+        std::sort(genres.begin(), genres.end(),
+                  [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+        int groupes = 0;
+        for (std::size_t i = 0; i < genres.size(); ++i) {
+            if (i > 0 && genres[i].first.compare(genres[i - 1].first) != 0)
+                ++groupes;
+            groupeDe[genres[i].second] = groupes;
         }
+        // The films by group, each group in the record set's order, then in title order: a
+        // stable sort by genre, then title. A group whose titles are in order already (the
+        // record set's own sort is by genre, then title) is not sorted again.
         const bool monte = croissant(cle);
-        std::stable_sort(lignes.begin(), lignes.end(), [&](const Ligne& a, const Ligne& b) {
-            const int g = a.genre.compare(b.genre);
-            return g != 0 ? (monte ? g < 0 : g > 0) : a.titre.compare(b.titre) < 0;
-        });
-        ordre.reserve(qsizetype(lignes.size()));
-        for (const Ligne& l : std::as_const(lignes))
-            ordre.append(l.signet);
+        std::vector<std::vector<int>> parGroupe(std::size_t(groupes) + 1);
+        for (int i = 0; i < int(lus.size()); ++i) {
+            const int g = groupeDe.value(lus[i].genre);
+            parGroupe[std::size_t(monte ? g : groupes - g)].push_back(i);
+        }
+        const auto avantTitre = [&](int a, int b) { return lus[a].titre->compare(*lus[b].titre) < 0; };
+        ordre.reserve(qsizetype(lus.size()));
+        for (std::vector<int>& groupe : parGroupe) {
+            if (!std::is_sorted(groupe.begin(), groupe.end(), avantTitre))
+                std::stable_sort(groupe.begin(), groupe.end(), avantTitre);
+            for (const int i : groupe)
+                ordre.append(lus[i].signet);
+        }
     }
     // Each film's cassette from one reading of the placements, rather than one query per film: its
     // first placement, as a query by film gives it (the rows of one film in the table's order).
