@@ -43,6 +43,18 @@ quint64 generation();
 // Releases the file (maintenance needs it closed).
 void fermer();
 
+// While it lives, the shared connection may keep up to 64 MB of the catalogue's pages instead of
+// 8: for a pass that seeks every row of a large table in another order than the table's (a
+// printed list), which would otherwise read most pages from the system again and again. Back to
+// 8 MB afterwards, the pages above it given back.
+class GrandCache {
+public:
+    GrandCache();
+    ~GrandCache();
+    GrandCache(const GrandCache&) = delete;
+    GrandCache& operator=(const GrandCache&) = delete;
+};
+
 // A counter in the catalogue file's header (PRAGMA user_version, which the schema leaves unused),
 // moved on inside a command's transaction: files a command changes beside the catalogue after
 // its commit can tell at the next start whether that commit happened. On the shared connection.

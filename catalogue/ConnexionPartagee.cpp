@@ -23,6 +23,7 @@ using Sqlite::Requete;
 
 QString g_chemin;
 quint64 g_generation = 0;
+constexpr int CacheOrdinaire = -8192; // kibibytes, as the engine counts a negative size
 
 // The shared connection: every screen works through it, in one transaction scope.
 Sqlite::Connexion& connexion() {
@@ -172,7 +173,7 @@ Ouverture ouvrir(const QString& chemin) {
             // thousand films stays whole in it. Not more: a pass over a larger one reads its pages
             // from the system's cache at little cost, while each page kept here is memory of the
             // program's own, allocated afresh on first reading.
-            Sqlite::executer(h, QStringLiteral("PRAGMA cache_size = -8192"));
+            Sqlite::executer(h, QStringLiteral("PRAGMA cache_size = %1").arg(CacheOrdinaire));
             if (o.ok() && !enregistrerCollation(h)) {
                 o.etat = Etat::Endommage;
                 o.message = QStringLiteral("Le catalogue %1 ne peut pas être ouvert (%2).")
@@ -219,6 +220,16 @@ quint64 generation() {
 
 bool estOuvert() {
     return connexion().ouverte();
+}
+
+GrandCache::GrandCache() {
+    if (sqlite3* db = base())
+        Sqlite::executer(db, QStringLiteral("PRAGMA cache_size = -65536"));
+}
+
+GrandCache::~GrandCache() {
+    if (sqlite3* db = base())
+        Sqlite::executer(db, QStringLiteral("PRAGMA cache_size = %1").arg(CacheOrdinaire));
 }
 
 void fermer() {

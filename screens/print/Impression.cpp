@@ -758,6 +758,7 @@ void Impression::editerFilms(int cle) {
     placements = {};
     // One reading of the catalogue for the whole list, rather than one per film.
     Catalogue::Transaction lecture;
+    const Catalogue::GrandCache cache; // each film is sought in the list's order
     // Each film's fields are read as the list comes to it, while the document is written: the
     // writing starts with the first film rather than after a pass over the whole table.
     enum { IdFilm, Titre_, Duree_, Genre_, Pays, Date_, Realisateur, Acteurs };
@@ -844,6 +845,7 @@ void Impression::editerCassettes(int cle) {
         return abandonner(DataK7);
     // One reading of the catalogue for the whole list, rather than one per query of each film.
     Catalogue::Transaction lecture;
+    const Catalogue::GrandCache cache; // each film is sought in the list's order
     // The placements are read in one pass over their table, rather than by a query per cassette,
     // and the films found by their number in one record set, rather than by a query each: its
     // rows are read as the list comes to them, while the document is written.
