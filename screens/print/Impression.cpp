@@ -681,6 +681,7 @@ void Impression::editerFilms(int cle) {
     };
     QCollator francais = collateur();
     QVector<SourceDonnees::Signet> ordre;
+    QVector<int> groupeDe; // by genre: the group of each film of `ordre`
     if (cle == Genre) {
         // Sort keys made once per film: a large catalogue is not compared text by text. Its
         // genres and titles are read in one pass over the table, two halves at once when large,
@@ -703,36 +704,40 @@ void Impression::editerFilms(int cle) {
             return abandonner(DataFilm);
         // The genres, a few for many films, in order; those the reader takes as one (letter case)
         // make one group.
-        QHash<QString, int> groupeDe;
+        QHash<QString, int> groupes;
         for (const Lu& l : lus)
-            groupeDe.insert(l.genre, 0);
+            groupes.insert(l.genre, 0);
         std::vector<std::pair<QCollatorSortKey, QString>> genres;
-        for (auto it = groupeDe.cbegin(); it != groupeDe.cend(); ++it)
+        for (auto it = groupes.cbegin(); it != groupes.cend(); ++it)
             genres.emplace_back(francais.sortKey(it.key()), it.key());
         std::sort(genres.begin(), genres.end(),
                   [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
-        int groupes = 0;
+        int dernier = 0;
         for (std::size_t i = 0; i < genres.size(); ++i) {
             if (i > 0 && genres[i].first.compare(genres[i - 1].first) != 0)
-                ++groupes;
-            groupeDe[genres[i].second] = groupes;
+                ++dernier;
+            groupes[genres[i].second] = dernier;
         }
         // The films by group, each group in the record set's order, then in title order: a
         // stable sort by genre, then title. A group whose titles are in order already (the
         // record set's own sort is by genre, then title) is not sorted again.
         const bool monte = croissant(cle);
-        std::vector<std::vector<int>> parGroupe(std::size_t(groupes) + 1);
+        std::vector<std::vector<int>> parGroupe(std::size_t(dernier) + 1);
         for (int i = 0; i < int(lus.size()); ++i) {
-            const int g = groupeDe.value(lus[i].genre);
-            parGroupe[std::size_t(monte ? g : groupes - g)].push_back(i);
+            const int g = groupes.value(lus[i].genre);
+            parGroupe[std::size_t(monte ? g : dernier - g)].push_back(i);
         }
         const auto avantTitre = [&](int a, int b) { return lus[a].titre->compare(*lus[b].titre) < 0; };
         ordre.reserve(qsizetype(lus.size()));
-        for (std::vector<int>& groupe : parGroupe) {
+        groupeDe.reserve(qsizetype(lus.size()));
+        for (std::size_t g = 0; g < parGroupe.size(); ++g) {
+            std::vector<int>& groupe = parGroupe[g];
             if (!std::is_sorted(groupe.begin(), groupe.end(), avantTitre))
                 std::stable_sort(groupe.begin(), groupe.end(), avantTitre);
-            for (const int i : groupe)
+            for (const int i : groupe) {
                 ordre.append(lus[i].signet);
+                groupeDe.append(int(g));
+            }
         }
     }
     // Each film's cassette from one reading of the placements, rather than one query per film: its
@@ -769,26 +774,22 @@ void Impression::editerFilms(int cle) {
     QStringList f;
     Redaction r(*apercu->TxtApercu->document(), DataFilm.RecordCount());
     titre(r, cle);
-    std::optional<QString> genre; // the genre of the last header, none before the first
     for (int n = 0; cle == Genre ? n < ordre.size() : !DataFilm.Eof(); ++n) {
         if (cle == Genre && !DataFilm.setBookmark(ordre[n]))
             return abandonner(DataFilm);
         if (!DataFilm.TextesCourants(champs, f))
             return abandonner(DataFilm);
         // Films without a genre have a header of their own, rather than passing for the previous one.
-        if (cle == Genre) {
+        if (cle == Genre && (n == 0 || groupeDe[n] != groupeDe[n - 1])) {
             const QString g = f[Genre_].trimmed();
-            if (!genre || francais.compare(g, *genre) != 0) {
-                r.entree();
-                r.gras(true);
-                r.taille(12);
-                r.souligne(true);
-                r.ecrire(RC + (g.isEmpty() ? QStringLiteral("INDÉFINI") : g.toUpper()) + RC + RC);
-                r.gras(false);
-                r.taille(10);
-                r.souligne(false);
-                genre = g;
-            }
+            r.entree();
+            r.gras(true);
+            r.taille(12);
+            r.souligne(true);
+            r.ecrire(RC + (g.isEmpty() ? QStringLiteral("INDÉFINI") : g.toUpper()) + RC + RC);
+            r.gras(false);
+            r.taille(10);
+            r.souligne(false);
         }
         // The key first, then the title, then the other fields; the key's own field is not repeated.
         const int avantTitre = cle == Duree ? Duree_ : cle == Date ? Date_ : -1;
