@@ -9,7 +9,6 @@
 #include "tests/support/Banc.h"
 
 #include <QAction>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -25,16 +24,6 @@ QString fiche(const Moniteur& m) {
     return QStringLiteral("%1:%2:%3:%4")
         .arg(m.LblTitre->text(), m.lblNumK7->text(), m.LblPositionFilm->text())
         .arg(m.shape.UBound() + 1);
-}
-
-// Forms of this program shown beside the main window, by class.
-QStringList ouvertes(const QWidget* sauf) {
-    QStringList l;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != sauf && w->isVisible() && qobject_cast<Feuille*>(w))
-            l << w->metaObject()->className();
-    }
-    return l;
 }
 
 bool activer(QWidget* w) {
@@ -247,7 +236,12 @@ private slots:
                 banc.repondeur.messages(),
                 (QList<QPair<QString, int>>{
                     {attendu.mid(1), attendu.startsWith('?') ? Messages::OuiNon : Messages::Information}}));
-        QCOMPARE(modeless ? ouvertes(&m) : QStringList{vu}, QStringList{message ? QString() : attendu});
+        QStringList ouvertes; // forms of this program shown beside the main window, by class
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w != &m && w->isVisible() && qobject_cast<Feuille*>(w))
+                ouvertes << w->metaObject()->className();
+        }
+        QCOMPARE(modeless ? ouvertes : QStringList{vu}, QStringList{message ? QString() : attendu});
         QVERIFY(m.isVisible() && !QApplication::activeModalWidget());
         QCOMPARE(tout(banc.dossier), avant);
     }
