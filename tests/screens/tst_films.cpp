@@ -1,5 +1,5 @@
-// The film screens: the film and cassette forms, a new film's road from the menu to its summary,
-// the film list beside the main window, and the program driven by keys alone.
+// The film screens: the film and cassette forms, the cassette choice, a new film's road from the
+// menu to its summary, and the film list beside the main window.
 
 #include "screens/film/AjoutK7.h"
 #include "screens/film/ChoixK7.h"
@@ -87,10 +87,10 @@ class TestFilms : public QObject {
 private slots:
     // Fields separated by ";" in the order of the Film table. A refusal leaves the fields as typed;
     // otherwise the empty ones take their defaults and the choice opens on the title and duration,
-    // offering the cassettes with room ("lignes": number/length/films/stretch; none without
-    // "cassettes", one a ";"), each row with its proposed stretch in yellow; "Fermer" writes
-    // nothing and the film waits on its form, which offers the choice again; its close box then
-    // drops the film.
+    // offering the cassettes with room ("lignes", number/length/films/stretch, rows separated by
+    // blanks; "cassettes" separated by ";"), each row with its proposed stretch in yellow. "Fermer"
+    // writes nothing and the film waits on its form, which offers the choice again; its close box
+    // then drops the film.
     // A title never holds a line break: typed ("voie"), Enter, Shift+Enter and keypad Enter move on
     // to the next field; pasted or composed, its breaks become blanks ("titre"; imported ones: see
     // importation).
