@@ -1,6 +1,6 @@
-// The main window as the user meets it: the first start and the delivered catalogue, browsing,
-// a catalogue without films, every command of its menus and toolbar on an empty and a filled
-// catalogue, and the search for a cassette with room.
+// The main window as the user meets it: the first start and the delivered catalogue, browsing by
+// buttons and keys, a catalogue without films, every command of its menus and toolbar on an empty
+// and a filled catalogue (Escape closing its form), and the search for a cassette with room.
 
 #include "screens/auxiliary/Introduction.h"
 #include "screens/views/ConsultK7.h"
@@ -9,7 +9,6 @@
 #include "tests/support/Banc.h"
 
 #include <QAction>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -27,36 +26,9 @@ QString fiche(const Moniteur& m) {
         .arg(m.shape.UBound() + 1);
 }
 
-// Forms of this program shown beside the main window, by class.
-QStringList ouvertes(const QWidget* sauf) {
-    QStringList l;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != sauf && w->isVisible() && qobject_cast<Feuille*>(w))
-            l << w->metaObject()->className();
-    }
-    return l;
-}
-
-// Clicks the hours of the clock, then types wherever the focus goes: a completed field hands the
-// typing to the next one.
-void taperDans(const ConsultK7& c, const QString& touches) {
-    QTest::mouseClick(c.LblHH, Qt::LeftButton);
-    for (const QChar t : touches)
-        taper(QApplication::focusWidget(), QString(t));
-}
-
-// Opens the search from the toolbar; the gesture runs while it is open, then Ok closes it.
-void rechercher(Moniteur& m, std::function<void(ConsultK7&)> geste) {
-    puis([geste] {
-        QPointer<ConsultK7> c = Feuille::chargee<ConsultK7>();
-        QVERIFY(c);
-        c->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(c));
-        geste(*c);
-        if (c && c->isVisible())
-            QTest::mouseClick(c->BtnValiderK7, Qt::LeftButton);
-    });
-    QTest::mouseClick(m.BtnRechercheK7, Qt::LeftButton);
+bool activer(QWidget* w) {
+    w->activateWindow();
+    return QTest::qWaitForWindowActive(w);
 }
 
 // Cassette 2 is full; cassette 5 has 40 minutes free in two stretches of 20.
@@ -90,26 +62,26 @@ class TestFenetre : public QObject {
     Q_OBJECT
 
 private slots:
+    // "maj": the delivered empty catalogue is there; "place": what the catalogue's name holds; "ok":
+    // "Ok" rather than the close box. Where a folder or a broken link holds the name, the delivered
+    // catalogue stays for the start after the user has moved that away. Messages are separated by ";".
     void installation_data() {
-        QTest::addColumn<bool>("maj");      // the delivered empty catalogue is there
-        QTest::addColumn<QString>("place"); // what the catalogue's name holds
-        QTest::addColumn<bool>("ok");       // "Ok" rather than the close box
-        QTest::addColumn<QStringList>("messages");
-        const QString ancienne = "Votre ancienne base de donnée a été prise en compte par l'installation";
-        QTest::newRow("les deux fichiers") << true << "fichier" << true << QStringList{ancienne, AucunFilm};
-        QTest::newRow("catalogue livré seul") << true << "" << true << QStringList{AucunFilm};
-        QTest::newRow("catalogue en place seul") << false << "fichier" << true << QStringList{AucunFilm};
-        QTest::newRow("fermé sans Ok") << true << "fichier" << false << QStringList{AucunFilm};
-        // The delivered catalogue then stays for the start after the user has moved that away.
-        QTest::newRow("dossier") << true << "dossier" << true << QStringList{"c'est un dossier"};
-        QTest::newRow("lien cassé") << true << "lien" << true << QStringList{"lien vers un fichier absent"};
+        table(QStringLiteral(R"(
+            cas                     | maj | place   | ok  | messages
+            les deux fichiers       | oui | fichier | oui | Votre ancienne base de donnée a été prise en compte par l'installation;%1
+            catalogue livré seul    | oui |         | oui | %1
+            catalogue en place seul |     | fichier | oui | %1
+            fermé sans Ok           | oui | fichier |     | %1
+            dossier                 | oui | dossier | oui | c'est un dossier
+            lien cassé              | oui | lien    | oui | lien vers un fichier absent
+        )")
+                  .arg(AucunFilm));
     }
 
     void installation() {
-        QFETCH(bool, maj);
-        QFETCH(QString, place);
-        QFETCH(bool, ok);
-        QFETCH(QStringList, messages);
+        auto [majs, place, oks, liste] = lire({"maj", "place", "ok", "messages"});
+        const bool maj = !majs.isEmpty(), ok = !oks.isEmpty();
+        const QStringList messages = liste.split(';');
         Banc banc;
         const QString neuf = banc.dossier.fichier(Catalogue::NomCatalogueNeuf);
         banc.dossier.ajouterCassette("03:00:00"); // tells the two catalogues apart
@@ -150,72 +122,67 @@ private slots:
         }
     }
 
-    // At start the first title in French order, then each click the next or the previous, round.
+    // At start the first title in French order; then "<" and ">", Left and Right, Page Up and Page
+    // Down go round the films, whether the toolbar or the summary has the focus. Other keys, and any
+    // gesture while the film list holds the browsing buttons, leave the film shown, and so does a
+    // modal screen ("k", the cassette search) opened and closed. Without films the start says so
+    // and browsing is off.
     void parcours_data() {
-        QTest::addColumn<bool>("petit"); // the engine tests' small catalogue, else a single film
-        QTest::addColumn<bool>("suivant");
-        QTest::addColumn<QStringList>("vus");
-        const QStringList ordre{"alien:1:2:3", "Amélie:5:1:2", "Brazil:3:4:5",          "Été:2:1:2",
-                                "K7 9:3:2:5",  "K7 10:3:1:5",  "L'été meurtrier:3:3:5", "Zorro:1:1:3"};
-        QStringList arriere{ordre.first()};
-        for (int i = ordre.size() - 1; i >= 0; --i)
-            arriere << ordre[i];
-        QTest::newRow("suivant") << true << true << (ordre + QStringList{ordre.first()});
-        QTest::newRow("précédent") << true << false << arriere;
-        QTest::newRow("un seul film, suivant") << false << true << QStringList(3, "Solo:1:1:2");
-        QTest::newRow("un seul film, précédent") << false << false << QStringList(3, "Solo:1:1:2");
+        table(QStringLiteral(R"(
+            cas                       | contenu | depuis | gestes          | vus
+            suivant                   | petit   | outils | > > > > > > > > | alien:1:2:3,Amélie:5:1:2,Brazil:3:4:5,Été:2:1:2,K7 9:3:2:5,K7 10:3:1:5,L'été meurtrier:3:3:5,Zorro:1:1:3,alien:1:2:3
+            précédent                 | petit   | outils | < < < < < < < < | alien:1:2:3,Zorro:1:1:3,L'été meurtrier:3:3:5,K7 10:3:1:5,K7 9:3:2:5,Été:2:1:2,Brazil:3:4:5,Amélie:5:1:2,alien:1:2:3
+            touches, barre d'outils   | petit   | outils | Left Right PgUp PgDown Right | alien:1:2:3,Zorro:1:1:3,alien:1:2:3,Zorro:1:1:3,alien:1:2:3,Amélie:5:1:2
+            touches, résumé           | petit   | résumé | Left Right PgUp PgDown Right | alien:1:2:3,Zorro:1:1:3,alien:1:2:3,Zorro:1:1:3,alien:1:2:3,Amélie:5:1:2
+            autres touches sans effet | petit   | résumé | Up Down Home Esc | alien:1:2:3,alien:1:2:3,alien:1:2:3,alien:1:2:3,alien:1:2:3
+            liste ouverte             | petit   | liste  | Right k PgDown > Left < | alien:1:2:3,alien:1:2:3,alien:1:2:3,alien:1:2:3,alien:1:2:3,alien:1:2:3
+            un seul film, suivant     | solo    | outils | > > k >         | Solo:1:1:2,Solo:1:1:2,Solo:1:1:2,Solo:1:1:2
+            un seul film, précédent   | solo    | outils | < <             | Solo:1:1:2,Solo:1:1:2,Solo:1:1:2
+            catalogue vide            | vide    | outils | k > Right       | LE TITRE:0:0:1,LE TITRE:0:0:1,LE TITRE:0:0:1
+            cassettes sans film       | k7      | résumé | k > Right       | LE TITRE:0:0:1,LE TITRE:0:0:1,LE TITRE:0:0:1
+        )"));
     }
 
     void parcours() {
-        QFETCH(bool, petit);
-        QFETCH(bool, suivant);
-        QFETCH(QStringList, vus);
+        auto [contenu, depuis, gestes, vus] = lire({"contenu", "depuis", "gestes", "vus"});
         Banc banc;
-        if (petit)
+        if (contenu == "petit") // the engine tests' small catalogue
             banc.dossier.remplir();
-        else
+        else if (contenu == "solo")
             banc.dossier.placerFilm(banc.dossier.ajouterCassette("03:00:00"), "Solo", "01:00:00");
-        Moniteur& m = banc.demarrer();
-        QCOMPARE(banc.repondeur.messages().size(), 0);
-        if (petit) // the figures of alien's cassette, and where alien starts on it
+        else if (contenu == "k7")
+            banc.dossier.ajouterCassette("03:00:00");
+        const bool films = contenu == "petit" || contenu == "solo";
+        Moniteur& m = banc.demarrer(films ? 0 : 1);
+        QCOMPARE(banc.repondeur.textes(), films ? QStringList() : QStringList{AucunFilm});
+        QVERIFY(m.K7Presente == (contenu != "vide") && m.FilmPresent == films);
+        QVERIFY(QFileInfo(banc.dossier.fichier("Affiche")).isDir()); // made at start
+        if (contenu == "petit") // the figures of alien's cassette, and where alien starts on it
             QCOMPARE(QStringList({m.LblDureeK7->text(), m.LblTempsRestant->text(), m.LblNbFilm->text(),
                                   m.LblDebutBande->text(), barre(m)}),
                      (QStringList{"04:00:00", "00:33:00", "2", "Début sur la bande : 01:30:00",
                                   "R01:30:00 R01:57:00 B00:33:00"}));
+        if (depuis == "liste")
+            m.MenuListeFilm->trigger();
+        QVERIFY(activer(&m));
+        (depuis == "résumé" ? m.TxtDescription : static_cast<QWidget*>(m.BtnListeFilm))->setFocus();
         QStringList obtenus{fiche(m)};
-        for (int i = 1; i < vus.size(); ++i) {
-            QTest::mouseClick(suivant ? m.BtnNextFilm : m.BtnPreviousFilm, Qt::LeftButton);
+        for (const QString& g : gestes.split(' ')) {
+            if (g == ">" || g == "<") {
+                QTest::mouseClick(g == ">" ? m.BtnNextFilm : m.BtnPreviousFilm, Qt::LeftButton);
+            } else if (g == "k") {
+                puis(fermerModales);
+                m.MenuRechercheK7->trigger();
+                continue;
+            } else {
+                QTest::keyClick(m.focusWidget(), QKeySequence(g)[0].key());
+            }
             obtenus << fiche(m);
         }
-        QCOMPARE(obtenus, vus);
-    }
-
-    // Without films: the start says so and browsing is off, even after a modal screen; with the
-    // film list open, coming back from one leaves the browsing buttons to the list.
-    void sansFilm_data() {
-        QTest::addColumn<int>("contenu"); // 0 nothing, 1 cassettes only, 2 films with the list open
-        QTest::newRow("catalogue vide") << 0;
-        QTest::newRow("cassettes sans film") << 1;
-        QTest::newRow("films, liste ouverte") << 2;
-    }
-
-    void sansFilm() {
-        QFETCH(int, contenu);
-        Banc banc;
-        if (contenu == 1)
-            banc.dossier.ajouterCassette("03:00:00");
-        if (contenu == 2)
-            banc.dossier.remplir();
-        Moniteur& m = banc.demarrer(contenu == 2 ? 0 : 1);
-        QCOMPARE(banc.repondeur.textes(), contenu == 2 ? QStringList() : QStringList{AucunFilm});
-        QCOMPARE(m.K7Presente, contenu > 0);
-        if (contenu == 2)
-            m.MenuListeFilm->trigger();
-        QCOMPARE(m.FilmPresent, contenu == 2);
-        puis(fermerModales);
-        m.MenuRechercheK7->trigger();
-        QVERIFY(!m.BtnNextFilm->isEnabled() && !m.BtnPreviousFilm->isEnabled());
-        QVERIFY(QFileInfo(banc.dossier.fichier("Affiche")).isDir()); // made at start
+        QCOMPARE(obtenus.join(','), vus);
+        const bool parcours = films && depuis != "liste";
+        QVERIFY(m.isVisible() && m.BtnNextFilm->isEnabled() == parcours &&
+                m.BtnPreviousFilm->isEnabled() == parcours);
     }
 
     void commandes_data() {
@@ -231,7 +198,8 @@ private slots:
         }
     }
 
-    // The command opens its own form, or says why not, and writes nothing.
+    // The command opens its own form, or says why not, and writes nothing; Escape closes the form
+    // as its close box does, whatever was typed into it.
     void commandes() {
         QFETCH(bool, plein);
         QFETCH(QString, nom);
@@ -248,12 +216,14 @@ private slots:
         QString vu;
         if (!message && !modeless) {
             puis([&] {
-                const QWidget* w = QApplication::activeModalWidget();
-                QVERIFY(w);
+                QWidget* w = QApplication::activeModalWidget();
+                QVERIFY(w && activer(w));
                 vu = w->metaObject()->className();
                 if (vu == "AjoutFilm" && m.ModeModif && !m.ModeAjout)
                     vu += " modif";
-                fermerModales();
+                taper(w->focusWidget() ? w->focusWidget() : w, "04");
+                QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
+                QTRY_VERIFY(!QApplication::activeModalWidget());
             });
         }
         if (auto* a = m.findChild<QAction*>(nom))
@@ -266,51 +236,54 @@ private slots:
                 banc.repondeur.messages(),
                 (QList<QPair<QString, int>>{
                     {attendu.mid(1), attendu.startsWith('?') ? Messages::OuiNon : Messages::Information}}));
-        QCOMPARE(modeless ? ouvertes(&m) : QStringList{vu}, QStringList{message ? QString() : attendu});
+        QStringList ouvertes; // forms of this program shown beside the main window, by class
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w != &m && w->isVisible() && qobject_cast<Feuille*>(w))
+                ouvertes << w->metaObject()->className();
+        }
+        QCOMPARE(modeless ? ouvertes : QStringList{vu}, QStringList{message ? QString() : attendu});
         QVERIFY(m.isVisible() && !QApplication::activeModalWidget());
         QCOMPARE(tout(banc.dossier), avant);
     }
 
+    // Typed from the hours on (a completed field hands the typing to the next one): each cassette
+    // with one stretch long enough ("number/length/films/stretch"), the least free first, with its
+    // best stretch; the first is drawn, another row draws its own cassette.
     void recherche_data() {
-        QTest::addColumn<QString>("touches"); // typed from the hours on
-        QTest::addColumn<QStringList>("lignes");
-        QTest::addColumn<QString>("dessin"); // the first cassette's bar
-        QTest::newRow("ouverture, 00:00:00") << ""
-                                             << QStringList{"5|01:40:00|1|00:20:00", "4|02:45:00|1|00:45:00",
-                                                            "1|04:00:00|2|00:30:00", "3|04:00:00|0|04:00:00"}
-                                             << "J00:20:00 R01:00:00 B00:20:00";
-        QTest::newRow("00:30:00, temps libre morcelé")
-            << "0030"
-            << QStringList{"4|02:45:00|1|00:45:00", "1|04:00:00|2|00:30:00", "3|04:00:00|0|04:00:00"}
-            << "R02:00:00 J00:45:00";
-        QTest::newRow("01:00:00") << "01" << QStringList{"1|04:00:00|2|01:30:00", "3|04:00:00|0|04:00:00"}
-                                  << "R01:00:00 B00:30:00 R01:00:00 J01:30:00";
-        QTest::newRow("01:45:00, temps libre morcelé")
-            << "0145" << QStringList{"3|04:00:00|0|04:00:00"} << "J04:00:00";
-        QTest::newRow("aucune, 05:00:00") << "05" << QStringList{Aucune} << "";
+        table(QStringLiteral(R"(
+            cas                           | touches | lignes                                                                            | dessin
+            ouverture, 00:00:00           |         | 5/01:40:00/1/00:20:00 4/02:45:00/1/00:45:00 1/04:00:00/2/00:30:00 3/04:00:00/0/04:00:00 | J00:20:00 R01:00:00 B00:20:00
+            00:30:00, temps libre morcelé | 0030    | 4/02:45:00/1/00:45:00 1/04:00:00/2/00:30:00 3/04:00:00/0/04:00:00                       | R02:00:00 J00:45:00
+            01:00:00                      | 01      | 1/04:00:00/2/01:30:00 3/04:00:00/0/04:00:00                                             | R01:00:00 B00:30:00 R01:00:00 J01:30:00
+            01:45:00, temps libre morcelé | 0145    | 3/04:00:00/0/04:00:00                                                                   | J04:00:00
+            aucune, 05:00:00              | 05      |                                                                                         |
+        )"));
     }
-
-    // Each cassette with one stretch long enough, the least free first, with its best stretch;
-    // the first is drawn, another row draws its own cassette.
     void recherche() {
-        QFETCH(QString, touches);
-        QFETCH(QStringList, lignes);
-        QFETCH(QString, dessin);
+        auto [touches, lignes, dessin] = lire({"touches", "lignes", "dessin"});
+        const QStringList attendu =
+            lignes.isEmpty() ? QStringList{Aucune} : lignes.replace('/', '|').split(' ');
         Banc b;
         catalogue(Libres);
         Moniteur& m = b.demarrer();
-        rechercher(m, [&](ConsultK7& c) {
-            QCOMPARE(c.LblHH->text() + c.LblMM->text() + c.LblSS->text(), QString("000000"));
-            taperDans(c, touches);
-            Grille& g = *c.TableK7Libre;
-            QCOMPARE(banc::lignes(g, 4), lignes);
-            QCOMPARE(c.FrmInfosK7->isVisible(), lignes.first() != Aucune);
-            if (lignes.first() == Aucune)
-                return;
-            QCOMPARE(c.lblNumK7->text() + ' ' + barre(c), g.TextMatrix(1, 0) + ' ' + dessin);
-            cliquerLigne(g, int(lignes.size()));
-            QCOMPARE(c.lblNumK7->text() + ' ' + barre(c), QString("3 J04:00:00"));
+        puis([&] {
+            ConsultK7* c = Feuille::chargee<ConsultK7>();
+            QVERIFY(c && activer(c));
+            QCOMPARE(c->LblHH->text() + c->LblMM->text() + c->LblSS->text(), QString("000000"));
+            QTest::mouseClick(c->LblHH, Qt::LeftButton);
+            for (const QChar t : touches)
+                taper(QApplication::focusWidget(), QString(t));
+            Grille& g = *c->TableK7Libre;
+            QCOMPARE(banc::lignes(g, 4), attendu);
+            QCOMPARE(c->FrmInfosK7->isVisible(), !lignes.isEmpty());
+            if (!lignes.isEmpty()) {
+                QCOMPARE(c->lblNumK7->text() + ' ' + barre(*c), g.TextMatrix(1, 0) + ' ' + dessin);
+                cliquerLigne(g, int(attendu.size()));
+                QCOMPARE(c->lblNumK7->text() + ' ' + barre(*c), QString("3 J04:00:00"));
+            }
+            QTest::mouseClick(c->BtnValiderK7, Qt::LeftButton);
         });
+        QTest::mouseClick(m.BtnRechercheK7, Qt::LeftButton);
         QCOMPARE(b.repondeur.messages().size(), 0);
     }
 };
