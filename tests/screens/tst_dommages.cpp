@@ -256,7 +256,7 @@ private slots:
         const bool verrouille = cas != "dossier des affiches";
         QVERIFY(verrouille ? QDir().mkdir(affiches) : ecrire(affiches, "mes notes"));
         image(banc.dossier.fichier("Alien.jpg"), Qt::red);
-        const QStringList avant = tout(banc.dossier);
+        const QStringList avant = DossierTest::tout();
         Catalogue::fermer();
         const QByteArray octetsAvant = octets(banc.dossier.catalogue());
         std::optional<Verrou> verrou;
@@ -289,7 +289,7 @@ private slots:
             m.MenuAjouterFilm->trigger();
             if (avecAffiche || verrouille) {
                 verifierTextes(banc, {"Le film n'a pas été ajouté;" + refus});
-                QCOMPARE(tout(banc.dossier), avant);
+                QCOMPARE(DossierTest::tout(), avant);
             }
         }
         QCOMPARE(placements().filter("Sans peur").size(), verrouille ? 0 : 1);
@@ -429,7 +429,7 @@ private slots:
         QCoreApplication::exec();
         Banc banc;
         banc.dossier.remplir();
-        const QStringList avant = trie(tout(banc.dossier));
+        const QStringList avant = trie(DossierTest::tout());
         const QString copie = banc.dossier.fichier(Catalogue::NomCompact);
         QVERIFY(etat == "reste"               ? ecrire(copie, "à moitié écrite")
                 : etat == "catalogue restant" ? Catalogue::creerCatalogueVide(copie)
@@ -486,7 +486,7 @@ private slots:
         if (etat == "abîmé")
             QCOMPARE(banc.dossier.contenu("Film") + banc.dossier.contenu("FilmK7"), QStringList());
         else
-            QCOMPARE(trie(tout(banc.dossier)), avant);
+            QCOMPARE(trie(DossierTest::tout()), avant);
     }
 };
 

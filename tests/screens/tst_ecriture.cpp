@@ -251,7 +251,7 @@ private slots:
         if (l)
             cliquerLigne(*l->TableFilm, int(lignes(*l->TableFilm, 1).indexOf(c.titre)) + 1);
         montrer(m, c.titre);
-        const QStringList avant = tout(b.dossier);
+        const QStringList avant = DossierTest::tout();
         const auto affichesAvant = contenuAffiches(b);
         const auto effacer = [&] {
             c.geste == Menu ? m.MenuEffacerFilm->trigger()
@@ -262,7 +262,7 @@ private slots:
         QCOMPARE(b.repondeur.messages(),
                  (Boites{{QString("Etes-vous sûr de vouloir effacer le film :\n\n") + c.titre,
                           Messages::OuiNon}}));
-        QCOMPARE(tout(b.dossier), avant);
+        QCOMPARE(DossierTest::tout(), avant);
         QCOMPARE(contenuAffiches(b), affichesAvant);
 
         b.repondeur.attendre(Messages::Oui);
@@ -289,7 +289,7 @@ private slots:
         if (c.liste)
             m.MenuListeFilm->trigger();
         QPointer<ListeFilm> l = ListeFilm::instance();
-        const QStringList avant = tout(b.dossier);
+        const QStringList avant = DossierTest::tout();
         QStringList autres = b.dossier.contenu("K7");
         autres.removeIf([&](const QString& r) { return r.startsWith(k7 + '|'); });
         QStringList vues;
@@ -297,7 +297,7 @@ private slots:
             choisir(v, k7);
             b.repondeur.attendre(Messages::Non);
             QTest::mouseClick(v.BtnEffacerK7, Qt::LeftButton);
-            vues << (tout(b.dossier) == avant ? "inchangé" : "changé");
+            vues << (DossierTest::tout() == avant ? "inchangé" : "changé");
             b.repondeur.attendre(Messages::Oui);
             if (restantes.isEmpty())
                 b.repondeur.attendre();
@@ -416,7 +416,7 @@ private slots:
                       "FILM00:30:00Delta/FILM00:30:00Echo/FILM00:30:00Fox/01:30:00");
             poserAffiches(b);
             image(b.dossier.fichier("choisie.jpg"), Qt::darkGreen);
-            const QStringList avant = tout(b.dossier);
+            const QStringList avant = DossierTest::tout();
             const auto affichesAvant = contenuAffiches(b);
             Moniteur& m = b.demarrer();
             if (liste)
@@ -431,14 +431,14 @@ private slots:
             Pannes::programmer(0);
             if (n == 0) { // the count
                 ecritures = compte;
-                QVERIFY(ecritures > 0 && tout(b.dossier) != avant);
+                QVERIFY(ecritures > 0 && DossierTest::tout() != avant);
                 for (const auto& [texte, style] : b.repondeur.messages())
                     QVERIFY2(style != Messages::Critique, qPrintable(texte));
                 continue;
             }
             const auto boites = b.repondeur.messages();
             QVERIFY2(!boites.isEmpty() && boites.last().second == Messages::Critique &&
-                         boites.last().first.contains("panne simulée") && tout(b.dossier) == avant &&
+                         boites.last().first.contains("panne simulée") && DossierTest::tout() == avant &&
                          contenuAffiches(b) == affichesAvant && b.dossier.invariants().isEmpty() &&
                          etat(b, m) == "juste" && !QApplication::overrideCursor() &&
                          (!l || lignes(*l->TableFilm, 8) == lignesAvant),
@@ -465,7 +465,7 @@ private slots:
             executer("INSERT INTO FilmK7 (IdFilm, IdK7, Position) VALUES (99, 4, 1)");
             executer("UPDATE K7 SET Status = 'illisible' WHERE IdK7 = 2");
         }
-        const QStringList avant = tout(d);
+        const QStringList avant = DossierTest::tout();
         Catalogue::fermer();
         const QByteArray octetsAvant = octets(d.catalogue());
         for (int n = 0, ecritures = 1; n <= ecritures; ++n) {
@@ -488,7 +488,7 @@ private slots:
             QCOMPARE(octets(d.catalogue()), octetsAvant);
         }
         QVERIFY(Catalogue::ouvrir(d.catalogue()).ok());
-        QCOMPARE(tout(d), avant);
+        QCOMPARE(DossierTest::tout(), avant);
     }
 };
 

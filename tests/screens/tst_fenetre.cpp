@@ -208,7 +208,7 @@ private slots:
         if (plein)
             banc.dossier.remplir();
         Moniteur& m = banc.demarrer();
-        const QStringList avant = tout(banc.dossier);
+        const QStringList avant = DossierTest::tout();
         const bool message = attendu.startsWith('!') || attendu.startsWith('?');
         const bool modeless = attendu == "ListeFilm" || attendu == "Aide";
         if (message)
@@ -243,7 +243,7 @@ private slots:
         }
         QCOMPARE(modeless ? ouvertes : QStringList{vu}, QStringList{message ? QString() : attendu});
         QVERIFY(m.isVisible() && !QApplication::activeModalWidget());
-        QCOMPARE(tout(banc.dossier), avant);
+        QCOMPARE(DossierTest::tout(), avant);
     }
 
     // Typed from the hours on (a completed field hands the typing to the next one): each cassette

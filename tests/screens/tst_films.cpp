@@ -139,7 +139,7 @@ private slots:
                                            : lignes.replace('/', '|').split(' ');
         Banc b;
         catalogue(QString(cassettes).replace(';', '\n'));
-        const QStringList avant = tout(b.dossier);
+        const QStringList avant = DossierTest::tout();
         AjoutFilm* f = formulaire(b.demarrer(), true);
         remplir(*f, voie.isEmpty() ? saisie : avec(saisie, 0, QString()));
         if (voie == "touches") {
@@ -184,11 +184,11 @@ private slots:
             QCOMPARE(champs(*f), sortie);
             QVERIFY(f->isVisible() && !ChoixK7::instance());
             QCOMPARE(f->DataFilm.EditMode(), SourceDonnees::AjoutEnCours);
-            QCOMPARE(tout(b.dossier), avant);
+            QCOMPARE(DossierTest::tout(), avant);
         }
         f->close();
         QVERIFY(!AjoutFilm::instance() && b.repondeur.messages().size() == (message.isEmpty() ? 0 : 1));
-        QCOMPARE(tout(b.dossier), avant);
+        QCOMPARE(DossierTest::tout(), avant);
     }
 
     // Typed digits get their colons ("<" is Backspace), a click selects the whole text; the
@@ -289,7 +289,7 @@ private slots:
         const QByteArray ancienne = image(b.affiche(1), Qt::red);
         const QString nouvelle = b.dossier.fichier(QStringLiteral("nouvelle.gif"));
         const QByteArray octetsNouvelle = image(nouvelle, Qt::blue);
-        const QStringList avant = tout(b.dossier);
+        const QStringList avant = DossierTest::tout();
         const QStringList voulu{"Alien", "RIDLEY SCOTT", "Sigourney Weaver", "01:57:00",
                                 annee,   "Royaume-Uni",  "Science Fiction",  "Dans l'espace."};
         Moniteur& m = b.demarrer();
@@ -297,7 +297,7 @@ private slots:
         puis([&] {
             AjoutFilm* f = AjoutFilm::instance();
             QVERIFY(!f->TxtTitre->isEnabled() && !f->TxtDuree->isEnabled());
-            QCOMPARE("1|" + champs(*f).join('|'), avant[0]);
+            QCOMPARE("Film:1|" + champs(*f).join('|'), avant[0]);
             QVERIFY(f->Affiche->pixmap().toImage().pixelColor(5, 5).red() > 200);
             remplir(*f, voulu);
             b.repondeur.attendreFichier(nouvelle);
@@ -316,7 +316,7 @@ private slots:
         m.MenuModifFilm->trigger();
         QVERIFY(!AjoutFilm::instance());
         const bool modifie = fin == "Modifier";
-        QCOMPARE(tout(b.dossier), modifie ? avec(avant, 0, "1|" + voulu.join('|')) : avant);
+        QCOMPARE(DossierTest::tout(), modifie ? avec(avant, 0, "Film:1|" + voulu.join('|')) : avant);
         QCOMPARE(octets(b.affiche(1)), modifie ? octetsNouvelle : ancienne);
         QCOMPARE(b.repondeur.dernier(), modifie ? "Le film : \n\nAlien\n\na été modifié !"
                                         : annee.size() != 4
@@ -421,7 +421,7 @@ private slots:
         const QString debut = QStringLiteral("Enregistrer à partir de ") + depart.section(':', 2);
         Banc b;
         catalogue(QString(cassettes).replace(';', '\n'));
-        const QStringList avant = tout(b.dossier);
+        const QStringList avant = DossierTest::tout();
         const QString idFilm = QString::number(b.dossier.contenu(QStringLiteral("Film")).size() + 1);
         const QString affiche = b.dossier.fichier(QStringLiteral("affiche de test.jpg"));
         const QByteArray octetsAffiche = image(affiche, Qt::blue);
@@ -492,7 +492,7 @@ private slots:
                     touche(c, "Return");
                     QVERIFY2(b.repondeur.dernier().contains("panne"), qPrintable(b.repondeur.dernier()));
                     QCOMPARE(b.repondeur.messages().first().second, int(Messages::Critique));
-                    QVERIFY(tout(b.dossier) == avant && b.affiches().isEmpty());
+                    QVERIFY(DossierTest::tout() == avant && b.affiches().isEmpty());
                     QVERIFY(ChoixK7::instance() == c && AjoutFilm::instance() == f && f->isVisible());
                     QCOMPARE(f->DataFilm.EditMode(), SourceDonnees::AjoutEnCours);
                     QCOMPARE(champs(*f), saisie);
