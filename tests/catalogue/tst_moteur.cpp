@@ -354,6 +354,13 @@ private slots:
             QCOMPARE(recus.load(), n - 1);
             QCOMPARE(lu, attendu);
         }
+        // And what a walk reads of each row alone, one seek per row, as a printed list does.
+        SourceDonnees w;
+        QVERIFY(rafraichir(w, d.catalogue(), "SELECT * FROM " + table + " ORDER BY " + champs[0]));
+        QStringList lu, t;
+        for (; !w.Eof(); w.MoveNext())
+            lu << (w.TextesCourants(champs, t) ? t.join(QLatin1Char(',')) : w.Erreur());
+        QCOMPARE(lu, attendu);
     }
 
     void ouverture_data() {
