@@ -671,22 +671,22 @@ void Impression::editerFilms(int cle) {
     DataFilm.setRecordSource(QString::fromUtf8(croissant(cle) ? Tris[cle].croissant : Tris[cle].decroissant));
     if (!DataFilm.Refresh())
         return abandonner(DataFilm);
-    // The sort keeps "Comédie" and "comédie" apart, one after the other: the reader sees one genre,
-    // so the list by genre takes them as one, with its titles in order across both spellings.
-    const auto collateur = [] {
-        QCollator c(QLocale(QLocale::French, QLocale::France));
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        c.setNumericMode(true);
-        return c;
-    };
-    QCollator francais = collateur();
     QVector<SourceDonnees::Signet> ordre;
     QVector<int> groupeDe; // by genre: the group of each film of `ordre`
     if (cle == Genre) {
+        // The sort keeps "Comédie" and "comédie" apart, one after the other: the reader sees one
+        // genre, so the list by genre takes them as one, with its titles in order across both.
+        const auto collateur = [] {
+            QCollator c(QLocale(QLocale::French, QLocale::France));
+            c.setCaseSensitivity(Qt::CaseInsensitive);
+            c.setNumericMode(true);
+            return c;
+        };
+        const QCollator francais = collateur();
         // Sort keys made once per film: a large catalogue is not compared text by text. Its
         // genres and titles are read in one pass over the table, two halves at once when large,
         // each thread making the title keys of its half with a collator of its own.
-        QCollator autreFil = collateur();
+        const QCollator autreFil = collateur();
         const std::thread::id principal = std::this_thread::get_id();
         struct Lu {
             SourceDonnees::Signet signet = 0;
@@ -772,6 +772,13 @@ void Impression::editerFilms(int cle) {
                                 QStringLiteral("Pays"),        QStringLiteral("Date"),
                                 QStringLiteral("Réalisateur"), QStringLiteral("Acteurs")};
     QStringList f;
+    // The key first, then the title, then the other fields; the key's own field is not repeated.
+    const int avantTitre = cle == Duree ? Duree_ : cle == Date ? Date_ : -1;
+    QVarLengthArray<int, 4> milieu;
+    for (const int champ : {Duree_, Genre_, Pays, Date_}) {
+        if (champ != avantTitre && !(cle == Genre && champ == Genre_))
+            milieu.append(champ);
+    }
     Redaction r(*apercu->TxtApercu->document(), DataFilm.RecordCount());
     titre(r, cle);
     for (int n = 0; cle == Genre ? n < ordre.size() : !DataFilm.Eof(); ++n) {
@@ -790,13 +797,6 @@ void Impression::editerFilms(int cle) {
             r.gras(false);
             r.taille(10);
             r.souligne(false);
-        }
-        // The key first, then the title, then the other fields; the key's own field is not repeated.
-        const int avantTitre = cle == Duree ? Duree_ : cle == Date ? Date_ : -1;
-        QVarLengthArray<int, 4> milieu;
-        for (const int champ : {Duree_, Genre_, Pays, Date_}) {
-            if (champ != avantTitre && !(cle == Genre && champ == Genre_))
-                milieu.append(champ);
         }
         r.entree();
         r.taille(10);
