@@ -397,32 +397,24 @@ private slots:
     // (never blanked, as if the catalogue were wiped), the user is told, the program ends, and
     // the folder holds the catalogue alone, or beside the damaged one a repair kept.
     void maintenance_data() {
-        QTest::addColumn<QString>("etat");
-        QTest::addColumn<QString>("dit"); // parts of the one message; none for a compaction that worked
-        const QString verifier = ";Vérifier l'intégrité du fichier R7Ozire.mdb présent dans le répertoire",
-                      compactage = "Erreur survenue lors du compactage" + verifier;
-        QTest::newRow("compactage") << QString() << QString();
-        // A copy left by an earlier run goes first, whatever it holds.
-        QTest::newRow("compactage, copie restante illisible") << QString("reste") << QString();
-        QTest::newRow("compactage, copie restante qui est un catalogue")
-            << QString("catalogue restant") << QString();
-        QTest::newRow("compactage, dossier en lecture seule") << QString("lecture seule") << compactage;
-        QTest::newRow("compactage, dossier à la place de la copie") << QString("dossier") << compactage;
-        QTest::newRow("réparation, catalogue sain") << QString() << QString("est sain;Il a été compacté.");
-        // The films' page is lost: their placements go, their cassettes are free tape again.
-        QTest::newRow("réparation, page des films abîmée")
-            << QString("abîmé")
-            << QString(
-                   "Le catalogue a été réparé;zone(s) illisible(s);8 placement(s) sans film;4 cassette(s) "
-                   "ont été remises en accord;conservé sous le nom R7Ozire.endommage.mdb");
-        QTest::newRow("réparation, fichier texte")
-            << QString("texte")
-            << "Erreur survenue lors de la restauration;ne peut pas être réparé" + verifier;
+        // "dit": parts of the one message, none for a compaction that worked. A copy left by an
+        // earlier run goes first, whatever it holds. The films' page lost, their placements go and
+        // their cassettes are free tape again.
+        table(QStringLiteral(R"(
+            cas                                             | etat              | dit
+            compactage                                      |                   |
+            compactage, copie restante illisible            | reste             |
+            compactage, copie restante qui est un catalogue | catalogue restant |
+            compactage, dossier en lecture seule | lecture seule | Erreur survenue lors du compactage;Vérifier l'intégrité du fichier R7Ozire.mdb présent dans le répertoire
+            compactage, dossier à la place de la copie | dossier | Erreur survenue lors du compactage;Vérifier l'intégrité du fichier R7Ozire.mdb présent dans le répertoire
+            réparation, catalogue sain                      |                   | est sain;Il a été compacté.
+            réparation, page des films abîmée | abîmé | Le catalogue a été réparé;zone(s) illisible(s);8 placement(s) sans film;4 cassette(s) ont été remises en accord;conservé sous le nom R7Ozire.endommage.mdb
+            réparation, fichier texte | texte | Erreur survenue lors de la restauration;ne peut pas être réparé;Vérifier l'intégrité du fichier R7Ozire.mdb présent dans le répertoire
+        )"));
     }
 
     void maintenance() {
-        QFETCH(QString, etat);
-        QFETCH(QString, dit);
+        auto [etat, dit] = lire({"etat", "dit"});
         const bool reparation = QByteArray(QTest::currentDataTag()).startsWith("réparation");
         // An earlier case ended the program: a fresh event loop lets the notice wait again.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });

@@ -20,7 +20,6 @@ namespace Pannes = Catalogue::Pannes;
 namespace {
 
 using Boites = QList<QPair<QString, int>>;
-enum Geste { Bouton, Menu, Liste };
 
 QStringList colonne(const QString& sql) {
     QStringList l;
@@ -150,59 +149,6 @@ void effacementK7(Banc& b, Moniteur& m, bool reussite) {
     });
 }
 
-struct EffacementFilm {
-    const char *nom, *cassettes, *titre;
-    Geste geste;
-    const char *k7, *places, *montre; // cassette 1 afterwards (Status|TempsRestant|NBFilm), the title shown
-};
-const char* const Trois = "FILM00:30:00Alpha/FILM00:30:00Bravo/FILM00:30:00Charlie/02:30:00";
-const EffacementFilm Films[] = {
-    {"seul film de sa cassette", "FILM01:00:00Seul/02:00:00\nFILM01:00:00Autre/02:00:00", "Seul", Bouton,
-     "03:00:00|03:00:00|0", "2:1:Autre", "Autre"},
-    {"entre deux plages libres", "FILM00:30:00Avant/00:20:00/FILM01:00:00Milieu/00:40:00/FILM00:30:00Après",
-     "Milieu", Menu, "FILM00:30:00Avant/02:00:00/FILM00:30:00Après|02:00:00|2", "1:1:Avant;1:2:Après",
-     "Après"},
-    {"milieu de trois films", "FILM01:00:00Un/FILM01:00:00Deux/FILM01:00:00Trois/01:00:00", "Deux", Bouton,
-     "FILM01:00:00Un/01:00:00/FILM01:00:00Trois/01:00:00|02:00:00|2", "1:1:Un;1:2:Trois", "Trois"},
-    {"premier film, bande pleine", "FILM01:00:00Un/FILM02:00:00Deux/FILM01:00:00Trois", "Un", Menu,
-     "01:00:00/FILM02:00:00Deux/FILM01:00:00Trois|01:00:00|2", "1:1:Deux;1:2:Trois", "Deux"},
-    {"dernier film du catalogue", "FILM01:00:00Seul/02:00:00\n03:00:00", "Seul", Bouton,
-     "03:00:00|03:00:00|0", "", "LE TITRE"},
-    // The list loses the row and the main window follows the row the list moves to.
-    {"liste, première ligne", Trois, "Alpha", Liste,
-     "00:30:00/FILM00:30:00Bravo/FILM00:30:00Charlie/02:30:00|03:00:00|2", "1:1:Bravo;1:2:Charlie", "Bravo"},
-    {"liste, dernière ligne", Trois, "Charlie", Liste,
-     "FILM00:30:00Alpha/FILM00:30:00Bravo/03:00:00|03:00:00|2", "1:1:Alpha;1:2:Bravo", "Bravo"},
-    {"liste, dernier film", "FILM00:30:00Alpha/03:30:00", "Alpha", Liste, "04:00:00|04:00:00|0", "",
-     "LE TITRE"},
-};
-
-struct EffacementK7 {
-    const char *nom, *cassettes, *k7;        // the cassette deleted
-    bool liste;                              // the film list open
-    const char *places, *restantes, *montre; // the viewer's entries afterwards, none once it closed
-};
-const char* const AvecFilms = "03:00:00\nFILM01:00:00Alpha/00:30:00/FILM01:00:00Bravo/00:30:00\n"
-                              "FILM01:00:00Charlie/FILM01:00:00Delta/01:00:00";
-const EffacementK7 Cassettes[] = {
-    {"cassette vide", "FILM01:00:00Alpha/FILM01:00:00Bravo/01:00:00\n03:00:00", "2", false,
-     "1:1:Alpha;1:2:Bravo", "1", "Alpha"},
-    {"cassette avec films", AvecFilms, "2", false, "3:1:Charlie;3:2:Delta", "1;3", "Charlie"},
-    {"cassette avec films, liste ouverte", AvecFilms, "2", true, "3:1:Charlie;3:2:Delta", "1;3", "Charlie"},
-    {"plus aucun film, liste ouverte", "FILM01:00:00Alpha/02:00:00\n03:00:00", "1", true, "", "2",
-     "LE TITRE"},
-    {"dernière cassette, liste ouverte", "FILM01:00:00Alpha/FILM00:30:00Bravo/01:30:00", "1", true, "", "",
-     "LE TITRE"},
-    {"dernière cassette, vide", "03:00:00", "1", false, "", "", "LE TITRE"},
-};
-
-// A row per case of the table, named after it.
-template <typename Cas, std::size_t N> void numeroter(const Cas (&cas)[N]) {
-    QTest::addColumn<int>("cas");
-    for (std::size_t i = 0; i < N; ++i)
-        QTest::newRow(cas[i].nom) << int(i);
-}
-
 // After a deletion: the catalogue, the posters, the main window and the film list agree.
 void verifier(const Banc& b, const Moniteur& m, const QPointer<ListeFilm>& l, const QStringList& places,
               const QString& montre) {
@@ -234,34 +180,49 @@ class TestEcriture : public QObject {
 private slots:
     void cleanup() { Pannes::programmer(0); }
 
-    void effacerFilm_data() { numeroter(Films); }
+    // The film deleted with the button, the menu or after a click in the list ("geste"), then
+    // cassette 1 afterwards ("Status TempsRestant NBFilm"), the placements left and the title shown.
+    // The list loses the row and the main window follows the row the list moves to.
+    void effacerFilm_data() {
+        table(QStringLiteral(R"(
+            cas                        | cassettes | titre | geste | k7 | places | montre
+            seul film de sa cassette   | FILM01:00:00Seul/02:00:00\nFILM01:00:00Autre/02:00:00 | Seul | bouton | 03:00:00 03:00:00 0 | 2:1:Autre | Autre
+            entre deux plages libres   | FILM00:30:00Avant/00:20:00/FILM01:00:00Milieu/00:40:00/FILM00:30:00Après | Milieu | menu | FILM00:30:00Avant/02:00:00/FILM00:30:00Après 02:00:00 2 | 1:1:Avant;1:2:Après | Après
+            milieu de trois films      | FILM01:00:00Un/FILM01:00:00Deux/FILM01:00:00Trois/01:00:00 | Deux | bouton | FILM01:00:00Un/01:00:00/FILM01:00:00Trois/01:00:00 02:00:00 2 | 1:1:Un;1:2:Trois | Trois
+            premier film, bande pleine | FILM01:00:00Un/FILM02:00:00Deux/FILM01:00:00Trois | Un | menu | 01:00:00/FILM02:00:00Deux/FILM01:00:00Trois 01:00:00 2 | 1:1:Deux;1:2:Trois | Deux
+            dernier film du catalogue  | FILM01:00:00Seul/02:00:00\n03:00:00 | Seul | bouton | 03:00:00 03:00:00 0 | | LE TITRE
+            liste, première ligne      | FILM00:30:00Alpha/FILM00:30:00Bravo/FILM00:30:00Charlie/02:30:00 | Alpha | liste | 00:30:00/FILM00:30:00Bravo/FILM00:30:00Charlie/02:30:00 03:00:00 2 | 1:1:Bravo;1:2:Charlie | Bravo
+            liste, dernière ligne      | FILM00:30:00Alpha/FILM00:30:00Bravo/FILM00:30:00Charlie/02:30:00 | Charlie | liste | FILM00:30:00Alpha/FILM00:30:00Bravo/03:00:00 03:00:00 2 | 1:1:Alpha;1:2:Bravo | Bravo
+            liste, dernier film        | FILM00:30:00Alpha/03:30:00 | Alpha | liste | 04:00:00 04:00:00 0 | | LE TITRE
+        )"));
+    }
 
     // No first, which changes nothing; then Yes.
     void effacerFilm() {
-        QFETCH(int, cas);
-        const EffacementFilm& c = Films[cas];
-        const QStringList places = QString(c.places).split(';', Qt::SkipEmptyParts);
+        auto [cassettes, titre, geste, k7, lieux, montre] =
+            lire({"cassettes", "titre", "geste", "k7", "places", "montre"});
+        const QStringList places = lieux.split(';', Qt::SkipEmptyParts);
+        const bool menu = geste == "menu";
         Banc b;
-        catalogue(c.cassettes);
+        catalogue(cassettes);
         poserAffiches(b);
         Moniteur& m = b.demarrer();
-        if (c.geste == Liste)
+        if (geste == "liste")
             m.MenuListeFilm->trigger();
         QPointer<ListeFilm> l = ListeFilm::instance();
         if (l)
-            cliquerLigne(*l->TableFilm, int(lignes(*l->TableFilm, 1).indexOf(c.titre)) + 1);
-        montrer(m, c.titre);
+            cliquerLigne(*l->TableFilm, int(lignes(*l->TableFilm, 1).indexOf(titre)) + 1);
+        montrer(m, titre);
         const QStringList avant = DossierTest::tout();
         const auto affichesAvant = contenuAffiches(b);
         const auto effacer = [&] {
-            c.geste == Menu ? m.MenuEffacerFilm->trigger()
-                            : QTest::mouseClick(m.BtnEffacerFilm, Qt::LeftButton);
+            menu ? m.MenuEffacerFilm->trigger() : QTest::mouseClick(m.BtnEffacerFilm, Qt::LeftButton);
         };
         b.repondeur.attendre(Messages::Non);
         effacer();
-        QCOMPARE(b.repondeur.messages(),
-                 (Boites{{QString("Etes-vous sûr de vouloir effacer le film :\n\n") + c.titre,
-                          Messages::OuiNon}}));
+        QCOMPARE(
+            b.repondeur.messages(),
+            (Boites{{QString("Etes-vous sûr de vouloir effacer le film :\n\n") + titre, Messages::OuiNon}}));
         QCOMPARE(DossierTest::tout(), avant);
         QCOMPARE(contenuAffiches(b), affichesAvant);
 
@@ -270,23 +231,35 @@ private slots:
             b.repondeur.attendre();
         effacer();
         QCOMPARE(b.repondeur.restantes(), 0);
-        QCOMPARE(ligneK7(1), QString(c.k7));
-        verifier(b, m, l, places, c.montre);
+        QCOMPARE(ligneK7(1), k7.replace(' ', '|'));
+        verifier(b, m, l, places, montre);
     }
 
     // No first, then Yes, in the viewer.
-    void effacerCassette_data() { numeroter(Cassettes); }
+    // The cassette deleted, the film list open or not, then the placements left, the viewer's entries
+    // afterwards (none once it closed) and the title shown.
+    void effacerCassette_data() {
+        table(QStringLiteral(R"(
+            cas                                | cassettes | k7 | liste | places | restantes | montre
+            cassette vide                      | FILM01:00:00Alpha/FILM01:00:00Bravo/01:00:00\n03:00:00 | 2 | | 1:1:Alpha;1:2:Bravo | 1 | Alpha
+            cassette avec films                | 03:00:00\nFILM01:00:00Alpha/00:30:00/FILM01:00:00Bravo/00:30:00\nFILM01:00:00Charlie/FILM01:00:00Delta/01:00:00 | 2 | | 3:1:Charlie;3:2:Delta | 1;3 | Charlie
+            cassette avec films, liste ouverte | 03:00:00\nFILM01:00:00Alpha/00:30:00/FILM01:00:00Bravo/00:30:00\nFILM01:00:00Charlie/FILM01:00:00Delta/01:00:00 | 2 | oui | 3:1:Charlie;3:2:Delta | 1;3 | Charlie
+            plus aucun film, liste ouverte     | FILM01:00:00Alpha/02:00:00\n03:00:00 | 1 | oui | | 2 | LE TITRE
+            dernière cassette, liste ouverte   | FILM01:00:00Alpha/FILM00:30:00Bravo/01:30:00 | 1 | oui | | | LE TITRE
+            dernière cassette, vide            | 03:00:00 | 1 | | | | LE TITRE
+        )"));
+    }
 
     void effacerCassette() {
-        QFETCH(int, cas);
-        const EffacementK7& c = Cassettes[cas];
-        const QString k7 = c.k7;
-        const QStringList restantes = QString(c.restantes).split(';', Qt::SkipEmptyParts);
+        const auto [cassettes, k7, ouverte, places, reste, montre] =
+            lire({"cassettes", "k7", "liste", "places", "restantes", "montre"});
+        const bool liste = !ouverte.isEmpty();
+        const QStringList restantes = reste.split(';', Qt::SkipEmptyParts);
         Banc b;
-        catalogue(c.cassettes);
+        catalogue(cassettes);
         poserAffiches(b);
         Moniteur& m = b.demarrer();
-        if (c.liste)
+        if (liste)
             m.MenuListeFilm->trigger();
         QPointer<ListeFilm> l = ListeFilm::instance();
         const QStringList avant = DossierTest::tout();
@@ -302,7 +275,7 @@ private slots:
             if (restantes.isEmpty())
                 b.repondeur.attendre();
             // While the list is repainted film by film, the viewer takes no other choice.
-            if (c.liste)
+            if (liste)
                 QTimer::singleShot(0, &v, [&] {
                     vues << (v.BtnEffacerK7->isEnabled() ? "libre" : "en attente");
                     QTest::keyClick(v.ComboK7, Qt::Key_Down);
@@ -313,11 +286,11 @@ private slots:
         });
         QVERIFY(b.repondeur.textes().value(1).contains("la cassette N°" + k7 + " "));
         QCOMPARE(b.repondeur.restantes(), 0); // every box expected shown, the empty catalogue's too
-        QCOMPARE(vues, QStringList{"inchangé"} + QStringList(c.liste, "en attente") + restantes +
+        QCOMPARE(vues, QStringList{"inchangé"} + QStringList(liste, "en attente") + restantes +
                            QStringList{restantes.value(0, "0")});
         QCOMPARE(b.dossier.contenu("K7"), autres);
         QCOMPARE(m.K7Presente, !restantes.isEmpty());
-        verifier(b, m, l, QString(c.places).split(';', Qt::SkipEmptyParts), c.montre);
+        verifier(b, m, l, places.split(';', Qt::SkipEmptyParts), montre);
     }
 
     // Numbers past what 32 bits hold: cassette k7 holds films `film` - 1 and `film` with two hours
