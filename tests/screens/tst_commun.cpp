@@ -469,6 +469,14 @@ private slots:
                 QCOMPARE(d.count('\n') + 1, lignes.toInt());
                 QVERIFY2(d.contains(premier), qPrintable(d));
                 QCOMPARE(a.TxtApercu->textCursor().position(), 0);
+                // The entry's head in bold italics; a film list's cassette underlined and smaller.
+                QTextCursor c(a.TxtApercu->document());
+                c.setPosition(int(d.indexOf(QRegularExpression("\\w"), d.indexOf(premier))) + 1);
+                QVERIFY(premier.isEmpty() ||
+                        (c.charFormat().fontItalic() && c.charFormat().fontPointSize() == 10));
+                c.setPosition(int(d.indexOf("K7 N°", d.indexOf(premier))) + 1);
+                QVERIFY(premier.isEmpty() || k >= 4 ||
+                        (c.charFormat().fontPointSize() == 8 && c.charFormat().fontUnderline()));
             });
             QVERIFY(f.isVisible() && !f.apercu());
         }
