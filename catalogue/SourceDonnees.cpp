@@ -671,8 +671,9 @@ bool SourceDonnees::Textes(const QStringList& champs,
 
 bool SourceDonnees::TextesCourants(const QStringList& champs, QStringList& textes) const {
     textes.clear();
+    // A short record set is read by blocks, as Texte reads it: fewer statements than rows.
     if (m_table.isEmpty() || m_mode != AucuneEdition || !courantValide() ||
-        !m_lignes[m_courant].valeurs.isEmpty()) {
+        !m_lignes[m_courant].valeurs.isEmpty() || m_lignes.size() < 2048) {
         if (!Lisible())
             return false;
         for (const QString& champ : champs)

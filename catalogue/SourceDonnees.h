@@ -62,8 +62,8 @@ public:
     bool Textes(const QStringList& champs, const std::function<void(int rang, QStringList& textes)>& recevoir,
                 bool deuxFils = false) const;
     // The texts of the named fields of the current record (as Texte gives them), into `textes`:
-    // read alone, by one seek, when the row was not read yet, and not kept. A walk that needs a
-    // few fields of each row once (a printed list) then starts at its first row, rather than
+    // in a large record set, read alone, by one seek, when the row was not read yet, and not kept. A walk
+    // that needs a few fields of each row once (a printed list) then starts at its first row, rather than
     // after a pass over the table, and reads no other field. Empty texts when there is no current
     // record or its row is gone; false, with the reason in Erreur(), when it cannot be read.
     bool TextesCourants(const QStringList& champs, QStringList& textes) const;
