@@ -46,13 +46,17 @@ void fermer();
 // While it lives, the shared connection may keep up to 64 MB of the catalogue's pages instead of
 // 8: for a pass that seeks every row of a large table in another order than the table's (a
 // printed list), which would otherwise read most pages from the system again and again. Back to
-// 8 MB afterwards, the pages above it given back.
+// 8 MB afterwards, the pages above it given back. A pass over fewer rows than a few thousand
+// fits in 8 MB: nothing changes for it.
 class GrandCache {
 public:
-    GrandCache();
+    explicit GrandCache(qsizetype lignes);
     ~GrandCache();
     GrandCache(const GrandCache&) = delete;
     GrandCache& operator=(const GrandCache&) = delete;
+
+private:
+    bool m_agrandi = false;
 };
 
 // A counter in the catalogue file's header (PRAGMA user_version, which the schema leaves unused),

@@ -222,13 +222,13 @@ bool estOuvert() {
     return connexion().ouverte();
 }
 
-GrandCache::GrandCache() {
-    if (sqlite3* db = base())
-        Sqlite::executer(db, QStringLiteral("PRAGMA cache_size = -65536"));
+GrandCache::GrandCache(qsizetype lignes) {
+    sqlite3* db = base();
+    m_agrandi = db && lignes >= 2000 && Sqlite::executer(db, QStringLiteral("PRAGMA cache_size = -65536"));
 }
 
 GrandCache::~GrandCache() {
-    if (sqlite3* db = base())
+    if (sqlite3* db = base(); m_agrandi && db)
         Sqlite::executer(db, QStringLiteral("PRAGMA cache_size = %1").arg(CacheOrdinaire));
 }
 

@@ -772,7 +772,7 @@ void Impression::editerFilms(int cle) {
     placements = {};
     // One reading of the catalogue for the whole list, rather than one per film.
     Catalogue::Transaction lecture;
-    const Catalogue::GrandCache cache; // each film is sought in the list's order
+    const Catalogue::GrandCache cache(cle == Genre ? 0 : DataFilm.RecordCount()); // films sought in order
     QStringList f;
     // The key first, then the title, then the other fields; the key's own field is not repeated.
     const int avantTitre = cle == Duree ? Duree_ : cle == Date ? Date_ : -1;
@@ -849,13 +849,13 @@ void Impression::editerCassettes(int cle) {
         return abandonner(DataK7);
     // One reading of the catalogue for the whole list, rather than one per query of each film.
     Catalogue::Transaction lecture;
-    const Catalogue::GrandCache cache; // each film is sought in the list's order
     // The placements are read in one pass over their table, rather than by a query per cassette,
     // and the films found by their number in one record set, rather than by a query each: its
     // rows are read as the list comes to them, while the document is written.
     DataFilm.setRecordSource(QStringLiteral("SELECT * FROM Film"));
     if (!DataFilm.Refresh())
         return abandonner(DataFilm);
+    const Catalogue::GrandCache cache(DataFilm.RecordCount()); // films sought in tape order
     QHash<qint64, std::vector<Place>> places;
     if (!parcourirPlacements([&] {
             const QVariant idK7 = DataFilmK7.Fields(QStringLiteral("IdK7"));
