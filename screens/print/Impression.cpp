@@ -671,22 +671,8 @@ void Impression::editerFilms(int cle) {
     DataFilm.setRecordSource(QString::fromUtf8(croissant(cle) ? Tris[cle].croissant : Tris[cle].decroissant));
     if (!DataFilm.Refresh())
         return abandonner(DataFilm);
-    // The fields the list shows. The other lists read each film's as the list comes to it, while the
-    // document is written, rather than after a pass over the table; the list by genre reads them
-    // all for its sort.
-    enum { IdFilm, Titre_, Duree_, Genre_, Pays, Date_, Realisateur, Acteurs };
-    const QStringList champs = {QStringLiteral("IdFilm"),      QStringLiteral("Titre"),
-                                QStringLiteral("Durée"),       QStringLiteral("Genre"),
-                                QStringLiteral("Pays"),        QStringLiteral("Date"),
-                                QStringLiteral("Réalisateur"), QStringLiteral("Acteurs")};
-    QVector<int> ordre;    // by genre: the films (of `lus`) in the list's order
-    QVector<int> groupeDe; // and the group of each
-    struct Lu {
-        QString genre;
-        std::optional<QCollatorSortKey> titre;
-        QStringList textes;
-    };
-    std::vector<Lu> lus;
+    QVector<SourceDonnees::Signet> ordre;
+    QVector<int> groupeDe; // by genre: the group of each film of `ordre`
     if (cle == Genre) {
         // The sort keeps "Comédie" and "comédie" apart, one after the other: the reader sees one
         // genre, so the list by genre takes them as one, with its titles in order across both.
@@ -697,17 +683,22 @@ void Impression::editerFilms(int cle) {
             return c;
         };
         const QCollator francais = collateur();
-        // Sort keys made once per film: a large catalogue is not compared text by text. The films
-        // are read in one pass over the table, two halves at once when large, each thread making
-        // the title keys of its half with a collator of its own.
+        // Sort keys made once per film: a large catalogue is not compared text by text. Its
+        // genres and titles are read in one pass over the table, two halves at once when large,
+        // each thread making the title keys of its half with a collator of its own.
         const QCollator autreFil = collateur();
         const std::thread::id principal = std::this_thread::get_id();
-        lus.resize(std::size_t(DataFilm.RecordCount()));
+        struct Lu {
+            SourceDonnees::Signet signet = 0;
+            QString genre;
+            std::optional<QCollatorSortKey> titre;
+        };
+        std::vector<Lu> lus(DataFilm.RecordCount());
         if (!DataFilm.Textes(
-                champs,
+                {QStringLiteral("IdFilm"), QStringLiteral("Genre"), QStringLiteral("Titre")},
                 [&](int rang, QStringList& t) {
                     const QCollator& c = std::this_thread::get_id() == principal ? francais : autreFil;
-                    lus[rang] = {t[Genre_].trimmed(), c.sortKey(t[Titre_]), std::move(t)};
+                    lus[rang] = {t[0].toLongLong(), t[1].trimmed(), c.sortKey(t[2])};
                 },
                 true))
             return abandonner(DataFilm);
@@ -744,7 +735,7 @@ void Impression::editerFilms(int cle) {
             if (!std::is_sorted(groupe.begin(), groupe.end(), avantTitre))
                 std::stable_sort(groupe.begin(), groupe.end(), avantTitre);
             for (const int i : groupe) {
-                ordre.append(i);
+                ordre.append(lus[i].signet);
                 groupeDe.append(int(g));
             }
         }
@@ -772,7 +763,14 @@ void Impression::editerFilms(int cle) {
     placements = {};
     // One reading of the catalogue for the whole list, rather than one per film.
     Catalogue::Transaction lecture;
-    const Catalogue::GrandCache cache(cle == Genre ? 0 : DataFilm.RecordCount()); // films sought in order
+    const Catalogue::GrandCache cache(DataFilm.RecordCount()); // films sought in the list's order
+    // Each film's fields are read as the list comes to it, while the document is written: the
+    // writing starts with the first film rather than after a pass over the whole table.
+    enum { IdFilm, Titre_, Duree_, Genre_, Pays, Date_, Realisateur, Acteurs };
+    const QStringList champs = {QStringLiteral("IdFilm"),      QStringLiteral("Titre"),
+                                QStringLiteral("Durée"),       QStringLiteral("Genre"),
+                                QStringLiteral("Pays"),        QStringLiteral("Date"),
+                                QStringLiteral("Réalisateur"), QStringLiteral("Acteurs")};
     QStringList f;
     // The key first, then the title, then the other fields; the key's own field is not repeated.
     const int avantTitre = cle == Duree ? Duree_ : cle == Date ? Date_ : -1;
@@ -784,10 +782,9 @@ void Impression::editerFilms(int cle) {
     Redaction r(*apercu->TxtApercu->document(), DataFilm.RecordCount());
     titre(r, cle);
     for (int n = 0; cle == Genre ? n < ordre.size() : !DataFilm.Eof(); ++n) {
-        // The list by genre has read every film's fields for its sort; each goes once written.
-        if (cle == Genre)
-            f = std::move(lus[std::size_t(ordre[n])].textes);
-        else if (!DataFilm.TextesCourants(champs, f))
+        if (cle == Genre && !DataFilm.setBookmark(ordre[n]))
+            return abandonner(DataFilm);
+        if (!DataFilm.TextesCourants(champs, f))
             return abandonner(DataFilm);
         // Films without a genre have a header of their own, rather than passing for the previous one.
         if (cle == Genre && (n == 0 || groupeDe[n] != groupeDe[n - 1])) {
