@@ -113,6 +113,19 @@ QString guillemets(const QString& nom) {
     return QLatin1Char('"') + nom + QLatin1Char('"');
 }
 
+// Column c of the row a query is on, as Texte gives it: c < 0 a field the table lacks, 0 the key.
+QString texteLu(Requete& q, int c, qint64 rowid) {
+    if (c < 0)
+        return QString();
+    if (c == 0)
+        return QString::number(rowid);
+    if (q.type(c) != SQLITE_TEXT)
+        return q.valeur(c).toString();
+    int longueur = 0;
+    const char* octets = q.utf8(c, &longueur);
+    return QString::fromUtf8(octets, longueur);
+}
+
 } // namespace
 
 SourceDonnees::SourceDonnees(QObject* parent) : QObject(parent) {}
@@ -627,19 +640,8 @@ bool SourceDonnees::Textes(const QStringList& champs,
             if (index < 0 || rangs[index] < 0)
                 continue;
             textes.clear();
-            for (const int c : std::as_const(colonneLue)) {
-                if (c < 0) {
-                    textes << QString();
-                } else if (c == 0) {
-                    textes << QString::number(rowid);
-                } else if (q.type(c) == SQLITE_TEXT) {
-                    int longueur = 0;
-                    const char* octets = q.utf8(c, &longueur);
-                    textes << QString::fromUtf8(octets, longueur);
-                } else {
-                    textes << q.valeur(c).toString();
-                }
-            }
+            for (const int c : std::as_const(colonneLue))
+                textes << texteLu(q, c, rowid);
             recevoir(rangs[index], textes);
         }
         if (rc == SQLITE_DONE)
@@ -706,19 +708,9 @@ bool SourceDonnees::TextesCourants(const QStringList& champs, QStringList& texte
         m_erreur = QStringLiteral("La lecture du catalogue a échoué : ") + q.erreur();
         return false;
     }
-    for (const int c : std::as_const(m_colonnesCourantes)) {
-        if (c < 0 || rc != SQLITE_ROW) {
-            textes << QString();
-        } else if (c == 0) {
-            textes << QString::number(rowid);
-        } else if (q.type(c) == SQLITE_TEXT) {
-            int longueur = 0;
-            const char* octets = q.utf8(c, &longueur);
-            textes << QString::fromUtf8(octets, longueur);
-        } else {
-            textes << q.valeur(c).toString();
-        }
-    }
+    // A row gone since the refresh (another screen deleted it) reads as empty fields, as Texte's.
+    for (const int c : std::as_const(m_colonnesCourantes))
+        textes << (rc == SQLITE_ROW ? texteLu(q, c, rowid) : QString());
     return true;
 }
 
