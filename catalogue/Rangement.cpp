@@ -203,6 +203,56 @@ bool etatCatalogue(sqlite3* db, unsigned int* version, sqlite3_int64* changement
     return true;
 }
 
+// Appends one sort column's value to a row's key, so that the keys' byte order is the engine's
+// order of the values: none, then numbers (by value), texts, blobs (byte by byte). Each value is
+// closed (its zero bytes doubled as zero-one, then zero-zero), so that none passes for the start
+// of a longer one and the next column's bytes only count between equal values; a descending
+// column's bytes are inverted. False for an integer a double cannot hold exactly: the engine's.
+bool ajouterValeur(Sqlite::Requete& q, int c, bool decroissant, QByteArray* cles) {
+    const qsizetype debut = cles->size();
+    const auto fermee = [cles](const char* p, int n) {
+        for (int i = 0; i < n;) {
+            const auto* zero = static_cast<const char*>(std::memchr(p + i, 0, std::size_t(n - i)));
+            const int fin = zero ? int(zero - p) : n;
+            cles->append(p + i, fin - i);
+            if (zero)
+                cles->append("\0\1", 2);
+            i = fin + 1;
+        }
+        cles->append("\0\0", 2);
+    };
+    const int type = q.type(c);
+    if (type == SQLITE_NULL) {
+        cles->append('\0');
+    } else if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        double v = q.reel(c);
+        if (type == SQLITE_INTEGER) {
+            const qint64 e = q.entier(c);
+            if (e > (qint64(1) << 53) || e < -(qint64(1) << 53))
+                return false;
+            v = double(e);
+        }
+        if (v == 0)
+            v = 0; // -0 is 0 to the engine
+        quint64 b = 0;
+        std::memcpy(&b, &v, sizeof b);
+        b = (b >> 63) ? ~b : b | (quint64(1) << 63);
+        cles->append('\1');
+        for (int k = 7; k >= 0; --k)
+            cles->append(char(b >> (8 * k)));
+    } else {
+        int n = 0;
+        const char* p = type == SQLITE_TEXT ? q.utf8(c, &n) : q.octets(c, &n);
+        cles->append(type == SQLITE_TEXT ? '\2' : '\3');
+        fermee(p, p ? n : 0);
+    }
+    if (decroissant) {
+        for (qsizetype i = debut; i < cles->size(); ++i)
+            (*cles)[i] = char(~uchar((*cles)[i]));
+    }
+    return true;
+}
+
 } // namespace
 
 Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* erreur) {
@@ -211,14 +261,37 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
                        "\\s*(ASC|DESC)?\\s*;?\\s*$")
             .arg(NomCle),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-    const QRegularExpressionMatch m = forme.match(sql);
+    // Or two columns, each by its French key or by its own values, each either way (the lists by
+    // genre, by duration, by date): one key is made of both.
+    static const QString terme = QStringLiteral("(?:%1\\s*\\(\\s*(\\w+)\\s*\\)|(\\w+))").arg(NomCle);
+    static const QRegularExpression deux(
+        QStringLiteral("^\\s*SELECT\\s+rowid\\s+FROM\\s+(\\w+)\\s+ORDER\\s+BY\\s+%1\\s*(ASC|DESC)?\\s*,\\s*%1"
+                       "\\s*(ASC|DESC)?\\s*;?\\s*$")
+            .arg(terme),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    QRegularExpressionMatch m = forme.match(sql);
+    const bool uneCle = m.hasMatch();
+    if (!uneCle)
+        m = deux.match(sql);
     if (!m.hasMatch())
         return Rangement::AutreForme;
     sqlite3* db = base();
+    const QString table = m.captured(1);
+    // A column sorted by its own values must sort as bytes (no collation of its own).
+    for (const int i : {3, 6}) {
+        if (uneCle || m.captured(i).isEmpty())
+            continue;
+        const char* sequence = nullptr;
+        if (sqlite3_table_column_metadata(db, "main", table.toUtf8().constData(),
+                                          m.captured(i).toUtf8().constData(), nullptr, &sequence, nullptr,
+                                          nullptr, nullptr) != SQLITE_OK ||
+            !sequence || qstricmp(sequence, "BINARY") != 0)
+            return Rangement::AutreForme;
+    }
     // This read also lets the engine learn of a change made by another connection since its last.
     qint64 nombre = 0;
     {
-        Sqlite::Requete etendue(db, QStringLiteral("SELECT max(rowid) FROM \"%1\"").arg(m.captured(1)),
+        Sqlite::Requete etendue(db, QStringLiteral("SELECT max(rowid) FROM \"%1\"").arg(table),
                                 Sqlite::Cache::Oui);
         nombre = etendue.pas() == SQLITE_ROW ? etendue.entier(0) : 0;
     }
@@ -233,9 +306,18 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
     }
     d.db = nullptr;
     d.rowids.clear();
-    const bool decroissant = m.captured(3).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+    const auto desc = [&m](int i) {
+        return m.captured(i).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+    };
+    const auto colonne = [&m](int i) {
+        return m.captured(i).isEmpty() ? QStringLiteral("\"%1\"").arg(m.captured(i + 1))
+                                       : QStringLiteral("%1(\"%2\")").arg(NomCle, m.captured(i));
+    };
+    const bool decroissant = uneCle && desc(3);
     Sqlite::Requete q(
-        db, QStringLiteral("SELECT rowid, %1(\"%2\") FROM \"%3\"").arg(NomCle, m.captured(2), m.captured(1)),
+        db,
+        uneCle ? QStringLiteral("SELECT rowid, %1(\"%2\") FROM \"%3\"").arg(NomCle, m.captured(2), table)
+               : QStringLiteral("SELECT rowid, %1, %2 FROM \"%3\"").arg(colonne(2), colonne(5), table),
         Sqlite::Cache::Oui);
     QVector<qint64> sansValeur;
     QVector<CleLigne> lignes;
@@ -248,16 +330,23 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
     }
     int rc;
     while ((rc = q.pas()) == SQLITE_ROW) {
+        CleLigne l;
+        l.debut = quint32(cles.size());
+        l.rowid = q.entier(0);
+        if (!uneCle) {
+            if (!ajouterValeur(q, 1, desc(4), &cles) || !ajouterValeur(q, 2, desc(7), &cles))
+                return Rangement::AutreForme;
+            l.longueur = quint32(cles.size() - l.debut);
+            lignes.append(l);
+            continue;
+        }
         int longueur = 0;
         const char* cle = q.octets(1, &longueur);
         if (!cle) {
             sansValeur << q.entier(0);
             continue;
         }
-        CleLigne l;
-        l.debut = quint32(cles.size());
         l.longueur = quint32(longueur);
-        l.rowid = q.entier(0);
         cles.append(cle, longueur);
         lignes.append(l);
     }

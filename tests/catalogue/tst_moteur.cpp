@@ -2,6 +2,7 @@
 // commands, on the small catalogue of DossierTest.
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Rangement.h"
 #include "catalogue/SourceDonnees.h"
 #include "catalogue/Sqlite.h"
 #include "tests/support/DossierTest.h"
@@ -361,6 +362,30 @@ private slots:
         for (; !w.Eof(); w.MoveNext())
             lu << (w.TextesCourants(champs, t) ? t.join(QLatin1Char(',')) : w.Erreur());
         QCOMPARE(lu, attendu);
+    }
+
+    // Sorted by two columns, each by its French key or by its own values, each either way, the rows come
+    // as the engine orders them: every kind of value, letter case, ties on both columns.
+    void deuxCles() {
+        DossierTest d;
+        QVERIFY(remplirSortes("INSERT INTO Film (Pays, Genre, Titre) VALUES (?, ?, ?)", 300));
+        QVERIFY(remplirSortes("INSERT INTO K7 (\"Durée\", NBFilm, Status) VALUES (?, ?, ?)", 300));
+        executerSql("UPDATE Film SET \"Durée\" = Titre, Genre = upper(Genre) WHERE IdFilm % 5 = 0");
+        executerSql("UPDATE K7 SET NBFilm = -IdK7 / (IdK7 % 2 + 1) WHERE IdK7 % 7 = 0");
+        for (const char* ordre : {"Film ORDER BY Genre ASC, Titre ASC", "Film ORDER BY Genre DESC, Titre ASC",
+                                  "Film ORDER BY Genre, Titre DESC", "Film ORDER BY Durée DESC, Titre",
+                                  "Film ORDER BY Titre, Durée", "K7 ORDER BY NBFilm, Status DESC",
+                                  "K7 ORDER BY NBFilm DESC, IdK7"}) {
+            const QString sql = Catalogue::traduireSql(QStringLiteral("SELECT rowid FROM ") + ordre);
+            QVector<qint64> rangees, moteur;
+            QString erreur;
+            QCOMPARE(Catalogue::rangerParCle(sql, &rangees, &erreur), Catalogue::Rangement::Fait);
+            Sql q;
+            QVERIFY(q.exec(sql));
+            while (q.next())
+                moteur << q.value(0).toLongLong();
+            QVERIFY2(rangees == moteur, ordre);
+        }
     }
 
     void ouverture_data() {
