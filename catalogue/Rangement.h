@@ -4,7 +4,7 @@
 #include <QString>
 #include <QVector>
 
-// Sorting a whole table by one text column, in linear time. The engine's own sort of a large
+// Sorting a whole table by one or two columns, in linear time. The engine's own sort of a large
 // table costs more per row the larger the table (seven times the time for five times the
 // films); the screens sort every title again and again (start, list, each placement).
 namespace Catalogue {
@@ -35,7 +35,9 @@ enum class Rangement { AutreForme, Fait, Echec };
 // For a translated record-source text of the form
 //   SELECT rowid FROM <table> ORDER BY CLE_FR(<column>) [ASC|DESC]
 // gives the rowids in that order (rows without a value first, or last when descending), read
-// in one pass over the table. AutreForme: any other text, left to the engine.
+// in one pass over the table; likewise for two columns, each CLE_FR(<column>) or <column> (by
+// its values, when it has no collation of its own), each [ASC|DESC], in the engine's order,
+// equal rows by rowid. AutreForme: any other text, left to the engine.
 Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* erreur);
 
 } // namespace Catalogue
