@@ -314,6 +314,7 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
                                        : QStringLiteral("%1(\"%2\")").arg(NomCle, m.captured(i));
     };
     const bool decroissant = uneCle && desc(3);
+    const bool decroissants[2] = {!uneCle && desc(4), !uneCle && desc(7)}; // by two columns
     Sqlite::Requete q(
         db,
         uneCle ? QStringLiteral("SELECT rowid, %1(\"%2\") FROM \"%3\"").arg(NomCle, m.captured(2), table)
@@ -334,7 +335,7 @@ Rangement rangerParCle(const QString& sql, QVector<qint64>* rowids, QString* err
         l.debut = quint32(cles.size());
         l.rowid = q.entier(0);
         if (!uneCle) {
-            if (!ajouterValeur(q, 1, desc(4), &cles) || !ajouterValeur(q, 2, desc(7), &cles))
+            if (!ajouterValeur(q, 1, decroissants[0], &cles) || !ajouterValeur(q, 2, decroissants[1], &cles))
                 return Rangement::AutreForme;
             l.longueur = quint32(cles.size() - l.debut);
             lignes.append(l);
